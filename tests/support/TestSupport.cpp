@@ -1,21 +1,6 @@
 #include "TestSupport.h"
 
 #include "Dialogs.h"
-#include "Engine.h"
-
-TestDataDir::TestDataDir()
-{
-    Engine& engine = Engine::instance();
-    engine.reset();
-    engine.setPrivateDir(m_dir.path() + QStringLiteral("/private"));
-    engine.setNetFileDir(m_dir.path());
-    engine.addSessionAlias(QStringLiteral("TARVINO"), m_dir.path());
-}
-
-TestDataDir::~TestDataDir()
-{
-    Engine::instance().reset();
-}
 
 void resetDialogsForTest()
 {

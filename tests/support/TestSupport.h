@@ -3,17 +3,5 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// A data directory of its own for one test: a temporary directory registered as the alias
-// TARVINO (schema created on first use), and scripted dialogs.
-class TestDataDir {
-public:
-    TestDataDir();
-    ~TestDataDir();
-    QString path() const { return m_dir.path(); }
-    bool isValid() const { return m_dir.isValid(); }
-private:
-    QTemporaryDir m_dir;
-};
-
 // Puts the dialog wrapper into test mode and clears its log; call in init().
 void resetDialogsForTest();
