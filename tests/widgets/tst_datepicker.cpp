@@ -54,6 +54,7 @@ private slots:
     void keysInCalendar_data();
     void keysInCalendar();
     void monthButtons();
+    void clickSelectsDay();
     void doubleClickChoosesDay();
     void okAndCancelThroughWrapper_data();
     void okAndCancelThroughWrapper();
@@ -146,6 +147,23 @@ void TestDatePicker::monthButtons()
     QTest::mouseClick(child<QToolButton>(&form, "NextMonthBtn"), Qt::LeftButton);
     QCOMPARE(form.date(), QDate(2010, 4, 28));
     QCOMPARE(::title(&form), QStringLiteral("April, 2010"));
+}
+
+void TestDatePicker::clickSelectsDay()
+{
+    TBrDateForm form;
+    form.setDate(QDate(2005, 5, 31));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* calendar = child<CalendarGrid>(&form, "Calendar1");
+    const QRect first = calendar->cellRect(QDate(2005, 5, 1));
+    QTest::mouseClick(calendar, Qt::LeftButton, {}, first.center());
+    QCOMPARE(form.date(), QDate(2005, 5, 1));
+    QCOMPARE(highlightedWeekRow(&form), 1);
+    // the blank cell left of the 1st belongs to no day
+    QTest::mouseClick(calendar, Qt::LeftButton, {}, first.center() - QPoint(first.width(), 0));
+    QCOMPARE(form.date(), QDate(2005, 5, 1));
+    QVERIFY(form.isVisible());
 }
 
 void TestDatePicker::doubleClickChoosesDay()
