@@ -1,0 +1,77 @@
+#include "PagePainter.h"
+
+#include "RenderedReport.h"
+#include "ReportUnits.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace PagePainter {
+
+void paint(QPainter& painter, const RenderedReport& report, int pageNumber, double pixelsPerUnit,
+           const QPointF& origin)
+{
+    if (pageNumber < 1 || pageNumber > report.pageCount())
+        return;
+    painter.save();
+    painter.translate(origin);
+    painter.scale(pixelsPerUnit, pixelsPerUnit);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // A point size is turned into pixels by the device's resolution and then scaled again by
+    // the painter; this factor makes the result the point size in tenths of a millimetre.
+    const double fontFactor = ReportUnits::perInch / painter.device()->logicalDpiY();
+
+    QString lastFamily;
+    double lastSize = -1;
+    quint8 lastStyle = 0xff;
+    for (const ReportItem& item : report.page(pageNumber).items) {
+        switch (item.type) {
+        case ReportItem::Type::Text: {
+            if (item.fontFamily != lastFamily || item.pointSize != lastSize || item.style != lastStyle) {
+                QFont font(item.fontFamily);
+                font.setPointSizeF(item.pointSize * fontFactor);
+                font.setBold(item.style & ReportItem::Bold);
+                font.setItalic(item.style & ReportItem::Italic);
+                font.setUnderline(item.style & ReportItem::Underline);
+                painter.setFont(font);
+                lastFamily = item.fontFamily;
+                lastSize = item.pointSize;
+                lastStyle = item.style;
+            }
+            painter.setPen(item.color);
+            painter.drawText(QRectF(item.rect), item.alignment | Qt::TextSingleLine | Qt::TextDontClip, item.text);
+            break;
+        }
+        case ReportItem::Type::Line: {
+            QPen pen(item.color, qMax(1, item.penWidth));
+            pen.setCapStyle(Qt::SquareCap);
+            painter.setPen(pen);
+            const QRect& r = item.rect;
+            painter.drawLine(QPointF(r.x(), r.y()), QPointF(r.x() + r.width(), r.y() + r.height()));
+            break;
+        }
+        case ReportItem::Type::Rect: {
+            const QRectF r(item.rect.x(), item.rect.y(), item.rect.width(), item.rect.height());
+            if (item.brush.isValid())
+                painter.fillRect(r, item.brush);
+            if (item.penWidth > 0) {
+                QPen pen(item.color, item.penWidth);
+                pen.setJoinStyle(Qt::MiterJoin);
+                painter.setPen(pen);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(r);
+            }
+            break;
+        }
+        case ReportItem::Type::Image:
+            if (item.imageIndex >= 0 && item.imageIndex < report.images().size())
+                painter.drawImage(QRectF(item.rect), report.images().at(item.imageIndex));
+            break;
+        }
+    }
+    painter.restore();
+}
+
+} // namespace PagePainter

@@ -1,0 +1,68 @@
+#include "ReportPrinter.h"
+
+#include "Errors.h"
+#include "PagePainter.h"
+#include "RenderedReport.h"
+#include "ReportUnits.h"
+
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+
+namespace {
+
+void paintPages(const RenderedReport& report, QPagedPaintDevice& device, QPainter& painter, int from, int to)
+{
+    const double pixelsPerUnit = device.logicalDpiX() / ReportUnits::perInch;
+    for (int p = from; p <= to; ++p) {
+        if (p > from)
+            device.newPage();
+        PagePainter::paint(painter, report, p, pixelsPerUnit);
+    }
+}
+
+} // namespace
+
+namespace ReportPrinter {
+
+void print(const RenderedReport& report, QPrinter& printer)
+{
+    if (report.pageCount() == 0)
+        return;
+    printer.setFullPage(true);
+    printer.setPageSize(QPageSize(report.pageSizeId()));
+    printer.setPageOrientation(report.orientation());
+    if (printer.docName().isEmpty())
+        printer.setDocName(report.title());
+    int from = 1, to = report.pageCount();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        from = qMax(1, printer.fromPage());
+        to = qMin(report.pageCount(), printer.toPage() > 0 ? printer.toPage() : to);
+        if (from > to)
+            return;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw HwError(QStringLiteral("Der Report kann nicht gedruckt werden: der Drucker ist nicht bereit."));
+    paintPages(report, printer, painter, from, to);
+    if (!painter.end())
+        throw HwError(QStringLiteral("Der Druck des Reports ist fehlgeschlagen."));
+}
+
+void writePdf(const RenderedReport& report, const QString& fileName)
+{
+    QPdfWriter writer(fileName);
+    writer.setPageSize(QPageSize(report.pageSizeId()));
+    writer.setPageOrientation(report.orientation());
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(report.title());
+    writer.setCreator(QStringLiteral("Holmwacht"));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw HwError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(fileName));
+    paintPages(report, writer, painter, 1, qMax(1, report.pageCount()));
+    if (!painter.end())
+        throw HwError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(fileName));
+}
+
+} // namespace ReportPrinter
