@@ -1,0 +1,84 @@
+#pragma once
+#include "FieldDefs.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// Rows of a SELECT, read column by column in the column's own type.
+class ResultCursor {
+public:
+    virtual ~ResultCursor() = default;
+    virtual bool next() = 0;
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int col) const = 0;
+    // Type from the declared column type; Text when unknown.
+    virtual FieldType columnType(int col) const = 0;
+    virtual bool isNull(int col) const = 0;
+    virtual qint64 intValue(int col) const = 0;
+    virtual double doubleValue(int col) const = 0;
+    virtual QString textValue(int col) const = 0;
+    virtual qint32 dateJulianDay(int col) const = 0;       // RowStore::NullDate when unreadable
+    virtual qint64 dateTimeMs(int col) const = 0;
+    virtual bool boolValue(int col) const = 0;
+};
+
+// One database that serves an alias. Everything above the store speaks through Table and
+// Query; this interface hides which database is in use.
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual QString description() const = 0;
+    virtual QString location() const = 0;                 // data directory or server
+
+    // Transactions nest by counting; only the outermost one talks to the database.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual bool inTransaction() const = 0;
+
+    // Statements with positional parameters (?); values as QVariant (QDate, bool ...).
+    virtual int exec(const QString& sql, const QVariantList& params = {}) = 0;   // rows changed
+    virtual qint64 lastInsertId() = 0;
+    virtual std::unique_ptr<ResultCursor> select(const QString& sql, const QVariantList& params = {}) = 0;
+    virtual bool tableExists(const QString& name) = 0;
+
+    // Column type in DDL, the auto-increment key column, and literals of the dialect.
+    virtual QString columnSql(const FieldDef& def) const = 0;
+    virtual QString trueLiteral() const = 0;
+    virtual QString falseLiteral() const = 0;
+    virtual QString dateLiteral(const QDate& date) const = 0;
+    // CREATE INDEX statement; unique text indexes compare without regard to case when asked.
+    virtual QString indexSql(const QString& table, const QString& indexName, const IndexDef& index,
+                             const TableDef& def) const = 0;
+    // Expression that reads an empty boolean as false.
+    virtual QString boolOrFalse(const QString& column) const = 0;
+};
+
+// Rolls back unless committed: every write of the store runs inside one.
+class Transaction {
+public:
+    explicit Transaction(Backend& backend) : m_backend(backend) { m_backend.begin(); }
+    ~Transaction()
+    {
+        if (!m_done) {
+            try {
+                m_backend.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit()
+    {
+        m_backend.commit();
+        m_done = true;
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+private:
+    Backend& m_backend;
+    bool m_done = false;
+};
+
+std::unique_ptr<Backend> createSqliteBackend(const QString& dataDir);

@@ -1,0 +1,269 @@
+#include "Engine.h"
+
+#include "Backend.h"
+#include "Catalog.h"
+#include "DataSet.h"
+#include "Schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <QLockFile>
+#include <QSysInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUuid>
+
+namespace {
+constexpr const char* kSessionDir = "HWUSERS";
+}
+
+Engine& Engine::instance()
+{
+    static Engine engine;
+    return engine;
+}
+
+Engine::Engine()
+{
+    m_sessionId = QStringLiteral("%1-%2-%3")
+                      .arg(QSysInfo::machineHostName())
+                      .arg(QCoreApplication::applicationPid())
+                      .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
+}
+
+Engine::~Engine() = default;
+
+void Engine::setNetFileDir(const QString& dir)
+{
+    if (m_netFileDir == dir)
+        return;
+    unregisterSession();
+    m_netFileDir = dir;
+}
+
+QString Engine::netFileDir() const { return m_netFileDir; }
+void Engine::setPrivateDir(const QString& dir) { m_privateDir = dir; }
+QString Engine::privateDir() const { return m_privateDir; }
+
+void Engine::addSessionAlias(const QString& alias, const QString& path, const QString&)
+{
+    m_sessionAliases.insert(alias.toUpper(), path);
+}
+
+void Engine::removeSessionAlias(const QString& alias) { m_sessionAliases.remove(alias.toUpper()); }
+
+bool Engine::aliasKnown(const QString& alias) const { return !aliasPath(alias).isEmpty(); }
+
+void Engine::setConfigFile(const QString& path) { m_configFile = path; }
+
+QString Engine::configFile() const
+{
+    if (!m_configFile.isEmpty())
+        return m_configFile;
+    const QString env = qEnvironmentVariable("HOLMWACHT_ENGINE_CFG");
+    if (!env.isEmpty())
+        return env;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("holmwacht/engine.cfg"));
+}
+
+QString Engine::configEntry(const QString& section, const QString& key) const
+{
+    const QString file = configFile();
+    if (!QFileInfo::exists(file))
+        return QString();
+    // Sections are written like "DATABASES\TARVINO\DB INFO"; a leading backslash is optional.
+    QString group = section;
+    while (group.startsWith(QLatin1Char('\\')))
+        group.remove(0, 1);
+    QSettings cfg(file, QSettings::IniFormat);
+    for (const QString& g : cfg.childGroups()) {
+        if (g.compare(group, Qt::CaseInsensitive) == 0 || QString(g).replace(QLatin1Char('/'), QLatin1Char('\\')).compare(group, Qt::CaseInsensitive) == 0) {
+            cfg.beginGroup(g);
+            for (const QString& k : cfg.childKeys())
+                if (k.compare(key, Qt::CaseInsensitive) == 0)
+                    return cfg.value(k).toString();
+            cfg.endGroup();
+        }
+    }
+    return QString();
+}
+
+QString Engine::aliasPath(const QString& alias) const
+{
+    const QString up = alias.toUpper();
+    if (m_sessionAliases.contains(up))
+        return m_sessionAliases.value(up);
+    return configEntry(QStringLiteral("DATABASES\\%1\\DB INFO").arg(up), QStringLiteral("PATH"));
+}
+
+Backend& Engine::backend(const QString& alias)
+{
+    const QString up = alias.toUpper();
+    auto it = m_backends.find(up);
+    if (it != m_backends.end())
+        return *it->second;
+    const QString path = aliasPath(up);
+    if (path.isEmpty())
+        throw EngineError(QStringLiteral("Unbekannter Alias: %1").arg(up), EngineCode::AliasNotFound);
+    if (!QFileInfo(path).isDir())
+        throw EngineError(QStringLiteral("Das Verzeichnis %1 des Alias %2 ist nicht vorhanden").arg(path, up),
+                          EngineCode::DirNotFound);
+    std::unique_ptr<Backend> db = createSqliteBackend(path);
+    Schema::createIfMissing(*db);
+    Backend& ref = *db;
+    m_backends[up] = std::move(db);
+    registerSession();
+    return ref;
+}
+
+void Engine::setUserName(const QString& name)
+{
+    m_userName = name;
+    if (m_sessionLock) {
+        unregisterSession();
+        registerSession();
+    }
+}
+
+QString Engine::userName() const { return m_userName; }
+QString Engine::sessionId() const { return m_sessionId; }
+
+// The network control directory holds one lock file per running program; a file whose
+// process has ended is stale and does not count.
+void Engine::registerSession()
+{
+    if (m_sessionLock)
+        return;
+    QString dir = m_netFileDir;
+    if (dir.isEmpty() && !m_backends.empty())
+        dir = m_backends.begin()->second->location();
+    if (dir.isEmpty())
+        return;
+    QDir base(dir);
+    if (!base.mkpath(QLatin1String(kSessionDir)))
+        return;
+    m_sessionFile = base.filePath(QStringLiteral("%1/%2.lck").arg(QLatin1String(kSessionDir), m_sessionId));
+    auto lock = std::make_unique<QLockFile>(m_sessionFile);
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return;
+    QFile info(m_sessionFile + QStringLiteral(".usr"));
+    if (info.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        info.write((m_userName.isEmpty() ? QStringLiteral("<leer>") : m_userName).toUtf8() + '\t'
+                   + QSysInfo::machineHostName().toUtf8());
+    m_sessionLock = std::move(lock);
+}
+
+void Engine::unregisterSession()
+{
+    if (!m_sessionLock)
+        return;
+    m_sessionLock->unlock();
+    m_sessionLock.reset();
+    QFile::remove(m_sessionFile + QStringLiteral(".usr"));
+}
+
+bool Engine::sessionAlive(const QString& sessionId) const
+{
+    if (sessionId == m_sessionId)
+        return true;
+    QString dir = m_netFileDir;
+    if (dir.isEmpty() && !m_backends.empty())
+        dir = m_backends.begin()->second->location();
+    const QString file = QDir(dir).filePath(QStringLiteral("%1/%2.lck").arg(QLatin1String(kSessionDir), sessionId));
+    if (!QFileInfo::exists(file))
+        return false;
+    QLockFile probe(file);
+    probe.setStaleLockTime(0);
+    if (probe.tryLock(0)) {
+        // We could take it: its owner is gone.
+        probe.unlock();
+        return false;
+    }
+    return probe.error() == QLockFile::LockFailedError;
+}
+
+QStringList Engine::networkUsers() const
+{
+    QStringList users;
+    QString dir = m_netFileDir;
+    if (dir.isEmpty() && !m_backends.empty())
+        dir = m_backends.begin()->second->location();
+    if (dir.isEmpty())
+        return users;
+    const QDir sessions(QDir(dir).filePath(QLatin1String(kSessionDir)));
+    for (const QFileInfo& fi : sessions.entryInfoList({QStringLiteral("*.lck.usr")}, QDir::Files, QDir::Name)) {
+        const QString id = fi.fileName().chopped(8);
+        if (!sessionAlive(id)) {
+            QFile::remove(fi.filePath());
+            continue;
+        }
+        QFile f(fi.filePath());
+        if (f.open(QIODevice::ReadOnly))
+            users << QString::fromUtf8(f.readAll()).section(QLatin1Char('\t'), 0, 0);
+    }
+    return users;
+}
+
+void Engine::addPassword(const QString& password)
+{
+    if (!m_passwords.contains(password))
+        m_passwords << password;
+}
+
+void Engine::removeAllPasswords() { m_passwords.clear(); }
+QStringList Engine::passwords() const { return m_passwords; }
+Engine::PasswordHook Engine::passwordHook() const { return m_passwordHook; }
+void Engine::setPasswordHook(PasswordHook hook) { m_passwordHook = std::move(hook); }
+bool Engine::requestPassword() { return m_passwordHook ? m_passwordHook() : false; }
+
+void Engine::refreshAll()
+{
+    const QSet<DataSet*> sets = m_dataSets;
+    for (DataSet* ds : sets)
+        if (m_dataSets.contains(ds) && ds->active() && ds->state() == DataSetState::Browse)
+            ds->refresh();
+}
+
+void Engine::lockTable(const QString& alias, const QString& table, bool exclusive)
+{
+    const QString key = alias.toUpper() + QLatin1Char('/') + normalTableName(table);
+    int& uses = m_tableUse[key];
+    if (uses == 0 || exclusive)
+        Catalog::acquireLock(backend(alias), table, m_sessionId, exclusive);
+    ++uses;
+}
+
+void Engine::unlockTable(const QString& alias, const QString& table)
+{
+    const QString key = alias.toUpper() + QLatin1Char('/') + normalTableName(table);
+    auto it = m_tableUse.find(key);
+    if (it == m_tableUse.end())
+        return;
+    if (--it.value() <= 0) {
+        m_tableUse.erase(it);
+        try {
+            Catalog::releaseLock(backend(alias), table, m_sessionId);
+        } catch (const EngineError&) {
+        }
+    }
+}
+
+void Engine::reset()
+{
+    unregisterSession();
+    m_tableUse.clear();
+    m_backends.clear();
+    m_sessionAliases.clear();
+    m_passwords.clear();
+    m_passwordHook = nullptr;
+    m_netFileDir.clear();
+    m_privateDir.clear();
+    m_configFile.clear();
+}
+
+void Engine::registerDataSet(DataSet* ds) { m_dataSets.insert(ds); }
+void Engine::unregisterDataSet(DataSet* ds) { m_dataSets.remove(ds); }

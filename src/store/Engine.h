@@ -1,0 +1,106 @@
+#pragma once
+#include "Errors.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+
+class Backend;
+class DataSet;
+class QLockFile;
+
+// One per process: aliases, the network control and private directories, the password list,
+// the users registered in the network control directory and the "re-read all cursors" action.
+//
+// An alias names a data directory; the tables of a data directory live in one SQLite file
+// (tarvino.sqlite) that the engine creates with the full schema when the directory has none.
+class Engine : public QObject {
+    Q_OBJECT
+public:
+    static Engine& instance();
+
+    // Network control directory: shared by all workstations; the sessions of the program
+    // register themselves here. Empty: the data directory of the alias is used.
+    void setNetFileDir(const QString& dir);
+    QString netFileDir() const;
+    void setPrivateDir(const QString& dir);
+    QString privateDir() const;
+
+    // Registers an alias for this process only. driver is "PARADOX" (the embedded default).
+    void addSessionAlias(const QString& alias, const QString& path, const QString& driver = QStringLiteral("PARADOX"));
+    void removeSessionAlias(const QString& alias);
+    bool aliasKnown(const QString& alias) const;
+
+    // The persistent configuration file (INI) shared by the program's runs. It may define
+    // aliases: section "DATABASES\<ALIAS>\DB INFO", key PATH.
+    // Default: $HOLMWACHT_ENGINE_CFG or <config dir>/holmwacht/engine.cfg.
+    void setConfigFile(const QString& path);
+    QString configFile() const;
+    // Entry of the persistent configuration, e.g. configEntry("\\DATABASES\\TARVINO\\DB INFO", "PATH").
+    QString configEntry(const QString& section, const QString& key) const;
+    // The data directory of an alias: session alias first, then the persistent configuration.
+    QString aliasPath(const QString& alias) const;
+
+    // The backend that serves an alias; opened (and the schema created) on first use.
+    // Throws EngineError when the alias or its directory is missing.
+    Backend& backend(const QString& alias = QStringLiteral("TARVINO"));
+
+    // User name this workstation registers under in the network control directory.
+    void setUserName(const QString& name);
+    QString userName() const;
+    // Users of the program registered in the network control directory, one line each.
+    QStringList networkUsers() const;
+    // Session identity used for table locks.
+    QString sessionId() const;
+    bool sessionAlive(const QString& sessionId) const;
+
+    // Password list tried when protected tables are opened; the hook is called when no
+    // password fits (it may add one and return true to try again).
+    void addPassword(const QString& password);
+    void removeAllPasswords();
+    QStringList passwords() const;
+    using PasswordHook = std::function<bool()>;
+    PasswordHook passwordHook() const;
+    void setPasswordHook(PasswordHook hook);
+    // Asks the hook for a password; false when it declines.
+    bool requestPassword();
+
+    // Re-reads every open cursor from the store (rows changed by other workstations appear).
+    void refreshAll();
+
+    // Closes all backends and forgets session aliases (for tests and shutdown).
+    void reset();
+
+    // Table use by this session, counted so that several cursors on one table share a lock.
+    void lockTable(const QString& alias, const QString& table, bool exclusive);
+    void unlockTable(const QString& alias, const QString& table);
+
+    // Cursor registry, used by refreshAll.
+    void registerDataSet(DataSet* ds);
+    void unregisterDataSet(DataSet* ds);
+
+private:
+    Engine();
+    ~Engine() override;
+    void registerSession();
+    void unregisterSession();
+
+    QString m_netFileDir;
+    QString m_privateDir;
+    QString m_configFile;
+    QString m_userName;
+    QString m_sessionId;
+    QHash<QString, QString> m_sessionAliases;     // upper-case alias -> path
+    std::map<QString, std::unique_ptr<Backend>> m_backends;
+    QStringList m_passwords;
+    PasswordHook m_passwordHook;
+    QSet<DataSet*> m_dataSets;
+    QHash<QString, int> m_tableUse;                // "ALIAS/TABLE" -> open cursors
+    std::unique_ptr<QLockFile> m_sessionLock;
+    QString m_sessionFile;
+};

@@ -1,0 +1,274 @@
+#include "Query.h"
+
+#include "Backend.h"
+#include "Engine.h"
+#include "RowStore.h"
+
+#include <QRegularExpression>
+
+Query::Query(QObject* parent) : DataSet(parent) {}
+
+void Query::setSql(const QString& text)
+{
+    close();
+    m_lines = text.split(QLatin1Char('\n'));
+}
+
+void Query::addSql(const QString& line)
+{
+    close();
+    m_lines << line;
+}
+
+void Query::clearSql()
+{
+    close();
+    m_lines.clear();
+}
+
+void Query::setParam(const QString& name, const QVariant& value)
+{
+    QString n = name;
+    if (n.startsWith(QLatin1Char(':')))
+        n.remove(0, 1);
+    m_params.insert(n.toUpper(), value);
+}
+
+QVariant Query::param(const QString& name) const { return m_params.value(name.toUpper()); }
+
+QStringList Query::paramNames() const
+{
+    Backend* none = nullptr;
+    Q_UNUSED(none);
+    QStringList names;
+    static const QRegularExpression re(QStringLiteral("'(?:[^']|'')*'|:([A-Za-z_][A-Za-z0-9_]*)"));
+    auto it = re.globalMatch(sqlText());
+    while (it.hasNext()) {
+        const auto m = it.next();
+        if (!m.captured(1).isEmpty() && !names.contains(m.captured(1), Qt::CaseInsensitive))
+            names << m.captured(1);
+    }
+    return names;
+}
+
+QString Query::quoted(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+QString Query::dateLiteral(const QDate& date)
+{
+    return QLatin1Char('\'') + date.toString(QStringLiteral("MM/dd/yyyy")) + QLatin1Char('\'');
+}
+
+namespace {
+
+enum class Tok { Space, String, Ident, QuotedIdent, Number, Param, Symbol };
+
+struct Token {
+    Tok kind;
+    QString text;
+};
+
+QList<Token> tokenize(const QString& sql)
+{
+    QList<Token> out;
+    int i = 0;
+    const int n = int(sql.size());
+    auto isIdentStart = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
+    auto isIdentChar = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('.'); };
+    while (i < n) {
+        const QChar c = sql[i];
+        int j = i + 1;
+        if (c.isSpace()) {
+            while (j < n && sql[j].isSpace()) ++j;
+            out.append({Tok::Space, sql.mid(i, j - i)});
+        } else if (c == QLatin1Char('\'')) {
+            QString value;
+            while (j < n) {
+                if (sql[j] == QLatin1Char('\'')) {
+                    if (j + 1 < n && sql[j + 1] == QLatin1Char('\'')) {
+                        value += QLatin1Char('\'');
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                value += sql[j++];
+            }
+            out.append({Tok::String, value});
+        } else if (c == QLatin1Char('"')) {
+            while (j < n && sql[j] != QLatin1Char('"')) ++j;
+            out.append({Tok::QuotedIdent, sql.mid(i + 1, j - i - 1)});
+            ++j;
+        } else if (c == QLatin1Char(':') && j < n && isIdentStart(sql[j])) {
+            while (j < n && (sql[j].isLetterOrNumber() || sql[j] == QLatin1Char('_'))) ++j;
+            out.append({Tok::Param, sql.mid(i + 1, j - i - 1)});
+        } else if (isIdentStart(c)) {
+            while (j < n && isIdentChar(sql[j])) ++j;
+            out.append({Tok::Ident, sql.mid(i, j - i)});
+        } else if (c.isDigit()) {
+            while (j < n && (sql[j].isDigit() || sql[j] == QLatin1Char('.'))) ++j;
+            out.append({Tok::Number, sql.mid(i, j - i)});
+        } else {
+            if ((c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('!')) && j < n
+                && (sql[j] == QLatin1Char('=') || sql[j] == QLatin1Char('>')))
+                ++j;
+            out.append({Tok::Symbol, sql.mid(i, j - i)});
+        }
+        i = j;
+    }
+    return out;
+}
+
+QString stripDb(const QString& name)
+{
+    if (name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
+        return name.left(name.size() - 3);
+    return name;
+}
+
+QString quoteLiteral(const QString& value)
+{
+    QString s = value;
+    s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+} // namespace
+
+Query::Translation Query::translate(Backend& db) const
+{
+    static const QRegularExpression dateRe(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})$"));
+    QList<Token> toks = tokenize(sqlText());
+    Translation tr;
+    QStringList parts;
+    auto prevSignificant = [&](int from) {
+        for (int k = from; k >= 0; --k)
+            if (toks[k].kind != Tok::Space)
+                return k;
+        return -1;
+    };
+    std::vector<QString> out(size_t(toks.size()));
+    for (int i = 0; i < toks.size(); ++i) {
+        const Token& t = toks[i];
+        switch (t.kind) {
+        case Tok::String: {
+            const auto m = dateRe.match(t.text);
+            if (m.hasMatch()) {
+                const QDate d(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+                if (!d.isValid())
+                    throw EngineError(QStringLiteral("Ungültiges Datum in der Abfrage: %1").arg(t.text), EngineCode::SqlError);
+                out[size_t(i)] = db.dateLiteral(d);
+            } else {
+                out[size_t(i)] = quoteLiteral(t.text);
+            }
+            break;
+        }
+        case Tok::QuotedIdent:
+            out[size_t(i)] = stripDb(t.text);
+            break;
+        case Tok::Param:
+            out[size_t(i)] = QStringLiteral("?");
+            tr.paramOrder << t.text.toUpper();
+            break;
+        case Tok::Ident: {
+            const QString low = t.text.toLower();
+            if (low == QLatin1String("true") || low == QLatin1String("false")) {
+                const bool isFalse = low == QLatin1String("false");
+                out[size_t(i)] = isFalse ? db.falseLiteral() : db.trueLiteral();
+                // "X = false" must also take an empty X, which reads as false.
+                const int op = prevSignificant(i - 1);
+                if (op >= 0 && toks[op].kind == Tok::Symbol) {
+                    const QString o = toks[op].text;
+                    const bool eqFalse = isFalse && o == QLatin1String("=");
+                    const bool neTrue = !isFalse && (o == QLatin1String("<>") || o == QLatin1String("!="));
+                    const int col = prevSignificant(op - 1);
+                    if ((eqFalse || neTrue) && col >= 0 && (toks[col].kind == Tok::Ident || toks[col].kind == Tok::QuotedIdent))
+                        out[size_t(col)] = db.boolOrFalse(out[size_t(col)]);
+                }
+            } else {
+                out[size_t(i)] = stripDb(t.text);
+            }
+            break;
+        }
+        default:
+            out[size_t(i)] = t.text;
+        }
+    }
+    for (const QString& s : out)
+        tr.sql += s;
+    return tr;
+}
+
+QString Query::translatedSql() const { return translate(Engine::instance().backend(m_alias)).sql; }
+
+void Query::prepare() { translatedSql(); }
+
+void Query::open()
+{
+    if (active())
+        return;
+    load();
+    DataSet::open();
+}
+
+void Query::refresh()
+{
+    if (!active())
+        return;
+    load();
+    rebuildView(-2);
+}
+
+void Query::load()
+{
+    Backend& db = Engine::instance().backend(m_alias);
+    const Translation tr = translate(db);
+    QVariantList params;
+    for (const QString& p : tr.paramOrder) {
+        if (!m_params.contains(p))
+            throw EngineError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(p), EngineCode::SqlError);
+        params << m_params.value(p);
+    }
+    auto cursor = db.select(tr.sql, params);
+    const bool hasRow = cursor->next();
+    QList<FieldDef> defs;
+    QStringList seen;
+    for (int c = 0; c < cursor->columnCount(); ++c) {
+        FieldDef d;
+        QString name = cursor->columnName(c);
+        if (name.contains(QLatin1Char('.')))
+            name = name.section(QLatin1Char('.'), -1);
+        QString unique = name;
+        for (int k = 1; seen.contains(unique, Qt::CaseInsensitive); ++k)
+            unique = name + QLatin1Char('_') + QString::number(k);
+        seen << unique;
+        d.name = unique;
+        d.type = cursor->columnType(c);
+        defs << d;
+    }
+    setStoredFields(defs);
+    RowStore& rs = store();
+    rs.clear();
+    if (!hasRow)
+        return;
+    do {
+        const int phys = rs.appendRow();
+        for (int c = 0; c < defs.size(); ++c) {
+            if (cursor->isNull(c))
+                continue;
+            switch (defs[c].type) {
+            case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, c, qint32(cursor->intValue(c))); break;
+            case FieldType::Float: rs.setDouble(phys, c, cursor->doubleValue(c)); break;
+            case FieldType::Text: case FieldType::Memo: rs.setText(phys, c, cursor->textValue(c)); break;
+            case FieldType::Date: rs.setDateJd(phys, c, cursor->dateJulianDay(c)); break;
+            case FieldType::DateTime: rs.setDateTimeMs(phys, c, cursor->dateTimeMs(c)); break;
+            case FieldType::Boolean: rs.setBool(phys, c, cursor->boolValue(c)); break;
+            }
+        }
+    } while (cursor->next());
+}

@@ -1,0 +1,305 @@
+#include "Backend.h"
+#include "Errors.h"
+#include "RowStore.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr const char* kFileName = "tarvino.sqlite";
+
+FieldType typeFromDecl(const char* decl)
+{
+    if (!decl)
+        return FieldType::Text;
+    const QByteArray d = QByteArray(decl).toUpper();
+    if (d.startsWith("INTEGER") || d == "INT")
+        return FieldType::Integer;
+    if (d.startsWith("DOUBLE") || d.startsWith("REAL") || d.startsWith("FLOAT"))
+        return FieldType::Float;
+    if (d == "DATE")
+        return FieldType::Date;
+    if (d.startsWith("TIMESTAMP") || d == "DATETIME")
+        return FieldType::DateTime;
+    if (d.startsWith("BOOL"))
+        return FieldType::Boolean;
+    if (d.startsWith("MEMO"))
+        return FieldType::Memo;
+    return FieldType::Text;
+}
+
+int digits(const unsigned char* p, int n)
+{
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
+}
+
+// "yyyy-MM-dd" without QDate::fromString, which is slow on 100,000 rows.
+qint32 parseIsoDate(const unsigned char* p, int len)
+{
+    if (!p || len < 10 || p[4] != '-' || p[7] != '-')
+        return RowStore::NullDate;
+    const int y = digits(p, 4), m = digits(p + 5, 2), d = digits(p + 8, 2);
+    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
+        return RowStore::NullDate;
+    const QDate date(y, m, d);
+    return date.isValid() ? qint32(date.toJulianDay()) : RowStore::NullDate;
+}
+
+class SqliteCursor : public ResultCursor {
+public:
+    SqliteCursor(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    ~SqliteCursor() override { sqlite3_finalize(m_stmt); }
+
+    bool next() override
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw EngineError(QStringLiteral("Fehler beim Lesen der Daten: %1")
+                              .arg(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt)))),
+                          rc == SQLITE_BUSY ? EngineCode::TableLocked : EngineCode::SqlError);
+    }
+    int columnCount() const override { return sqlite3_column_count(m_stmt); }
+    QString columnName(int col) const override { return QString::fromUtf8(sqlite3_column_name(m_stmt, col)); }
+    FieldType columnType(int col) const override
+    {
+        const char* decl = sqlite3_column_decltype(m_stmt, col);
+        if (decl)
+            return typeFromDecl(decl);
+        // Expressions (COUNT, SUM ...) have no declared type: judge by the first value.
+        switch (sqlite3_column_type(m_stmt, col)) {
+        case SQLITE_INTEGER: return FieldType::Integer;
+        case SQLITE_FLOAT: return FieldType::Float;
+        default: return FieldType::Text;
+        }
+    }
+    bool isNull(int col) const override { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
+    qint64 intValue(int col) const override { return sqlite3_column_int64(m_stmt, col); }
+    double doubleValue(int col) const override { return sqlite3_column_double(m_stmt, col); }
+    QString textValue(int col) const override
+    {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+        const int n = sqlite3_column_bytes(m_stmt, col);
+        return p ? QString::fromUtf8(p, n) : QString();
+    }
+    qint32 dateJulianDay(int col) const override
+    {
+        if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)
+            return RowStore::NullDate;
+        return parseIsoDate(sqlite3_column_text(m_stmt, col), sqlite3_column_bytes(m_stmt, col));
+    }
+    qint64 dateTimeMs(int col) const override
+    {
+        if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)
+            return RowStore::NullDateTime;
+        const QDateTime dt = QDateTime::fromString(textValue(col), Qt::ISODate);
+        return dt.isValid() ? dt.toMSecsSinceEpoch() : RowStore::NullDateTime;
+    }
+    bool boolValue(int col) const override { return sqlite3_column_int(m_stmt, col) != 0; }
+
+private:
+    sqlite3_stmt* m_stmt;
+};
+
+class SqliteBackend : public Backend {
+public:
+    explicit SqliteBackend(const QString& dataDir) : m_dir(dataDir)
+    {
+        const QString file = QDir(dataDir).filePath(QLatin1String(kFileName));
+        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+            != SQLITE_OK) {
+            const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw EngineError(QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden: %2").arg(file, msg),
+                              EngineCode::DirNotFound);
+        }
+        // Other workstations may hold the write lock for a moment; wait instead of failing.
+        sqlite3_busy_timeout(m_db, 10000);
+        execRaw("PRAGMA foreign_keys = OFF");
+    }
+    ~SqliteBackend() override { sqlite3_close(m_db); }
+
+    QString description() const override { return QStringLiteral("SQLite"); }
+    QString location() const override { return m_dir; }
+
+    void begin() override
+    {
+        if (m_depth++ == 0)
+            execRaw("BEGIN IMMEDIATE");
+    }
+    void commit() override
+    {
+        if (m_depth <= 0)
+            return;
+        if (--m_depth == 0)
+            execRaw("COMMIT");
+    }
+    void rollback() override
+    {
+        if (m_depth <= 0)
+            return;
+        m_depth = 0;
+        execRaw("ROLLBACK");
+    }
+    bool inTransaction() const override { return m_depth > 0; }
+
+    int exec(const QString& sql, const QVariantList& params) override
+    {
+        sqlite3_stmt* stmt = prepare(sql, params);
+        const int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            const int ext = sqlite3_extended_errcode(m_db);
+            const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
+            sqlite3_finalize(stmt);
+            throwError(rc, ext, msg, sql);
+        }
+        sqlite3_finalize(stmt);
+        return sqlite3_changes(m_db);
+    }
+
+    qint64 lastInsertId() override { return sqlite3_last_insert_rowid(m_db); }
+
+    std::unique_ptr<ResultCursor> select(const QString& sql, const QVariantList& params) override
+    {
+        return std::make_unique<SqliteCursor>(prepare(sql, params));
+    }
+
+    bool tableExists(const QString& name) override
+    {
+        auto c = select(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"), {name});
+        return c->next();
+    }
+
+    QString columnSql(const FieldDef& def) const override
+    {
+        QString t;
+        switch (def.type) {
+        case FieldType::AutoInc: return def.name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+        case FieldType::Integer: t = QStringLiteral("INTEGER"); break;
+        case FieldType::Float: t = QStringLiteral("DOUBLE"); break;
+        case FieldType::Date: t = QStringLiteral("DATE"); break;
+        case FieldType::DateTime: t = QStringLiteral("TIMESTAMP"); break;
+        case FieldType::Boolean: t = QStringLiteral("BOOLEAN"); break;
+        case FieldType::Memo: t = QStringLiteral("MEMOTEXT"); break;
+        case FieldType::Text: t = QStringLiteral("VARCHAR(%1)").arg(def.size > 0 ? def.size : 255); break;
+        }
+        return def.name + QLatin1Char(' ') + t;
+    }
+    QString trueLiteral() const override { return QStringLiteral("1"); }
+    QString falseLiteral() const override { return QStringLiteral("0"); }
+    QString dateLiteral(const QDate& date) const override
+    {
+        return QLatin1Char('\'') + date.toString(Qt::ISODate) + QLatin1Char('\'');
+    }
+    QString indexSql(const QString& table, const QString& indexName, const IndexDef& index,
+                     const TableDef& def) const override
+    {
+        QStringList cols;
+        for (const QString& f : index.fieldList()) {
+            const FieldDef* fd = def.field(f);
+            const bool text = fd && (fd->type == FieldType::Text || fd->type == FieldType::Memo);
+            cols << (text && index.caseInsensitive ? f + QStringLiteral(" COLLATE NOCASE") : f);
+        }
+        return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+            .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), indexName, table, cols.join(QStringLiteral(", ")));
+    }
+    QString boolOrFalse(const QString& column) const override
+    {
+        return QStringLiteral("COALESCE(%1,0)").arg(column);
+    }
+
+private:
+    void execRaw(const char* sql)
+    {
+        char* err = nullptr;
+        const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(err ? err : "");
+            sqlite3_free(err);
+            throwError(rc, sqlite3_extended_errcode(m_db), msg, QString::fromLatin1(sql));
+        }
+    }
+
+    [[noreturn]] void throwError(int rc, int ext, const QString& msg, const QString& sql)
+    {
+        if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
+            throw EngineError(QStringLiteral("Schlüsselverletzung"), EngineCode::KeyViolation);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            throw EngineError(QStringLiteral("Die Daten sind von einem anderen Arbeitsplatz gesperrt. Bitte später erneut versuchen."),
+                              EngineCode::TableLocked);
+        if (msg.contains(QLatin1String("no such table"), Qt::CaseInsensitive))
+            throw EngineError(QStringLiteral("Tabelle nicht gefunden: %1").arg(msg.section(QLatin1Char(':'), 1).trimmed()),
+                              EngineCode::TableNotFound);
+        throw EngineError(QStringLiteral("Datenbankfehler: %1").arg(msg), sql.isEmpty() ? EngineCode::Generic : EngineCode::SqlError);
+    }
+
+    sqlite3_stmt* prepare(const QString& sql, const QVariantList& params)
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+            const int rc = sqlite3_errcode(m_db);
+            const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
+            sqlite3_finalize(stmt);
+            throwError(rc, sqlite3_extended_errcode(m_db), msg, sql);
+        }
+        for (int i = 0; i < params.size(); ++i)
+            bind(stmt, i + 1, params[i]);
+        return stmt;
+    }
+
+    static void bind(sqlite3_stmt* stmt, int pos, const QVariant& v)
+    {
+        if (!v.isValid() || v.isNull()) {
+            sqlite3_bind_null(stmt, pos);
+            return;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Bool: sqlite3_bind_int(stmt, pos, v.toBool() ? 1 : 0); break;
+        case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+        case QMetaType::Long: case QMetaType::Short:
+            sqlite3_bind_int64(stmt, pos, v.toLongLong());
+            break;
+        case QMetaType::Double: case QMetaType::Float: sqlite3_bind_double(stmt, pos, v.toDouble()); break;
+        case QMetaType::QDate: {
+            const QByteArray s = v.toDate().toString(Qt::ISODate).toUtf8();
+            sqlite3_bind_text(stmt, pos, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QDateTime: {
+            const QByteArray s = v.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toUtf8();
+            sqlite3_bind_text(stmt, pos, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray s = v.toString().toUtf8();
+            sqlite3_bind_text(stmt, pos, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+
+    QString m_dir;
+    sqlite3* m_db = nullptr;
+    int m_depth = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> createSqliteBackend(const QString& dataDir)
+{
+    return std::make_unique<SqliteBackend>(dataDir);
+}

@@ -1,0 +1,806 @@
+#include "Table.h"
+
+#include "Backend.h"
+#include "Catalog.h"
+#include "Engine.h"
+#include "Query.h"
+#include "RowStore.h"
+#include "Schema.h"
+
+#include <algorithm>
+
+namespace {
+
+QString changedElsewhereText()
+{
+    return QStringLiteral("Der Datensatz wurde zwischenzeitlich an einem anderen Arbeitsplatz geändert. "
+                          "Ihre Änderungen wurden nicht gespeichert: bitte abbrechen und neu bearbeiten.");
+}
+
+QString deletedElsewhereText()
+{
+    return QStringLiteral("Der Datensatz wurde zwischenzeitlich an einem anderen Arbeitsplatz gelöscht. "
+                          "Ihre Änderungen wurden nicht gespeichert.");
+}
+
+} // namespace
+
+Table::Table(const QString& tableName, QObject* parent) : DataSet(parent), m_tableName(tableName) {}
+
+Table::~Table()
+{
+    try {
+        close();
+    } catch (...) {
+    }
+}
+
+void Table::setTableName(const QString& name)
+{
+    if (active())
+        throw EngineError(QStringLiteral("Die Tabelle ist geöffnet"), EngineCode::Generic);
+    m_tableName = name;
+}
+
+Backend& Table::db() const { return Engine::instance().backend(m_alias); }
+
+bool Table::exists() { return Catalog::tableExists(db(), m_tableName); }
+
+void Table::createTable(const TableDef& def)
+{
+    TableDef d = def;
+    d.name = m_tableName.isEmpty() ? def.name : m_tableName;
+    if (Catalog::tableExists(db(), d.name))
+        throw EngineError(QStringLiteral("Die Tabelle %1 ist schon vorhanden").arg(normalTableName(d.name)), EngineCode::Generic);
+    Catalog::createTable(db(), d);
+}
+
+void Table::deleteTable()
+{
+    if (active())
+        close();
+    Catalog::dropTable(db(), m_tableName);
+}
+
+void Table::createFromQuery(const QString& tableName, Query& query, const QString& alias)
+{
+    Table target(tableName);
+    target.setAlias(alias);
+    Backend& db = Engine::instance().backend(alias);
+    if (!query.active())
+        query.open();
+    TableDef def;
+    def.name = tableName;
+    QStringList cols;
+    for (const auto& f : query.fields()) {
+        if (f->kind() != FieldKind::Data)
+            continue;
+        FieldDef d = f->def();
+        if (d.type == FieldType::AutoInc)
+            d.type = FieldType::Integer;
+        d.required = false;
+        def.fields << d;
+        cols << d.name;
+    }
+    Transaction t(db);
+    if (Catalog::tableExists(db, tableName))
+        Catalog::dropTable(db, tableName);
+    Catalog::createTable(db, def);
+    const QString placeholders = QStringList(QList<QString>(cols.size(), QStringLiteral("?"))).join(QLatin1Char(','));
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(normalTableName(tableName), cols.join(QLatin1Char(',')), placeholders);
+    const int n = query.recordCount();
+    for (int r = 0; r < n; ++r) {
+        QVariantList values;
+        for (int c = 0; c < cols.size(); ++c)
+            values << query.valueAt(r, c);
+        db.exec(sql, values);
+    }
+    Catalog::bumpChange(db, tableName);
+    t.commit();
+}
+
+// ------------------------------------------------------------------ open / load
+
+QString Table::selectList() const
+{
+    QStringList cols;
+    for (const FieldDef& f : m_def.fields)
+        cols << f.name;
+    if (m_def.primaryIndex())
+        cols << QLatin1String(Catalog::RowVersionColumn);
+    return cols.join(QStringLiteral(", "));
+}
+
+void Table::open()
+{
+    if (active())
+        return;
+    if (m_tableName.isEmpty())
+        throw EngineError(QStringLiteral("Kein Tabellenname angegeben"), EngineCode::TableNotFound);
+    Backend& backend = db();
+    std::optional<TableDef> def = Catalog::readTable(backend, m_tableName);
+    if (!def)
+        throw EngineError(QStringLiteral("Tabelle nicht gefunden: %1").arg(normalTableName(m_tableName)),
+                          EngineCode::TableNotFound);
+    // Labels and formats follow the program, not the data file.
+    if (const TableDef* known = Schema::known(m_tableName)) {
+        for (FieldDef& f : def->fields) {
+            if (const FieldDef* k = known->field(f.name)) {
+                f.displayLabel = k->displayLabel;
+                f.displayFormat = k->displayFormat;
+                f.boolTexts = k->boolTexts;
+                f.rightAligned = k->rightAligned;
+                f.displayWidth = k->displayWidth;
+            }
+        }
+    }
+    m_def = *def;
+    Engine::instance().lockTable(m_alias, m_tableName, m_exclusive);
+    m_locked = true;
+    try {
+        setStoredFields(m_def.fields);
+        setIndexFieldNames(m_indexFields);
+        if (m_master)
+            m_rangeValues = masterValues();
+        loadRows();
+    } catch (...) {
+        Engine::instance().unlockTable(m_alias, m_tableName);
+        m_locked = false;
+        throw;
+    }
+    DataSet::open();
+}
+
+void Table::close()
+{
+    if (!active())
+        return;
+    DataSet::close();
+    if (m_locked) {
+        Engine::instance().unlockTable(m_alias, m_tableName);
+        m_locked = false;
+    }
+}
+
+QStringList Table::rangeFields() const
+{
+    if (!m_master)
+        return {};
+    const int n = int(m_masterFields.split(QLatin1Char(';'), Qt::SkipEmptyParts).size());
+    QStringList idx = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return idx.mid(0, n);
+}
+
+QVariantList Table::masterValues() const
+{
+    QVariantList values;
+    if (!m_master || !m_master->active() || m_master->isEmpty())
+        return values;
+    for (const QString& f : m_masterFields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        values << m_master->field(f.trimmed()).value();
+    return values;
+}
+
+void Table::loadRows()
+{
+    Backend& backend = db();
+    RowStore& rs = store();
+    rs.clear();
+    m_seenChange = Catalog::changeCount(backend, m_tableName);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectList(), normalTableName(m_tableName));
+    QVariantList params;
+    if (m_master) {
+        const QStringList rf = rangeFields();
+        if (m_rangeValues.size() != rf.size() || rf.isEmpty())
+            return;                                     // no master row: no detail rows
+        QStringList conds;
+        for (int i = 0; i < rf.size(); ++i) {
+            if (!m_rangeValues[i].isValid())
+                return;
+            conds << rf[i] + QStringLiteral(" = ?");
+            params << m_rangeValues[i];
+        }
+        sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
+    }
+    auto cursor = backend.select(sql, params);
+    std::vector<int> map;
+    for (int i = 0; i < m_def.fields.size(); ++i)
+        map.push_back(i);
+    while (cursor->next()) {
+        const int phys = rs.appendRow();
+        loadInto(phys, *cursor, map);
+    }
+    m_sortCacheValid = false;
+}
+
+void Table::loadInto(int phys, ResultCursor& c, const std::vector<int>& map)
+{
+    RowStore& rs = store();
+    const int n = int(map.size());
+    for (int i = 0; i < n; ++i) {
+        const int col = map[size_t(i)];
+        if (c.isNull(i)) {
+            rs.setNull(phys, col);
+            continue;
+        }
+        switch (rs.columnType(col)) {
+        case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, col, qint32(c.intValue(i))); break;
+        case FieldType::Float: rs.setDouble(phys, col, c.doubleValue(i)); break;
+        case FieldType::Text: case FieldType::Memo: rs.setText(phys, col, c.textValue(i)); break;
+        case FieldType::Date: rs.setDateJd(phys, col, c.dateJulianDay(i)); break;
+        case FieldType::DateTime: rs.setDateTimeMs(phys, col, c.dateTimeMs(i)); break;
+        case FieldType::Boolean: rs.setBool(phys, col, c.boolValue(i)); break;
+        }
+    }
+    if (m_def.primaryIndex() && c.columnCount() > n)
+        rs.setRowVersion(phys, c.intValue(n));
+}
+
+void Table::refresh()
+{
+    if (!active() || isEditing())
+        return;
+    const QVariantList key = currentPhys() >= 0 ? primaryKeyValues() : QVariantList();
+    const int oldPos = viewPos();
+    loadRows();
+    int keep = -1;
+    if (!key.isEmpty()) {
+        const QStringList kf = keyFields();
+        for (int r = 0; r < store().rowCount() && keep < 0; ++r) {
+            bool eq = true;
+            for (int i = 0; i < kf.size() && eq; ++i)
+                eq = compareVariants(field(kf[i]).type(), store().get(r, field(kf[i]).index()), key[i], false) == 0;
+            if (eq)
+                keep = r;
+        }
+    }
+    rebuildView(keep);
+    if (keep < 0 && oldPos >= 0)
+        setCurrentPos(oldPos);
+}
+
+bool Table::changedElsewhere()
+{
+    if (!active())
+        return false;
+    return Catalog::changeCount(db(), m_tableName) != m_seenChange;
+}
+
+bool Table::refreshIfChanged()
+{
+    if (!changedElsewhere() || isEditing())
+        return false;
+    refresh();
+    return true;
+}
+
+// ------------------------------------------------------------------ index
+
+void Table::setIndexFieldNames(const QString& fields)
+{
+    m_indexFields = fields;
+    m_sortCols.clear();
+    m_sortCi.clear();
+    QStringList list = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (list.isEmpty() && m_def.primaryIndex())
+        list = m_def.primaryIndex()->fieldList();
+    const IndexDef* idx = indexForFields(fields);
+    for (const QString& name : list) {
+        if (!active() && fields.isEmpty() == false && !m_def.field(name.trimmed()) && !m_def.fields.isEmpty())
+            throw EngineError(QStringLiteral("Kein Index für die Felder %1").arg(fields), EngineCode::Generic);
+        for (int i = 0; i < m_def.fields.size(); ++i) {
+            if (m_def.fields[i].name.compare(name.trimmed(), Qt::CaseInsensitive) == 0) {
+                m_sortCols.push_back(i);
+                m_sortCi.push_back(idx ? idx->caseInsensitive : true);
+            }
+        }
+    }
+    m_sortCacheValid = false;
+    if (active() && !isEditing())
+        rebuildView();
+}
+
+const IndexDef* Table::indexForFields(const QString& fields) const
+{
+    const QStringList want = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const IndexDef& i : m_def.indexes) {
+        const QStringList have = i.fieldList();
+        if (have.size() != want.size())
+            continue;
+        bool same = true;
+        for (int k = 0; k < have.size() && same; ++k)
+            same = have[k].compare(want[k].trimmed(), Qt::CaseInsensitive) == 0;
+        if (same)
+            return &i;
+    }
+    return nullptr;
+}
+
+std::vector<int> Table::orderedRows() const
+{
+    if (m_sortCacheValid)
+        return m_sortCache;
+    const RowStore& rs = store();
+    std::vector<int> rows;
+    rows.reserve(size_t(rs.rowCount()));
+    for (int r = 0; r < rs.rowCount(); ++r)
+        if (!rs.deleted(r))
+            rows.push_back(r);
+    std::vector<int> tie;
+    if (const IndexDef* p = m_def.primaryIndex())
+        for (const QString& f : p->fieldList())
+            for (int i = 0; i < m_def.fields.size(); ++i)
+                if (m_def.fields[i].name.compare(f, Qt::CaseInsensitive) == 0)
+                    tie.push_back(i);
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        for (size_t k = 0; k < m_sortCols.size(); ++k) {
+            const int c = rs.compareRows(a, b, m_sortCols[k], m_sortCi[k]);
+            if (c)
+                return c < 0;
+        }
+        for (int col : tie) {
+            const int c = rs.compareRows(a, b, col, false);
+            if (c)
+                return c < 0;
+        }
+        return a < b;
+    });
+    m_sortCache = rows;
+    m_sortCacheValid = true;
+    return rows;
+}
+
+int Table::compareRowToValues(int phys, const QStringList& fields, const QVariantList& values) const
+{
+    for (int i = 0; i < fields.size() && i < values.size(); ++i) {
+        const Field& f = field(fields[i].trimmed());
+        const int c = store().compareToValue(phys, f.index(), values[i], size_t(i) < m_sortCi.size() ? m_sortCi[size_t(i)] : true);
+        if (c)
+            return c;
+    }
+    return 0;
+}
+
+int Table::lowerBound(const QStringList& fields, const QVariantList& values) const
+{
+    const std::vector<int>& v = view();
+    int lo = 0, hi = int(v.size());
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (compareRowToValues(v[size_t(mid)], fields, values) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// Values typed by the user arrive as text; convert with the field's own message.
+static QVariantList convertKeyValues(const Table& t, const QStringList& fields, const QVariantList& values)
+{
+    QVariantList out;
+    for (int i = 0; i < values.size() && i < fields.size(); ++i) {
+        const Field& f = t.field(fields[i].trimmed());
+        const QVariant& v = values[i];
+        if (v.typeId() == QMetaType::QString && f.type() != FieldType::Text && f.type() != FieldType::Memo)
+            out << f.convertText(v.toString());
+        else
+            out << v;
+    }
+    return out;
+}
+
+bool Table::findKey(const QVariantList& values)
+{
+    if (!active())
+        throw EngineError(QStringLiteral("Die Datenmenge ist nicht geöffnet"), EngineCode::Generic);
+    const QStringList fields = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts).mid(0, values.size());
+    const QVariantList key = convertKeyValues(*this, fields, values);
+    const int pos = lowerBound(fields, key);
+    if (pos >= int(view().size()) || compareRowToValues(view()[size_t(pos)], fields, key) != 0)
+        return false;
+    return gotoBookmark(view()[size_t(pos)]);
+}
+
+void Table::findNearest(const QVariantList& values)
+{
+    if (!active())
+        throw EngineError(QStringLiteral("Die Datenmenge ist nicht geöffnet"), EngineCode::Generic);
+    const QStringList fields = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts).mid(0, values.size());
+    const QVariantList key = convertKeyValues(*this, fields, values);
+    if (view().empty())
+        return;
+    int pos = lowerBound(fields, key);
+    if (pos >= int(view().size()))
+        pos = int(view().size()) - 1;
+    gotoBookmark(view()[size_t(pos)]);
+}
+
+void Table::setKey()
+{
+    if (isEditing())
+        throw EngineError(QStringLiteral("Die Datenmenge befindet sich im Editier- oder Einfügemodus"), EngineCode::Generic);
+    m_buffer.assign(size_t(fieldCount()), QVariant());
+    m_bufferChanged.assign(size_t(fieldCount()), false);
+    setState(DataSetState::SetKey);
+}
+
+static QVariantList keyBufferValues(const Table& t, const std::vector<QVariant>& buffer)
+{
+    QVariantList values;
+    for (const QString& f : t.indexFieldNames().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QVariant v = buffer[size_t(t.field(f).index())];
+        if (!v.isValid())
+            break;
+        values << v;
+    }
+    return values;
+}
+
+bool Table::gotoKey()
+{
+    const QVariantList values = keyBufferValues(*this, m_buffer);
+    m_buffer.clear();
+    setState(DataSetState::Browse);
+    return findKey(values);
+}
+
+void Table::gotoNearest()
+{
+    const QVariantList values = keyBufferValues(*this, m_buffer);
+    m_buffer.clear();
+    setState(DataSetState::Browse);
+    findNearest(values);
+}
+
+QStringList Table::keyFields() const
+{
+    if (const IndexDef* p = m_def.primaryIndex())
+        return p->fieldList();
+    return {};
+}
+
+QVariantList Table::primaryKeyValues() const
+{
+    QVariantList values;
+    const int phys = currentPhys();
+    if (phys < 0)
+        return values;
+    for (const QString& f : keyFields())
+        values << store().get(phys, field(f).index());
+    return values;
+}
+
+bool Table::gotoCurrent(const Table& other)
+{
+    const QVariantList key = other.primaryKeyValues();
+    if (key.isEmpty())
+        return false;
+    const QStringList kf = keyFields();
+    for (int phys : view()) {
+        bool eq = true;
+        for (int i = 0; i < kf.size() && eq; ++i)
+            eq = compareVariants(field(kf[i]).type(), store().get(phys, field(kf[i]).index()), key[i], false) == 0;
+        if (eq)
+            return gotoBookmark(phys);
+    }
+    return false;
+}
+
+// ------------------------------------------------------------------ editing
+
+void Table::checkWritable() const
+{
+    if (!active())
+        throw EngineError(QStringLiteral("Die Datenmenge ist nicht geöffnet"), EngineCode::Generic);
+    if (m_readOnly)
+        throw EngineError(QStringLiteral("Die Tabelle %1 kann nicht geändert werden").arg(normalTableName(m_tableName)),
+                          EngineCode::InsufficientRights);
+}
+
+bool Table::modified() const
+{
+    return std::any_of(m_bufferChanged.begin(), m_bufferChanged.end(), [](bool b) { return b; });
+}
+
+void Table::startInsert(bool atEnd)
+{
+    checkWritable();
+    if (isEditing())
+        post();
+    if (beforeInsert)
+        beforeInsert(*this);
+    m_buffer.assign(size_t(fieldCount()), QVariant());
+    m_bufferChanged.assign(size_t(fieldCount()), false);
+    m_insertPos = atEnd ? int(view().size()) : std::max(viewPos(), 0);
+    setState(DataSetState::Insert);
+    // New detail rows belong to the master's current row.
+    const QStringList rf = rangeFields();
+    const QVariantList mv = masterValues();
+    for (int i = 0; i < rf.size() && i < mv.size(); ++i)
+        m_buffer[size_t(field(rf[i]).index())] = mv[i];
+    emit rowsReset();
+    try {
+        if (onNewRecord)
+            onNewRecord(*this);
+    } catch (...) {
+        cancel();
+        throw;
+    }
+    if (afterInsert)
+        afterInsert(*this);
+    emit currentChanged();
+}
+
+void Table::append() { startInsert(true); }
+void Table::insert() { startInsert(false); }
+
+int Table::readRowByKey(const QVariantList& keyValues, int intoPhys)
+{
+    const QStringList kf = keyFields();
+    QStringList conds;
+    for (const QString& f : kf)
+        conds << f + QStringLiteral(" = ?");
+    auto c = db().select(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                             .arg(selectList(), normalTableName(m_tableName), conds.join(QStringLiteral(" AND "))),
+                         keyValues);
+    if (!c->next())
+        return -1;
+    const int phys = intoPhys >= 0 ? intoPhys : store().appendRow();
+    std::vector<int> map;
+    for (int i = 0; i < m_def.fields.size(); ++i)
+        map.push_back(i);
+    loadInto(phys, *c, map);
+    return phys;
+}
+
+void Table::rereadCurrent()
+{
+    const int phys = currentPhys();
+    if (phys < 0 || keyFields().isEmpty())
+        return;
+    if (readRowByKey(primaryKeyValues(), phys) < 0) {
+        store().markDeleted(phys);
+        m_sortCacheValid = false;
+        const int pos = viewPos();
+        rebuildView();
+        setCurrentPos(pos);
+        throw EngineError(deletedElsewhereText(), EngineCode::RecordDeleted);
+    }
+    invalidateCalcCache();
+    bumpGeneration();
+    emit rowChanged(viewPos());
+}
+
+void Table::edit()
+{
+    if (isEditing())
+        return;
+    checkWritable();
+    if (isEmpty()) {
+        insert();
+        return;
+    }
+    if (keyFields().isEmpty())
+        throw EngineError(QStringLiteral("Die Tabelle %1 hat keinen Schlüssel und kann nicht geändert werden")
+                              .arg(normalTableName(m_tableName)),
+                          EngineCode::Generic);
+    if (beforeEdit)
+        beforeEdit(*this);
+    rereadCurrent();
+    m_buffer.assign(size_t(fieldCount()), QVariant());
+    m_bufferChanged.assign(size_t(fieldCount()), false);
+    const int phys = currentPhys();
+    for (int i = 0; i < fieldCount(); ++i)
+        if (fieldAt(i).kind() == FieldKind::Data)
+            m_buffer[size_t(i)] = store().get(phys, i);
+    setState(DataSetState::Edit);
+    if (afterEdit)
+        afterEdit(*this);
+    emit rowChanged(viewPos());
+}
+
+void Table::noteOwnWrite()
+{
+    // Our own write moves the counter by one; anything more was another workstation.
+    const qint64 now = Catalog::changeCount(db(), m_tableName);
+    if (now == m_seenChange + 1)
+        m_seenChange = now;
+}
+
+void Table::post()
+{
+    if (state() == DataSetState::SetKey) {
+        setState(DataSetState::Browse);
+        m_buffer.clear();
+        return;
+    }
+    if (!isEditing())
+        return;
+    checkWritable();
+    if (beforePost)
+        beforePost(*this);
+    for (const auto& f : fields()) {
+        if (f->kind() == FieldKind::Data && f->required() && f->type() != FieldType::AutoInc
+            && !m_buffer[size_t(f->index())].isValid())
+            throw EngineError(QStringLiteral("Feld '%1' muß einen Wert haben").arg(f->displayLabel()), EngineCode::RequiredField);
+    }
+    Backend& backend = db();
+    const bool inserting = state() == DataSetState::Insert;
+    const QString table = normalTableName(m_tableName);
+    QStringList cols;
+    QVariantList values;
+    for (const auto& f : fields()) {
+        if (f->kind() != FieldKind::Data || f->type() == FieldType::AutoInc)
+            continue;
+        cols << f->name();
+        values << m_buffer[size_t(f->index())];
+    }
+    const QStringList kf = keyFields();
+    QVariantList newKey;
+    {
+        Transaction t(backend);
+        if (inserting) {
+            const QString marks = QStringList(QList<QString>(cols.size(), QStringLiteral("?"))).join(QLatin1Char(','));
+            backend.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(QLatin1Char(',')), marks), values);
+            for (const QString& k : kf) {
+                const Field& f = field(k);
+                newKey << (f.type() == FieldType::AutoInc ? QVariant(backend.lastInsertId()) : m_buffer[size_t(f.index())]);
+            }
+        } else {
+            const int phys = currentPhys();
+            QStringList sets;
+            for (const QString& c : cols)
+                sets << c + QStringLiteral(" = ?");
+            sets << QStringLiteral("%1 = %1 + 1").arg(QLatin1String(Catalog::RowVersionColumn));
+            QStringList conds;
+            QVariantList params = values;
+            for (const QString& k : kf) {
+                conds << k + QStringLiteral(" = ?");
+                params << store().get(phys, field(k).index());
+            }
+            conds << QStringLiteral("%1 = ?").arg(QLatin1String(Catalog::RowVersionColumn));
+            params << store().rowVersion(phys);
+            const int n = backend.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                           .arg(table, sets.join(QStringLiteral(", ")), conds.join(QStringLiteral(" AND "))),
+                                       params);
+            if (n == 0) {
+                QVariantList oldKey = primaryKeyValues();
+                QStringList kc;
+                for (const QString& k : kf)
+                    kc << k + QStringLiteral(" = ?");
+                auto c = backend.select(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table, kc.join(QStringLiteral(" AND "))), oldKey);
+                const bool stillThere = c->next();
+                c.reset();
+                throw EngineError(stillThere ? changedElsewhereText() : deletedElsewhereText(),
+                                  stillThere ? EngineCode::RecordChanged : EngineCode::RecordDeleted);
+            }
+            for (const QString& k : kf)
+                newKey << m_buffer[size_t(field(k).index())];
+        }
+        Catalog::bumpChange(backend, table);
+        t.commit();
+    }
+    noteOwnWrite();
+    const int phys = readRowByKey(newKey, inserting ? -1 : currentPhys());
+    m_buffer.clear();
+    m_bufferChanged.clear();
+    m_insertPos = -1;
+    m_sortCacheValid = false;
+    setState(DataSetState::Browse);
+    rebuildView(phys);
+    if (afterPost)
+        afterPost(*this);
+}
+
+void Table::cancel()
+{
+    if (state() == DataSetState::SetKey) {
+        m_buffer.clear();
+        setState(DataSetState::Browse);
+        return;
+    }
+    if (!isEditing())
+        return;
+    if (beforeCancel)
+        beforeCancel(*this);
+    const bool wasInsert = state() == DataSetState::Insert;
+    m_buffer.clear();
+    m_bufferChanged.clear();
+    m_insertPos = -1;
+    setState(DataSetState::Browse);
+    if (wasInsert)
+        emit rowsReset();
+    else
+        emit rowChanged(viewPos());
+    emit currentChanged();
+    if (afterCancel)
+        afterCancel(*this);
+}
+
+void Table::remove()
+{
+    if (state() == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    checkWritable();
+    if (isEmpty())
+        throw EngineError(QStringLiteral("Keine Datensätze vorhanden"), EngineCode::Generic);
+    if (state() == DataSetState::Edit)
+        cancel();
+    if (beforeDelete)
+        beforeDelete(*this);
+    Backend& backend = db();
+    const QString table = normalTableName(m_tableName);
+    const int phys = currentPhys();
+    const QStringList kf = keyFields();
+    if (kf.isEmpty())
+        throw EngineError(QStringLiteral("Die Tabelle %1 hat keinen Schlüssel").arg(table), EngineCode::Generic);
+    QStringList conds;
+    QVariantList params;
+    for (const QString& k : kf) {
+        conds << k + QStringLiteral(" = ?");
+        params << store().get(phys, field(k).index());
+    }
+    {
+        Transaction t(backend);
+        const int n = backend.exec(QStringLiteral("DELETE FROM %1 WHERE %2 AND %3 = ?")
+                                       .arg(table, conds.join(QStringLiteral(" AND ")), QLatin1String(Catalog::RowVersionColumn)),
+                                   params + QVariantList{store().rowVersion(phys)});
+        if (n == 0) {
+            auto c = backend.select(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(table, conds.join(QStringLiteral(" AND "))), params);
+            const bool stillThere = c->next();
+            c.reset();
+            throw EngineError(stillThere ? changedElsewhereText() : deletedElsewhereText(),
+                              stillThere ? EngineCode::RecordChanged : EngineCode::RecordDeleted);
+        }
+        Catalog::bumpChange(backend, table);
+        t.commit();
+    }
+    noteOwnWrite();
+    const int pos = viewPos();
+    store().markDeleted(phys);
+    m_sortCacheValid = false;
+    rebuildView(-2);
+    setCurrentPos(pos);
+    emit currentChanged();
+    if (afterDelete)
+        afterDelete(*this);
+}
+
+// ------------------------------------------------------------------ master-detail
+
+void Table::setMasterSource(DataSet* master, const QString& masterFields)
+{
+    disconnect(m_masterConn);
+    disconnect(m_masterResetConn);
+    m_master = master;
+    m_masterFields = masterFields;
+    if (master) {
+        m_masterConn = connect(master, &DataSet::currentChanged, this, [this] { onMasterChanged(); });
+        m_masterResetConn = connect(master, &DataSet::rowsReset, this, [this] { onMasterChanged(); });
+    }
+    if (active())
+        onMasterChanged();
+}
+
+void Table::onMasterChanged()
+{
+    if (!active() || !m_master)
+        return;
+    const QVariantList values = masterValues();
+    if (values == m_rangeValues && !m_rangeValues.isEmpty())
+        return;
+    if (isEditing()) {
+        if (modified())
+            post();
+        else
+            cancel();
+    }
+    m_rangeValues = values;
+    loadRows();
+    rebuildView(-2);
+    setCurrentPos(0);
+    emit currentChanged();
+}

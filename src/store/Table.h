@@ -1,0 +1,115 @@
+#pragma once
+#include "DataSet.h"
+
+class Backend;
+class Query;
+class ResultCursor;
+
+// A cursor on one table: states and hooks, the active index, key searches, master-detail
+// range and writes that never overwrite a row another workstation changed meanwhile.
+class Table : public DataSet {
+    Q_OBJECT
+public:
+    explicit Table(const QString& tableName = QString(), QObject* parent = nullptr);
+    ~Table() override;
+
+    void setAlias(const QString& alias) { m_alias = alias; }
+    QString alias() const { return m_alias; }
+    void setTableName(const QString& name);
+    QString tableName() const { return m_tableName; }
+    void setExclusive(bool on) { m_exclusive = on; }
+    bool exclusive() const { return m_exclusive; }
+    void setReadOnly(bool on) { m_readOnly = on; }
+    bool readOnly() const { return m_readOnly; }
+
+    // --- table level ---
+    bool exists();
+    void createTable(const TableDef& def);     // replaces nothing: fails when the table exists
+    void deleteTable();
+    // New table holding the rows and columns of an open query.
+    static void createFromQuery(const QString& tableName, Query& query, const QString& alias = QStringLiteral("TARVINO"));
+    const TableDef& tableDef() const { return m_def; }
+
+    void open() override;
+    void close() override;
+    void refresh() override;
+    // Re-reads when another workstation (or another cursor) wrote the table since the last read.
+    bool changedElsewhere();
+    bool refreshIfChanged();
+
+    // --- active index ---
+    // Field list of the active index ("Nr", "LT_ID;Datum"); empty: table order (primary key).
+    void setIndexFieldNames(const QString& fields);
+    QString indexFieldNames() const { return m_indexFields; }
+    QList<IndexDef> indexDefs() const { return m_def.indexes; }
+    const IndexDef* indexForFields(const QString& fields) const;
+    // Exact search on the leading fields of the active index; no move when not found.
+    bool findKey(const QVariantList& values);
+    // First row at or after the values (last row when all are smaller).
+    void findNearest(const QVariantList& values);
+    // Key buffer searches: setKey(), write the index fields, then gotoKey() / gotoNearest().
+    void setKey();
+    bool gotoKey();
+    void gotoNearest();
+
+    // Puts this cursor on the row that another cursor of the same table shows.
+    bool gotoCurrent(const Table& other);
+    QVariantList primaryKeyValues() const;     // of the current row
+
+    // --- editing ---
+    void append();
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void remove();                             // Delete
+    bool modified() const;
+
+    using Hook = DataSet::Hook;
+    Hook beforeInsert, afterInsert, beforeEdit, afterEdit, beforePost, afterPost, beforeCancel, afterCancel,
+        beforeDelete, afterDelete, onNewRecord;
+
+    // --- master-detail ---
+    // The rows whose leading index fields equal the master's fields; new rows get the key.
+    void setMasterSource(DataSet* master, const QString& masterFields);
+    DataSet* masterSource() const { return m_master; }
+
+protected:
+    std::vector<int> orderedRows() const override;
+
+private:
+    void loadRows();
+    void loadInto(int physRow, ResultCursor& c, const std::vector<int>& map);
+    QString selectList() const;
+    QVariantList masterValues() const;
+    QStringList rangeFields() const;
+    void startInsert(bool atEnd);
+    void rereadCurrent();
+    int readRowByKey(const QVariantList& keyValues, int intoPhys);
+    QStringList keyFields() const;
+    void checkWritable() const;
+    void sortView();
+    int compareRowToValues(int phys, const QStringList& fields, const QVariantList& values) const;
+    int lowerBound(const QStringList& fields, const QVariantList& values) const;
+    Backend& db() const;
+    void onMasterChanged();
+    void noteOwnWrite();
+
+    QString m_alias = QStringLiteral("TARVINO");
+    QString m_tableName;
+    QString m_indexFields;
+    bool m_exclusive = false;
+    bool m_readOnly = false;
+    bool m_locked = false;
+    TableDef m_def;
+    DataSet* m_master = nullptr;
+    QString m_masterFields;
+    QMetaObject::Connection m_masterConn;
+    QMetaObject::Connection m_masterResetConn;
+    qint64 m_seenChange = -1;
+    QVariantList m_rangeValues;
+    mutable std::vector<int> m_sortCache;
+    mutable bool m_sortCacheValid = false;
+    std::vector<int> m_sortCols;
+    std::vector<bool> m_sortCi;
+};

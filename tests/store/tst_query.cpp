@@ -1,0 +1,188 @@
+#include "Engine.h"
+#include "Query.h"
+#include "Table.h"
+#include "TestSupport.h"
+
+#include <QtTest>
+
+// The report dialect on a small register: dates, booleans, quotes, joins and counts.
+class TestQuery : public QObject {
+    Q_OBJECT
+
+    void fill()
+    {
+        Table t("LT_LEIT");
+        t.open();
+        struct Row { int nr; const char* text; QVariant scrap; QDate due; QVariant dept; };
+        const QList<Row> rows = {
+            {1, "Stehleiter", false, QDate(2004, 6, 1), 1},
+            {2, "O'Brien-Leiter", true, QDate(2004, 7, 1), 1},
+            {3, "Anlegeleiter", QVariant(), QDate(2005, 1, 15), 2},
+            {4, "Podest", false, QDate(2003, 12, 31), QVariant()},
+        };
+        for (const Row& r : rows) {
+            t.append();
+            t.setValue("Nr", r.nr);
+            t.setValue("KurzBez", QString::fromUtf8(r.text));
+            t.setValue("Schrott", r.scrap);
+            t.setValue("PruefTermin", r.due);
+            t.setValue("FirmenAbtID", r.dept);
+            t.post();
+        }
+        Table f("FIRMEN");
+        f.open();
+        for (const char* name : {"Werk", "Lager", "Büro"}) {
+            f.append();
+            f.setValue("KurzBez", QString::fromUtf8(name));
+            f.post();
+        }
+    }
+
+    static QList<QVariantList> rows(Query& q)
+    {
+        QList<QVariantList> out;
+        for (q.first(); !q.eof(); q.next()) {
+            QVariantList r;
+            for (const auto& f : q.fields())
+                r << f->value();
+            out << r;
+            if (q.recNo() == q.recordCount())
+                break;
+        }
+        return out;
+    }
+
+    static QList<int> numbers(const QString& sql)
+    {
+        Query q;
+        q.setSql(sql);
+        q.open();
+        QList<int> out;
+        for (q.first(); q.recordCount() > 0; q.next()) {
+            out << q.field("Nr").asInteger();
+            if (q.recNo() == q.recordCount())
+                break;
+        }
+        return out;
+    }
+
+private slots:
+    void dialect_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("date range") << "SELECT Nr FROM LT_LEIT WHERE PruefTermin BETWEEN '06/01/2004' AND '12/31/2004' ORDER BY Nr"
+                                    << QList<int>{1, 2};
+        QTest::newRow("date greater") << "SELECT Nr FROM \"LT_LEIT.DB\" WHERE PruefTermin > '12/31/2003' ORDER BY Nr"
+                                      << QList<int>{1, 2, 3};
+        QTest::newRow("false takes empty") << "SELECT Nr FROM LT_LEIT WHERE Schrott = false ORDER BY Nr" << QList<int>{1, 3, 4};
+        QTest::newRow("true") << "SELECT Nr FROM lt_leit.db WHERE Schrott = true" << QList<int>{2};
+        QTest::newRow("quote in text") << "SELECT Nr FROM LT_LEIT WHERE KurzBez = " + Query::quoted("O'Brien-Leiter")
+                                       << QList<int>{2};
+        QTest::newRow("text with false inside") << "SELECT Nr FROM LT_LEIT WHERE KurzBez = 'false' AND Nr > 0" << QList<int>{};
+        QTest::newRow("and gt") << "SELECT L.Nr FROM LT_LEIT L WHERE L.Nr > 1 AND FirmenAbtID = 1" << QList<int>{2};
+    }
+
+    void dialect()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QList<int>, expected);
+        TestDataDir dir;
+        fill();
+        QCOMPARE(numbers(sql), expected);
+    }
+
+    void namedParameters()
+    {
+        TestDataDir dir;
+        fill();
+        Query q;
+        q.setSql("SELECT Nr, KurzBez FROM LT_LEIT WHERE Nr = :SID OR KurzBez = :Name");
+        QCOMPARE(q.paramNames(), QStringList({"SID", "Name"}));
+        q.setParam("SID", 3);
+        q.setParam(":name", "x' OR '1'='1");
+        q.open();
+        QCOMPARE(q.recordCount(), 1);
+        QCOMPARE(q.field("KurzBez").asString(), QString("Anlegeleiter"));
+        Query missing;
+        missing.setSql("SELECT Nr FROM LT_LEIT WHERE Nr = :SID");
+        QVERIFY_THROWS_EXCEPTION(EngineError, missing.open());
+    }
+
+    void countPerDepartmentWithFullOuterJoin()
+    {
+        TestDataDir dir;
+        fill();
+        Query q;
+        q.setSql("SELECT F.ID, F.KurzBez, COUNT(L.ID) AS Anzahl FROM LT_LEIT L "
+                 "FULL OUTER JOIN FIRMEN F ON L.FirmenAbtID = F.ID "
+                 "GROUP BY F.ID, F.KurzBez ORDER BY F.ID");
+        q.open();
+        QCOMPARE(q.fieldCount(), 3);
+        const auto r = rows(q);
+        QCOMPARE(r.size(), 4);
+        // Row without department first (empty ID sorts first), then every node, also those without ladders.
+        QCOMPARE(r[0][0], QVariant());
+        QCOMPARE(r[0][2].toInt(), 1);
+        QCOMPARE(r[1][2].toInt(), 2);
+        QCOMPARE(r[2][2].toInt(), 1);
+        QCOMPARE(r[3][1].toString(), QString("Büro"));
+        QCOMPARE(r[3][2].toInt(), 0);
+    }
+
+    void typesOfResultColumns()
+    {
+        TestDataDir dir;
+        fill();
+        Query q;
+        q.setSql("SELECT * FROM LT_LEIT WHERE Nr = 1");
+        q.open();
+        QCOMPARE(q.field("PruefTermin").type(), FieldType::Date);
+        QCOMPARE(q.field("PruefTermin").asDate(), QDate(2004, 6, 1));
+        QCOMPARE(q.field("Schrott").type(), FieldType::Boolean);
+        QCOMPARE(q.field("PrHo_Verform").asBoolean(), false);
+        QCOMPARE(q.field("Laenge").type(), FieldType::Float);
+    }
+
+    void copyQueryIntoTable()
+    {
+        TestDataDir dir;
+        fill();
+        Query q;
+        q.setSql("SELECT ID,FirmenAbtID FROM LT_LEIT WHERE ID > 0 AND Schrott = false");
+        q.open();
+        Table::createFromQuery("ZwDat", q);
+        Table zw("ZwDat.DB");
+        zw.open();
+        QCOMPARE(zw.recordCount(), 3);
+        QCOMPARE(zw.fieldCount(), 2);
+        zw.close();
+        // A second copy replaces the first.
+        Query q2;
+        q2.setSql("SELECT ID,FirmenAbtID FROM LT_LEIT WHERE ID > 0");
+        q2.open();
+        Table::createFromQuery("ZwDat", q2);
+        zw.open();
+        QCOMPARE(zw.recordCount(), 4);
+        zw.close();
+        zw.deleteTable();
+        QVERIFY(!zw.exists());
+    }
+
+    void badSqlGivesEngineError()
+    {
+        TestDataDir dir;
+        Query q;
+        q.setSql("SELECT Nr FROM NICHTDA");
+        try {
+            q.open();
+            QFAIL("no error");
+        } catch (const EngineError& e) {
+            QVERIFY(!e.message().isEmpty());
+        }
+        QVERIFY(!q.active());
+    }
+};
+
+QTEST_MAIN(TestQuery)
+#include "tst_query.moc"

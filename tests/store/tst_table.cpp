@@ -1,0 +1,588 @@
+#include "Dialogs.h"
+#include "Engine.h"
+#include "Schema.h"
+#include "Table.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QtTest>
+
+// Cursor behaviour on a real SQLite data directory.
+class TestTable : public QObject {
+    Q_OBJECT
+
+private:
+    static void addKind(Table& kinds, int nr, const QString& name, int years, int months, int days)
+    {
+        kinds.append();
+        kinds.setValue("Nr", nr);
+        kinds.setValue("KurzBez", name);
+        kinds.setValue("Jahre", years);
+        kinds.setValue("Monate", months);
+        kinds.setValue("Tage", days);
+        kinds.post();
+    }
+
+    static int addLadder(Table& t, int nr, const QString& text, const QVariant& kind = QVariant())
+    {
+        t.append();
+        t.setValue("Nr", nr);
+        t.setValue("KurzBez", text);
+        t.setValue("PruefungArt_ID", kind);
+        t.post();
+        return t.field("ID").asInteger();
+    }
+
+    // A second workstation: this test program started again, opening one table.
+    static QString openInOtherProcess(const QString& dataDir, const QString& table)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HW_CHILD_DATADIR", dataDir);
+        env.insert("HW_CHILD_TABLE", table);
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), {});
+        if (!p.waitForFinished(30000))
+            return "timeout";
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+private slots:
+    void init() { resetDialogsForTest(); }
+
+    void schemaHasColumnsInOrder()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT.DB");
+        t.open();
+        QStringList names;
+        for (const auto& f : t.fields())
+            names << f->name();
+        QCOMPARE(names.size(), 56);
+        QCOMPARE(names.mid(0, 4), QStringList({"ID", "Nr", "KurzBez", "Art_ID"}));
+        QCOMPARE(names.at(names.indexOf("PruefTermin") + 1), QString("PrMaterial"));
+        QCOMPARE(names.at(names.indexOf("ReparaturDatum") + 1), QString("PrHo_Verform"));
+        QCOMPARE(names.last(), QString("ExNrBez"));
+        Table p("lt_pruef.db");
+        p.open();
+        QCOMPARE(p.fieldCount(), 4 + 16 + 1 + 46);
+        QCOMPARE(p.fieldAt(5).name(), QString("PrErlMaterial"));
+        QCOMPARE(p.fieldAt(21).name(), QString("PrHo_Verform"));
+        QCOMPARE(p.fieldAt(22).name(), QString("PrHo_ErlVerform"));
+    }
+
+    void statesAndHooks()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        QStringList calls;
+        t.beforeInsert = [&](DataSet&) { calls << "beforeInsert"; };
+        t.onNewRecord = [&](DataSet& d) { calls << "onNewRecord"; d.setValue("Schrott", false); };
+        t.afterInsert = [&](DataSet&) { calls << "afterInsert"; };
+        t.beforePost = [&](DataSet& d) { calls << "beforePost:" + stateText(d.state()); };
+        t.afterPost = [&](DataSet&) { calls << "afterPost"; };
+        t.beforeEdit = [&](DataSet&) { calls << "beforeEdit"; };
+        t.afterEdit = [&](DataSet&) { calls << "afterEdit"; };
+        t.beforeDelete = [&](DataSet&) { calls << "beforeDelete"; };
+        t.afterDelete = [&](DataSet&) { calls << "afterDelete"; };
+        t.open();
+        QCOMPARE(t.state(), DataSetState::Browse);
+        t.append();
+        QCOMPARE(t.state(), DataSetState::Insert);
+        QCOMPARE(stateText(t.state()), QString("Neu"));
+        t.setValue("Nr", 5);
+        t.setValue("KurzBez", "Stehleiter");
+        t.post();
+        QCOMPARE(t.state(), DataSetState::Browse);
+        QVERIFY(t.field("ID").asInteger() > 0);
+        QCOMPARE(t.field("Schrott").asBoolean(), false);
+        t.edit();
+        QCOMPARE(stateText(t.state()), QString("Ändern"));
+        t.setValue("KurzBez", "Anlegeleiter");
+        t.post();
+        t.remove();
+        QCOMPARE(t.recordCount(), 0);
+        QCOMPARE(calls, QStringList({"beforeInsert", "onNewRecord", "afterInsert", "beforePost:Neu", "afterPost",
+                                     "beforeEdit", "afterEdit", "beforePost:Ändern", "afterPost", "beforeDelete",
+                                     "afterDelete"}));
+    }
+
+    // A hook that aborts leaves everything as it was, silently.
+    void abortingHooksCancelSilently()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        addLadder(t, 1, "A");
+        t.beforeEdit = [](DataSet&) { throw Abort(); };
+        QVERIFY_THROWS_EXCEPTION(Abort, t.edit());
+        QCOMPARE(t.state(), DataSetState::Browse);
+        t.beforeEdit = nullptr;
+        t.beforeInsert = [](DataSet&) { throw Abort(); };
+        QVERIFY_THROWS_EXCEPTION(Abort, t.append());
+        QCOMPARE(t.state(), DataSetState::Browse);
+        t.beforeInsert = nullptr;
+        t.beforeDelete = [](DataSet&) { throw Abort(); };
+        QVERIFY_THROWS_EXCEPTION(Abort, t.remove());
+        QCOMPARE(t.recordCount(), 1);
+        t.beforeDelete = nullptr;
+        t.edit();
+        t.setValue("KurzBez", "B");
+        t.beforePost = [](DataSet&) { throw Abort(); };
+        QVERIFY_THROWS_EXCEPTION(Abort, t.post());
+        QCOMPARE(t.state(), DataSetState::Edit);
+        t.cancel();
+        Table fresh("LT_LEIT");
+        fresh.open();
+        QCOMPARE(fresh.value("KurzBez").toString(), QString("A"));
+        QCOMPARE(Dialogs::shown().size(), 0);
+    }
+
+    void fieldMessages_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("years above 10") << "Jahre" << "11"
+                                        << "11 ist kein gültiger Wert für das Feld 'Jahre'. Der zulässige Bereich ist  0 bis 10";
+        QTest::newRow("months 12") << "Monate" << "12"
+                                   << "12 ist kein gültiger Wert für das Feld 'Monate'. Der zulässige Bereich ist  0 bis 11";
+        QTest::newRow("days 32") << "Tage" << "32"
+                                 << "32 ist kein gültiger Wert für das Feld 'Tage'. Der zulässige Bereich ist  0 bis 31";
+        QTest::newRow("negative") << "Tage" << "-1"
+                                  << "-1 ist kein gültiger Wert für das Feld 'Tage'. Der zulässige Bereich ist  0 bis 31";
+        QTest::newRow("not an integer") << "Jahre" << "1x" << "'1x' ist kein gültiger Integerwert für Feld 'Jahre'";
+        QTest::newRow("limit 10 ok") << "Jahre" << "10" << "";
+        QTest::newRow("limit 11 ok") << "Monate" << "11" << "";
+        QTest::newRow("limit 31 ok") << "Tage" << "31" << "";
+        QTest::newRow("zero ok") << "Tage" << "0" << "";
+    }
+
+    void fieldMessages()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        TestDataDir dir;
+        Table kinds("PR_TAB");
+        kinds.open();
+        kinds.append();
+        kinds.setValue(field, 3);
+        try {
+            kinds.field(field).setAsString(text);
+            QVERIFY2(message.isEmpty(), "value was accepted");
+            QCOMPARE(kinds.field(field).asInteger(), text.toInt());
+        } catch (const EngineError& e) {
+            QCOMPARE(e.message(), message);
+            QCOMPARE(kinds.field(field).asInteger(), 3);     // the old value stays
+        }
+    }
+
+    void requiredFieldsRefuseSave()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        t.append();
+        t.setValue("Nr", 1);
+        try {
+            t.post();
+            QFAIL("saved without KurzBez");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.message(), QString("Feld 'Kurz.-Bezeichnung' muß einen Wert haben"));
+        }
+        QCOMPARE(t.state(), DataSetState::Insert);
+        t.setValue("Nr", QVariant());
+        t.setValue("KurzBez", "X");
+        QVERIFY_THROWS_EXCEPTION(EngineError, t.post());
+        Table kinds("PR_TAB");
+        kinds.open();
+        kinds.append();
+        kinds.setValue("Nr", 1);
+        try {
+            kinds.post();
+            QFAIL("saved without KurzBez");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.message(), QString("Feld 'KurzBez' muß einen Wert haben"));
+        }
+    }
+
+    // Empty booleans read as false; display formats are German.
+    void emptyBooleansAndDisplay()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        t.append();
+        t.setValue("Nr", 7);
+        t.setValue("KurzBez", "X");
+        t.setValue("Laenge", 2.5);
+        t.setValue("PruefTermin", QDate(2004, 6, 23));
+        t.setValue("Schrott", true);
+        t.setValue("LAend", QDateTime(QDate(2004, 6, 23), QTime(14, 5)));
+        t.post();
+        QVERIFY(t.field("PrHo_Verform").isNull());
+        QCOMPARE(t.field("PrHo_Verform").asBoolean(), false);
+        QCOMPARE(t.field("Laenge").displayText(), QString("2,50"));
+        QCOMPARE(t.field("PruefTermin").displayText(), QString("Mi 23.06.04"));
+        QCOMPARE(t.field("Schrott").displayText(), QString("A"));
+        QCOMPARE(t.field("LAend").displayText(), QString("23.06.04  14:05"));
+        QCOMPARE(t.field("ID").displayText(), t.field("ID").asString());
+    }
+
+    void lookupAndCalculatedFields()
+    {
+        TestDataDir dir;
+        Table kinds("PR_TAB");
+        kinds.open();
+        addKind(kinds, 1, "Jährlich", 1, 0, 0);
+        Table t("LT_LEIT");
+        t.addLookupField("PruefungArtText", 30, "Prüfung", "PruefungArt_ID", &kinds, "Nr", "KurzBez");
+        FieldDef calc;
+        calc.name = "NrText";
+        calc.type = FieldType::Text;
+        calc.size = 20;
+        t.addCalculatedField(calc);
+        t.onCalcFields = [](DataSet& d) { d.setValue("NrText", "L-" + d.field("Nr").asString()); };
+        t.setIndexFieldNames("Nr");
+        t.open();
+        addLadder(t, 2, "B", 1);
+        addLadder(t, 1, "A", 99);   // kind that does not exist: empty lookup
+        t.first();
+        QCOMPARE(t.value("PruefungArtText"), QVariant());
+        QCOMPARE(t.value("NrText").toString(), QString("L-1"));
+        t.next();
+        QCOMPARE(t.value("PruefungArtText").toString(), QString("Jährlich"));
+        QCOMPARE(t.displayTextAt(1, t.field("NrText").index()), QString("L-2"));
+        // A renamed kind shows at once.
+        kinds.first();
+        kinds.edit();
+        kinds.setValue("KurzBez", "Jahr");
+        kinds.post();
+        QCOMPARE(t.value("PruefungArtText").toString(), QString("Jahr"));
+    }
+
+    void indexSearches_data()
+    {
+        QTest::addColumn<QVariant>("key");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("nearestNr");
+        QTest::newRow("exact") << QVariant(7) << true << 7;
+        QTest::newRow("between") << QVariant(4) << false << 5;
+        QTest::newRow("below all") << QVariant(0) << false << 1;
+        QTest::newRow("above all") << QVariant(100) << false << 12;
+        QTest::newRow("text input") << QVariant(QString("12")) << true << 12;
+    }
+
+    void indexSearches()
+    {
+        QFETCH(QVariant, key);
+        QFETCH(bool, found);
+        QFETCH(int, nearestNr);
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        t.open();
+        for (int nr : {12, 1, 7, 5, 3})
+            addLadder(t, nr, QString("L%1").arg(nr));
+        t.first();
+        QCOMPARE(t.field("Nr").asInteger(), 1);
+        const int before = t.field("Nr").asInteger();
+        QCOMPARE(t.findKey({key}), found);
+        if (!found)
+            QCOMPARE(t.field("Nr").asInteger(), before);
+        t.findNearest({key});
+        QCOMPARE(t.field("Nr").asInteger(), nearestNr);
+    }
+
+    void conversionMessageOnKeySearch()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        t.open();
+        addLadder(t, 3, "A");
+        addLadder(t, 4, "B");
+        t.first();
+        try {
+            t.findNearest({QString("abc")});
+            QFAIL("no conversion error");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.message(), QString("'abc' ist kein gültiger Integerwert für Feld 'Leiter-Nr'"));
+        }
+        QCOMPARE(t.field("Nr").asInteger(), 3);
+    }
+
+    void textIndexIsCaseInsensitive()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("KurzBez");
+        t.open();
+        addLadder(t, 1, "bock");
+        addLadder(t, 2, "Anlege");
+        addLadder(t, 3, "Zug");
+        addLadder(t, 4, "ausziehbar");
+        QStringList order;
+        for (t.first(); !t.eof(); t.next())
+            order << t.value("KurzBez").toString();
+        QCOMPARE(order, QStringList({"Anlege", "ausziehbar", "bock", "Zug"}));
+        QVERIFY(t.findKey({"BOCK"}));
+        QCOMPARE(t.field("Nr").asInteger(), 1);
+    }
+
+    // The inspections of one ladder follow the ladder; new rows get its ID.
+    void masterDetail()
+    {
+        TestDataDir dir;
+        Table ladders("LT_LEIT");
+        ladders.setIndexFieldNames("Nr");
+        ladders.open();
+        const int a = addLadder(ladders, 1, "A");
+        const int b = addLadder(ladders, 2, "B");
+        Table insp("LT_PRUEF");
+        insp.setIndexFieldNames("LT_ID;Datum");
+        insp.setMasterSource(&ladders, "ID");
+        insp.open();
+        ladders.first();
+        QCOMPARE(insp.recordCount(), 0);
+        for (const QDate& d : {QDate(2004, 5, 1), QDate(2003, 5, 1)}) {
+            insp.append();
+            QCOMPARE(insp.field("LT_ID").asInteger(), a);
+            insp.setValue("Datum", d);
+            insp.post();
+        }
+        QCOMPARE(insp.recordCount(), 2);
+        insp.first();
+        QCOMPARE(insp.field("Datum").asDate(), QDate(2003, 5, 1));
+        ladders.next();
+        QCOMPARE(ladders.field("ID").asInteger(), b);
+        QCOMPARE(insp.recordCount(), 0);
+        insp.append();
+        QCOMPARE(insp.field("LT_ID").asInteger(), b);
+        insp.setValue("Datum", QDate(2005, 1, 1));
+        insp.post();
+        ladders.first();
+        QCOMPARE(insp.recordCount(), 2);
+        // An inspection of a ladder that does not exist is never shown.
+        Table raw("LT_PRUEF");
+        raw.open();
+        raw.append();
+        raw.setValue("LT_ID", 999);
+        raw.post();
+        QCOMPARE(raw.recordCount(), 4);
+        QCOMPARE(insp.recordCount(), 2);
+    }
+
+    // FindFirst/Next/Prior/Last use the filter callback also while filtering is off.
+    void findWithFilterOff()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        t.open();
+        for (int nr = 1; nr <= 6; ++nr)
+            addLadder(t, nr, nr % 2 ? "ungerade" : "gerade");
+        t.onFilterRecord = [](DataSet& d) { return d.value("KurzBez").toString() == "gerade"; };
+        QVERIFY(!t.filtered());
+        QVERIFY(t.findFirst());
+        QCOMPARE(t.field("Nr").asInteger(), 2);
+        QVERIFY(t.findNext());
+        QCOMPARE(t.field("Nr").asInteger(), 4);
+        QVERIFY(t.findNext());
+        QCOMPARE(t.field("Nr").asInteger(), 6);
+        QVERIFY(!t.findNext());
+        QCOMPARE(t.field("Nr").asInteger(), 6);
+        QVERIFY(t.findPrior());
+        QCOMPARE(t.field("Nr").asInteger(), 4);
+        QVERIFY(t.findLast());
+        QCOMPARE(t.field("Nr").asInteger(), 6);
+        QCOMPARE(t.recordCount(), 6);
+        t.setFiltered(true);
+        QCOMPARE(t.recordCount(), 3);
+        t.setFiltered(false);
+        QCOMPARE(t.recordCount(), 6);
+    }
+
+    void bookmarksAndSecondCursor()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        t.open();
+        for (int nr = 1; nr <= 4; ++nr)
+            addLadder(t, nr, "X");
+        t.setRecNo(3);
+        const auto mark = t.bookmark();
+        t.first();
+        QVERIFY(t.gotoBookmark(mark));
+        QCOMPARE(t.field("Nr").asInteger(), 3);
+        QCOMPARE(t.recNo(), 3);
+        Table org("LT_LEIT");
+        org.setIndexFieldNames("ID");
+        org.open();
+        QVERIFY(org.gotoCurrent(t));
+        QCOMPARE(org.field("Nr").asInteger(), 3);
+        QVERIFY(t.locate("KurzBez;Nr", {"x", 2}));
+        QCOMPARE(t.recNo(), 2);
+    }
+
+    // Two workstations on one data directory: the second save of the same row is refused
+    // and keeps its edit state; nothing is overwritten.
+    void noLostUpdate()
+    {
+        TestDataDir dir;
+        Engine::instance().addSessionAlias("OTHER", dir.path());
+        Table mine("LT_LEIT");
+        mine.open();
+        addLadder(mine, 1, "Original");
+        Table theirs("LT_LEIT");
+        theirs.setAlias("OTHER");
+        theirs.open();
+        mine.edit();
+        mine.setValue("KurzBez", "Meine Änderung");
+        theirs.edit();
+        theirs.setValue("KurzBez", "Andere Änderung");
+        theirs.post();
+        QVERIFY(mine.changedElsewhere());
+        try {
+            mine.post();
+            QFAIL("lost update");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::RecordChanged);
+            QVERIFY(e.message().contains("anderen Arbeitsplatz geändert"));
+        }
+        QCOMPARE(mine.state(), DataSetState::Edit);
+        QCOMPARE(mine.value("KurzBez").toString(), QString("Meine Änderung"));
+        mine.cancel();
+        mine.refresh();
+        QCOMPARE(mine.value("KurzBez").toString(), QString("Andere Änderung"));
+        // Editing again starts from the stored row and saves.
+        mine.edit();
+        mine.setValue("KurzBez", "Zweiter Versuch");
+        mine.post();
+        theirs.refresh();
+        QCOMPARE(theirs.value("KurzBez").toString(), QString("Zweiter Versuch"));
+    }
+
+    void deletedElsewhere()
+    {
+        TestDataDir dir;
+        Engine::instance().addSessionAlias("OTHER", dir.path());
+        Table mine("LT_LEIT");
+        mine.open();
+        addLadder(mine, 1, "A");
+        addLadder(mine, 2, "B");
+        mine.first();
+        Table theirs("LT_LEIT");
+        theirs.setAlias("OTHER");
+        theirs.open();
+        theirs.first();
+        theirs.remove();
+        try {
+            mine.remove();
+            QFAIL("deleted twice");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::RecordDeleted);
+        }
+        // Edit re-reads the row: a deleted row cannot be edited.
+        QVERIFY_THROWS_EXCEPTION(EngineError, mine.edit());
+        QCOMPARE(mine.state(), DataSetState::Browse);
+    }
+
+    void uniqueNumberInStore()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        addLadder(t, 1, "A");
+        t.append();
+        t.setValue("Nr", 1);
+        t.setValue("KurzBez", "B");
+        try {
+            t.post();
+            QFAIL("duplicate number saved");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::KeyViolation);
+        }
+        QCOMPARE(t.state(), DataSetState::Insert);
+        t.cancel();
+        QCOMPARE(t.recordCount(), 1);
+    }
+
+    void createAndDeleteTables()
+    {
+        TestDataDir dir;
+        Table sort("ZwFirmSort.DB");
+        QVERIFY(!sort.exists());
+        sort.createTable(Schema::firmSort());
+        QVERIFY(sort.exists());
+        sort.setExclusive(true);
+        sort.setIndexFieldNames("Nr");
+        sort.open();
+        sort.append();
+        sort.setValue("Nr", 1);
+        sort.setValue("Abt_Id", 10);
+        sort.setValue("Parent_Id", 0);
+        sort.setValue("Spalte", 0);
+        sort.post();
+        // Another workstation cannot open an exclusively used table; once closed, it can.
+        QCOMPARE(openInOtherProcess(dir.path(), "ZwFirmSort"), QString("10245"));
+        sort.close();
+        QCOMPARE(openInOtherProcess(dir.path(), "ZwFirmSort"), QString("ok"));
+        sort.open();
+        sort.deleteTable();
+        QVERIFY(!sort.exists());
+        Table missing("NICHTDA");
+        try {
+            missing.open();
+            QFAIL("opened a missing table");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::TableNotFound);
+        }
+    }
+
+    void networkUsersListsLiveSessions()
+    {
+        TestDataDir dir;
+        Engine::instance().setUserName("Meier");
+        Table t("LT_LEIT");
+        t.open();
+        QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
+        // A session file whose program has ended does not count.
+        QDir(dir.path()).mkpath("HWUSERS");
+        QFile stale(dir.path() + "/HWUSERS/gone-1-x.lck.usr");
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("Alt\thost");
+        stale.close();
+        QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
+    }
+};
+
+// Started as a second workstation by openInOtherProcess: open a table and say how it went.
+static int childOpen()
+{
+    Engine& engine = Engine::instance();
+    const QString dir = qEnvironmentVariable("HW_CHILD_DATADIR");
+    engine.setNetFileDir(dir);
+    engine.addSessionAlias("TARVINO", dir);
+    Table t(qEnvironmentVariable("HW_CHILD_TABLE"));
+    try {
+        t.open();
+        printf("ok\n");
+    } catch (const EngineError& e) {
+        printf("%d\n", e.code());
+    }
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("HW_CHILD_TABLE"))
+        return childOpen();
+    TestTable test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_table.moc"
