@@ -1,0 +1,63 @@
+#include "DataModule.h"
+
+namespace {
+TDataModule1* g_instance = nullptr;
+}
+
+TDataModule1::TDataModule1(QObject* parent) : QObject(parent)
+{
+    SLeiterArten = makeCursor(QStringLiteral("larten.db"), QStringLiteral("ID"));
+    SMaterial = makeCursor(QStringLiteral("material.db"), QStringLiteral("ID"));
+    SPruef = makeCursor(QStringLiteral("pr_tab.db"), QStringLiteral("Nr"));
+    StPruefer = makeCursor(QStringLiteral("pruefer.db"), QStringLiteral("ID"));
+    SLeiter = makeCursor(QStringLiteral("LT_LEIT.DB"), QStringLiteral("Nr"));
+    LeiterOrg = makeCursor(QStringLiteral("LT_LEIT.DB"), QStringLiteral("ID"));
+    StFirmAbtList = makeCursor(QStringLiteral("firmen.db"), QString());
+    LtFirmAbtSort = new Table(QStringLiteral("ZwFirmSort.DB"), this);
+    LtFirmAbtSort->setIndexFieldNames(QStringLiteral("Nr"));
+    LtFirmAbtSort->setExclusive(true);
+    for (Table* t : {SLeiterArten, SMaterial, SPruef, StPruefer, SLeiter, LeiterOrg, StFirmAbtList})
+        t->open();
+    g_instance = this;
+}
+
+TDataModule1::~TDataModule1()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+TDataModule1* TDataModule1::instance() { return g_instance; }
+
+Table* TDataModule1::makeCursor(const QString& table, const QString& index)
+{
+    auto* t = new Table(table, this);
+    t->setIndexFieldNames(index);
+    return t;
+}
+
+void TDataModule1::syncLadders() { SLeiter->refreshIfChanged(); }
+
+bool TDataModule1::LeiterNrVorhanden(int nr)
+{
+    syncLadders();
+    return SLeiter->findKey({nr});
+}
+
+int TDataModule1::MaxLeiterNr()
+{
+    syncLadders();
+    if (SLeiter->isEmpty())
+        return 0;
+    SLeiter->last();
+    return SLeiter->field(QStringLiteral("Nr")).asInteger();
+}
+
+int TDataModule1::FreieLeiterNrAb(int start)
+{
+    syncLadders();
+    int n = start;
+    while (SLeiter->findKey({n}))
+        ++n;
+    return n;
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "Table.h"
+
+#include <QObject>
+
+// The shared data module: one open cursor per master table for lookups, two cursors on the
+// ladder table (number operations, copy source), the department table and the rights
+// component. Created at start-up before the main window and kept for the whole run.
+// It lives beside the rights component, which it owns.
+class TDataModule1 : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataModule1(QObject* parent = nullptr);   // opens its cursors
+    ~TDataModule1() override;
+
+    static TDataModule1* instance();                    // the one created at start-up
+
+    Table* SLeiterArten;    // larten.db, ID
+    Table* SMaterial;       // material.db, ID
+    Table* SPruef;          // pr_tab.db, Nr
+    Table* StPruefer;       // pruefer.db, ID
+    Table* SLeiter;         // LT_LEIT.DB, Nr: number operations, never filtered
+    Table* LeiterOrg;       // LT_LEIT.DB, ID: source row when a ladder is copied
+    Table* StFirmAbtList;   // firmen.db, table order
+    Table* LtFirmAbtSort;   // ZwFirmSort.DB, Nr, exclusive; not opened here
+
+    // True when a ladder has this number.
+    bool LeiterNrVorhanden(int nr);
+    // Highest ladder number; 0 without ladders.
+    int MaxLeiterNr();
+    // Smallest number >= start that no ladder has.
+    int FreieLeiterNrAb(int start);
+
+private:
+    Table* makeCursor(const QString& table, const QString& index);
+    // Other cursors and workstations add ladders; the number operations must see them.
+    void syncLadders();
+};
