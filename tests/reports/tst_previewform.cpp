@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -60,6 +61,7 @@ private slots:
     void loadRefusalsKeepTheShownReport();
     void savePdfButton();
     void escapeAndExitClose();
+    void modelessPreviewIsRenderedShownAndDeletedOnClose();
 
 private:
     std::unique_ptr<TVekStdPreviewForm> makeForm(int pages, const QString& title = QStringLiteral("LeiterKartei"));
@@ -523,6 +525,31 @@ void TestPreviewForm::escapeAndExitClose()
     m_form = makeForm(1);
     QTest::mouseClick(button("ExitButton"), Qt::LeftButton);
     QVERIFY(!m_form->isVisible());
+}
+
+void TestPreviewForm::modelessPreviewIsRenderedShownAndDeletedOnClose()
+{
+    LadderFixture fixture;
+    for (int i = 1; i <= 3; ++i)
+        fixture.addLadder(i, QStringLiteral("Leiter %1").arg(i), 2, 1);
+    auto report = simpleReport(fixture, "Erfassung-Kontrollblatt");
+    report->detail()->setForceNewPage(true);
+    TVekStdPreviewInterface provider;
+    QPointer<TVekStdPreviewForm> form = provider.showModeless(*report);
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QVERIFY(form->windowState() & Qt::WindowMaximized);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Erfassung-Kontrollblatt"));
+    QCOMPARE(form->statusText(2), QStringLiteral("Seite 1 von 3"));
+    QCOMPARE(form->printer(), report->printer().get());   // prints on the report's printer
+
+    Dialogs::scriptAnswer(false);
+    QTest::mouseClick(form->findChild<QToolButton*>("PrintSetup"), Qt::LeftButton);
+    QCOMPARE(Dialogs::shown().size(), 1);
+    QCOMPARE(Dialogs::shown().first().kind, Dialogs::Kind::Print);
+
+    QTest::keyClick(form.data(), Qt::Key_Escape);
+    QTRY_VERIFY(form.isNull());
 }
 
 QTEST_MAIN(TestPreviewForm)
