@@ -98,7 +98,11 @@ QVariant RowStore::get(int row, int col) const
     case FieldType::Integer: case FieldType::AutoInc: return c.ints[r];
     case FieldType::Float: return c.doubles[r];
     case FieldType::Date: return QDate::fromJulianDay(c.ints[r]);
-    case FieldType::DateTime: return QDateTime::fromMSecsSinceEpoch(c.longs[r]);
+    case FieldType::DateTime: {
+        // Wall-clock time as Julian day and milliseconds of the day: no time-zone work per row.
+        const qint64 v = c.longs[r];
+        return QDateTime(QDate::fromJulianDay(v / 86400000), QTime::fromMSecsSinceStartOfDay(int(v % 86400000)));
+    }
     case FieldType::Text: case FieldType::Memo: return c.texts[r];
     case FieldType::Boolean: return c.bools[r] != 0;
     }
@@ -164,7 +168,11 @@ void RowStore::set(int row, int col, const QVariant& value)
     case FieldType::Integer: case FieldType::AutoInc: setInt(row, col, v.toInt()); break;
     case FieldType::Float: setDouble(row, col, v.toDouble()); break;
     case FieldType::Date: setDateJd(row, col, qint32(v.toDate().toJulianDay())); break;
-    case FieldType::DateTime: setDateTimeMs(row, col, v.toDateTime().toMSecsSinceEpoch()); break;
+    case FieldType::DateTime: {
+        const QDateTime dt = v.toDateTime();
+        setDateTimeMs(row, col, dt.date().toJulianDay() * 86400000 + dt.time().msecsSinceStartOfDay());
+        break;
+    }
     case FieldType::Text: case FieldType::Memo: setText(row, col, v.toString()); break;
     case FieldType::Boolean: setBool(row, col, v.toBool()); break;
     }

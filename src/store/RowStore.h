@@ -9,7 +9,7 @@
 
 // Column-wise storage of a cursor's rows: one typed vector per column, so a register of
 // 100,000 ladders with 70 columns stays compact and loads fast.
-// Dates are Julian day numbers, date-times milliseconds since the epoch (local time),
+// Dates are Julian day numbers, date-times Julian day * 86400000 + milliseconds of the day,
 // booleans -1 (empty), 0, 1.
 class RowStore {
 public:

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 #include <sqlite3.h>
 
@@ -105,8 +106,24 @@ public:
     {
         if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)
             return RowStore::NullDateTime;
-        const QDateTime dt = QDateTime::fromString(textValue(col), Qt::ISODate);
-        return dt.isValid() ? dt.toMSecsSinceEpoch() : RowStore::NullDateTime;
+        // "yyyy-MM-ddTHH:mm:ss[.zzz]" as written by bind().
+        const unsigned char* p = sqlite3_column_text(m_stmt, col);
+        const int n = sqlite3_column_bytes(m_stmt, col);
+        const qint32 jd = parseIsoDate(p, n);
+        if (jd == RowStore::NullDate)
+            return RowStore::NullDateTime;
+        int h = 0, mi = 0, s = 0, ms = 0;
+        if (n >= 16) {
+            h = digits(p + 11, 2);
+            mi = digits(p + 14, 2);
+        }
+        if (n >= 19)
+            s = digits(p + 17, 2);
+        if (n >= 23)
+            ms = digits(p + 20, 3);
+        if (h < 0 || mi < 0 || s < 0 || ms < 0 || h > 23 || mi > 59 || s > 59)
+            return RowStore::NullDateTime;
+        return qint64(jd) * 86400000 + ((h * 60 + mi) * 60 + s) * 1000 + ms;
     }
     bool boolValue(int col) const override { return sqlite3_column_int(m_stmt, col) != 0; }
 
@@ -119,7 +136,7 @@ public:
     explicit SqliteBackend(const QString& dataDir) : m_dir(dataDir)
     {
         const QString file = QDir(dataDir).filePath(QLatin1String(kFileName));
-        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK) {
             const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
             sqlite3_close(m_db);
@@ -131,7 +148,12 @@ public:
         sqlite3_busy_timeout(m_db, 10000);
         execRaw("PRAGMA foreign_keys = OFF");
     }
-    ~SqliteBackend() override { sqlite3_close(m_db); }
+    ~SqliteBackend() override
+    {
+        for (sqlite3_stmt* s : std::as_const(m_cache))
+            sqlite3_finalize(s);
+        sqlite3_close(m_db);
+    }
 
     QString description() const override { return QStringLiteral("SQLite"); }
     QString location() const override { return m_dir; }
@@ -159,15 +181,30 @@ public:
 
     int exec(const QString& sql, const QVariantList& params) override
     {
-        sqlite3_stmt* stmt = prepare(sql, params);
+        // Writes repeat the same few statements: keep them prepared.
+        sqlite3_stmt* stmt = m_cache.value(sql, nullptr);
+        if (stmt) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+            for (int i = 0; i < params.size(); ++i)
+                bind(stmt, i + 1, params[i]);
+        } else {
+            stmt = prepare(sql, params);
+            if (m_cache.size() > 200) {
+                for (sqlite3_stmt* s : std::as_const(m_cache))
+                    sqlite3_finalize(s);
+                m_cache.clear();
+            }
+            m_cache.insert(sql, stmt);
+        }
         const int rc = sqlite3_step(stmt);
         if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
             const int ext = sqlite3_extended_errcode(m_db);
             const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
-            sqlite3_finalize(stmt);
+            sqlite3_reset(stmt);
             throwError(rc, ext, msg, sql);
         }
-        sqlite3_finalize(stmt);
+        sqlite3_reset(stmt);
         return sqlite3_changes(m_db);
     }
 
@@ -295,6 +332,7 @@ private:
     QString m_dir;
     sqlite3* m_db = nullptr;
     int m_depth = 0;
+    QHash<QString, sqlite3_stmt*> m_cache;
 };
 
 } // namespace

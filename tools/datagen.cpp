@@ -1,0 +1,41 @@
+#include "DataGenerator.h"
+#include "Errors.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Schreibt ein Beispiel-Leiterregister in ein Datenverzeichnis."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("dir"), QStringLiteral("Datenverzeichnis"), QStringLiteral("pfad")});
+    parser.addOption({QStringLiteral("companies"), QStringLiteral("Anzahl Firmen"), QStringLiteral("n"), QStringLiteral("3")});
+    parser.addOption({QStringLiteral("ladders"), QStringLiteral("Anzahl Leitern"), QStringLiteral("n"), QStringLiteral("400")});
+    parser.addOption({QStringLiteral("years"), QStringLiteral("Jahre Prüfgeschichte"), QStringLiteral("n"), QStringLiteral("6")});
+    parser.addOption({QStringLiteral("seed"), QStringLiteral("Startwert des Zufallsgenerators"), QStringLiteral("n"), QStringLiteral("1")});
+    parser.process(app);
+    if (!parser.isSet(QStringLiteral("dir"))) {
+        fprintf(stderr, "--dir fehlt\n");
+        return 2;
+    }
+    DataGeneratorOptions o;
+    o.dataDir = QDir(parser.value(QStringLiteral("dir"))).absolutePath();
+    o.companies = parser.value(QStringLiteral("companies")).toInt();
+    o.ladders = parser.value(QStringLiteral("ladders")).toInt();
+    o.years = qMax(1, parser.value(QStringLiteral("years")).toInt());
+    o.seed = parser.value(QStringLiteral("seed")).toUInt();
+    QDir().mkpath(o.dataDir);
+    try {
+        const DataGeneratorResult r = generateRegister(o);
+        printf("%d Leitern, %d Prüfungen, %d Firmen/Standorte/Abteilungen in %s\n", r.ladders, r.inspections,
+               r.departments, qPrintable(o.dataDir));
+    } catch (const HwError& e) {
+        fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
