@@ -1,11 +1,19 @@
 #include "DataModule.h"
 
+#include "UserState.h"
+
 namespace {
 TDataModule1* g_instance = nullptr;
 }
 
 TDataModule1::TDataModule1(QObject* parent) : QObject(parent)
 {
+    DataUserControl = new TUserControl(this);
+    if (UserState::UserAdministration) {
+        DataUserControl->UserName = UserState::AktBenutzer;
+        DataUserControl->setRights(UserState::AktRechte);
+        DataUserControl->setActive(true);
+    }
     SLeiterArten = makeCursor(QStringLiteral("larten.db"), QStringLiteral("ID"));
     SMaterial = makeCursor(QStringLiteral("material.db"), QStringLiteral("ID"));
     SPruef = makeCursor(QStringLiteral("pr_tab.db"), QStringLiteral("Nr"));

@@ -1,5 +1,6 @@
 #pragma once
 #include "Table.h"
+#include "UserControl.h"
 
 #include <QObject>
 
@@ -23,6 +24,8 @@ public:
     Table* LeiterOrg;       // LT_LEIT.DB, ID: source row when a ladder is copied
     Table* StFirmAbtList;   // firmen.db, table order
     Table* LtFirmAbtSort;   // ZwFirmSort.DB, Nr, exclusive; not opened here
+    // The one rights component; inactive (every right granted) without user administration.
+    TUserControl* DataUserControl;
 
     // True when a ladder has this number.
     bool LeiterNrVorhanden(int nr);

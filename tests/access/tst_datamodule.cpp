@@ -1,6 +1,7 @@
 #include "DataModule.h"
 #include "Engine.h"
 #include "TestSupport.h"
+#include "UserState.h"
 
 #include <QtTest>
 
@@ -60,6 +61,32 @@ private slots:
         QCOMPARE(dm.MaxLeiterNr(), 2);
         QCOMPARE(dm.FreieLeiterNrAb(1), 3);
         QVERIFY(dm.LeiterNrVorhanden(2));
+    }
+
+    // Without user administration the module's rights component grants every right; with it,
+    // the component starts with the logged-in user's name and rights.
+    void rightsComponent()
+    {
+        TestDataDir dir;
+        UserState::reset();
+        UserState::AktBenutzer = QStringLiteral("Anna");
+        UserState::AktRechte = TUserRights{crView};
+        TDataModule1 dm;
+        TUserControl* uc = dm.DataUserControl;
+        QVERIFY(uc);
+        QCOMPARE(uc->parent(), &dm);
+        if constexpr (UserState::UserAdministration) {
+            QVERIFY(uc->Active());
+            QCOMPARE(uc->UserName, QStringLiteral("Anna"));
+            QCOMPARE(uc->Rights(), TUserRights{crView});
+            QVERIFY_THROWS_EXCEPTION(UserControlException, uc->CheckRight(crInsert));
+        } else {
+            QVERIFY(!uc->Active());
+            QCOMPARE(uc->Rights(), TUserRights());
+            for (int r = 0; r < UserRightCount; ++r)
+                uc->CheckRight(TUserRight(r));
+        }
+        UserState::reset();
     }
 
     void missingTableEndsWithEngineError()

@@ -1,0 +1,62 @@
+#pragma once
+#include "UserRights.h"
+
+#include <QObject>
+#include <functional>
+
+class Table;
+
+// The user table (Benutzer) and what the login, the password change and the user
+// administration window do with it; no window of its own, so the login can use it while
+// nothing is shown.
+//
+// Passwords are stored as salted hashes (PasswortHash): there is no way back to the
+// password. What used to read the decoded password asks instead whether the row has one
+// (HatPasswort) or whether a typed one matches (PasswortPasst). The hash does not depend
+// on the user name, so renaming a row keeps its password.
+class BenutzerVerwaltung : public QObject {
+    Q_OBJECT
+public:
+    // The table is on BenutzerDatenbank, or on "Benutzer" while that is empty; not opened here.
+    explicit BenutzerVerwaltung(QObject* parent = nullptr);
+
+    Table* Detail;
+
+    // Calculated fields of the rights, in member order: BenView ... BenAdmin.
+    static const QStringList& RechteFelder();
+
+    // Positions Detail on the row with this name by its index; false when there is none.
+    bool FindBenutzer(const QString& name);
+    // Whether the current row holds a password.
+    bool HatPasswort() const;
+    // Whether a typed password matches the current row's, without regard to case.
+    bool PasswortPasst(const QString& passwort) const;
+    // Stores the password, trimmed, as hash in the current row; puts Detail into edit state
+    // unless it is inserting. An empty password leaves the row without one.
+    void SetPasswort(const QString& passwort);
+
+    // Name found (compared as NameGrossKlein says) and password matching.
+    bool CheckBenutzer(const QString& name, const QString& passwort);
+    // The row's rights when CheckBenutzer holds, otherwise none.
+    TUserRights BenutzerRechte(const QString& name, const QString& passwort);
+    // The row's lock flag when CheckBenutzer holds, otherwise true.
+    bool BenutzerGesperrt(const QString& name, const QString& passwort);
+    // With name and old password matching: stores the new password and saves; true then.
+    bool ChangeBenutzerPasswort(const QString& name, const QString& alt, const QString& neu);
+    // The rights whose calculated field is true for the current row.
+    TUserRights RechteAusDatensatz() const;
+
+    // Puts Detail into edit state; a refusal of the engine is announced before its error.
+    void Bearbeiten();
+    // Saves the current row. A second user of the same name is announced in a warning box
+    // and the save ends silently (Abort), the row still being edited.
+    void Speichern();
+
+    // Rights written on every save (the administration window's check boxes). Unset, a
+    // save keeps the rights the row already has.
+    std::function<TUserRights()> RechteZumSpeichern;
+
+private:
+    void beforePost();
+    void calcFields();
+};
