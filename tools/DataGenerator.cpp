@@ -5,6 +5,7 @@
 #include "Engine.h"
 #include "Schema.h"
 
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -150,7 +151,7 @@ DataGeneratorResult generateRegister(const DataGeneratorOptions& o)
         const QDate due = addInterval(dates.isEmpty() ? entered : dates.last(), kind);
 
         QVariantList v = {i + 1,
-                          types[typeIdx].first + QStringLiteral(" %1 m").arg(length, 0, 'f', 2),
+                          types[typeIdx].first + QLatin1Char(' ') + QLocale(QLocale::German).toString(length, 'f', 2) + QStringLiteral(" m"),
                           typeIdx + 1,
                           1 + int(rnd.bounded(5u)),
                           length,

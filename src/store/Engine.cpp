@@ -3,6 +3,7 @@
 #include "Backend.h"
 #include "Catalog.h"
 #include "DataSet.h"
+#include "IniFile.h"
 #include "Schema.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 
 #include <QLockFile>
 #include <QSysInfo>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QUuid>
 
@@ -71,24 +71,11 @@ QString Engine::configFile() const
 
 QString Engine::configEntry(const QString& section, const QString& key) const
 {
-    const QString file = configFile();
-    if (!QFileInfo::exists(file))
-        return QString();
     // Sections are written like "DATABASES\TARVINO\DB INFO"; a leading backslash is optional.
     QString group = section;
     while (group.startsWith(QLatin1Char('\\')))
         group.remove(0, 1);
-    QSettings cfg(file, QSettings::IniFormat);
-    for (const QString& g : cfg.childGroups()) {
-        if (g.compare(group, Qt::CaseInsensitive) == 0 || QString(g).replace(QLatin1Char('/'), QLatin1Char('\\')).compare(group, Qt::CaseInsensitive) == 0) {
-            cfg.beginGroup(g);
-            for (const QString& k : cfg.childKeys())
-                if (k.compare(key, Qt::CaseInsensitive) == 0)
-                    return cfg.value(k).toString();
-            cfg.endGroup();
-        }
-    }
-    return QString();
+    return readIniValue(configFile(), group, key);
 }
 
 QString Engine::aliasPath(const QString& alias) const

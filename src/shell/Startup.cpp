@@ -1,0 +1,37 @@
+#include "Startup.h"
+
+#include "AppConfig.h"
+#include "DataModule.h"
+#include "Dialogs.h"
+#include "Errors.h"
+#include "HwApplication.h"
+#include "LeiterVerw.h"
+#include "UserState.h"
+
+int runHolmwacht(HwApplication& app, const QStringList& arguments)
+{
+    Q_UNUSED(arguments);
+    AppConfig& config = AppConfig::instance();
+    try {
+        config.settings = readStartSettings(settingsFilePath());
+        configureEngine(config.settings);
+    } catch (const HwError& e) {
+        Dialogs::error(nullptr, e.message());
+        return 1;
+    }
+
+    // A missing alias, data directory or table surfaces here as the engine's error.
+    std::unique_ptr<TDataModule1> dataModule;
+    std::unique_ptr<TLeiterVerw> mainWindow;
+    try {
+        dataModule = std::make_unique<TDataModule1>();
+        mainWindow = std::make_unique<TLeiterVerw>(*dataModule);
+    } catch (const HwError& e) {
+        mainWindow.reset();
+        dataModule.reset();
+        Dialogs::error(nullptr, e.message());
+        return 1;
+    }
+    mainWindow->show();
+    return app.exec();
+}

@@ -1,0 +1,153 @@
+#include "AppConfig.h"
+#include "DataModule.h"
+#include "Dialogs.h"
+#include "Engine.h"
+#include "LeiterVerw.h"
+#include "Table.h"
+#include "TestSupport.h"
+
+#include <QLabel>
+#include <QTableView>
+#include <QtTest>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    static void writeFile(const QString& path, const QByteArray& text)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+
+private slots:
+    void init()
+    {
+        resetDialogsForTest();
+        Engine::instance().reset();
+    }
+    void cleanup() { Engine::instance().reset(); }
+
+    void readsSettingsFile()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("tarvino.ini");
+        writeFile(ini, "[System]\r\nNetFileDir=\\\\server\\net\r\nprivatedir = C:\\TEMPVEK\\A\r\n"
+                       "[DATA]\r\nTarvino=/daten/tarvino\r\n[Other]\r\nTarvino=falsch\r\n");
+        const StartSettings s = readStartSettings(ini);
+        QCOMPARE(s.netFileDir, QString("\\\\server\\net"));
+        QCOMPARE(s.privateDir, QString("C:\\TEMPVEK\\A"));
+        QCOMPARE(s.dataPath, QString("/daten/tarvino"));
+        // A missing file reads like one without keys, without a message.
+        const StartSettings none = readStartSettings(dir.filePath("fehlt.ini"));
+        QVERIFY(none.netFileDir.isEmpty() && none.privateDir.isEmpty() && none.dataPath.isEmpty());
+    }
+
+    void privateDirectory_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("creatable");
+        QTest::newRow("nested, none present") << "A/B/C" << true;
+        QTest::newRow("exists") << "." << true;
+        QTest::newRow("below a file") << "datei/B" << false;
+    }
+
+    void privateDirectory()
+    {
+        QFETCH(QString, relative);
+        QFETCH(bool, creatable);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("datei"), "x");
+        const QString wanted = QDir::cleanPath(dir.filePath(relative));
+        try {
+            QCOMPARE(ensurePrivateDir(wanted), wanted);
+            QVERIFY(creatable);
+            QVERIFY(QFileInfo(wanted).isDir());
+        } catch (const HwError& e) {
+            QVERIFY(!creatable);
+            QCOMPARE(e.message(), QString("Das PrivateDir %1 konnte nicht angelegt werden").arg(wanted));
+        }
+    }
+
+    void defaultPrivateDirIsInTemp()
+    {
+        QCOMPARE(QFileInfo(defaultPrivateDir()).fileName(), QString("TEMPVEK"));
+        QCOMPARE(QFileInfo(defaultPrivateDir()).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+    }
+
+    // Without a data path in the settings the alias must come from the engine's own configuration.
+    void aliasFromPersistentConfiguration()
+    {
+        TestDataDir data;
+        Engine::instance().reset();
+        QTemporaryDir cfgDir;
+        const QString cfg = cfgDir.filePath("engine.cfg");
+        writeFile(cfg, QString("[DATABASES\\TARVINO\\DB INFO]\nPATH=%1\n").arg(data.path()).toUtf8());
+        Engine::instance().setConfigFile(cfg);
+        StartSettings s;
+        s.privateDir = cfgDir.filePath("priv");
+        configureEngine(s);
+        QCOMPARE(Engine::instance().configEntry("\\DATABASES\\TARVINO\\DB INFO", "PATH"), data.path());
+        TDataModule1 dm;
+        QVERIFY(dm.SLeiter->active());
+        QCOMPARE(Engine::instance().privateDir(), s.privateDir);
+    }
+
+    void missingAliasOrDirectoryIsAnEngineError()
+    {
+        QTemporaryDir cfgDir;
+        Engine::instance().setConfigFile(cfgDir.filePath("none.cfg"));
+        StartSettings s;
+        s.privateDir = cfgDir.filePath("priv");
+        configureEngine(s);
+        QVERIFY_THROWS_EXCEPTION(EngineError, TDataModule1());
+        s.dataPath = cfgDir.filePath("nicht-da");
+        configureEngine(s);
+        try {
+            TDataModule1 dm;
+            QFAIL("opened a missing directory");
+        } catch (const EngineError& e) {
+            QVERIFY(e.message().contains("nicht-da"));
+        }
+    }
+
+    void mainWindowShowsRegisterAndAsksBeforeClosing()
+    {
+        TestDataDir data;
+        {
+            Table t("LT_LEIT");
+            t.open();
+            for (int nr : {3, 1, 2}) {
+                t.append();
+                t.setValue("Nr", nr);
+                t.setValue("KurzBez", QString("Leiter %1").arg(nr));
+                t.post();
+            }
+        }
+        TDataModule1 dm;
+        TLeiterVerw w(dm);
+        w.show();
+        QCOMPARE(w.windowTitle(), QString("Leiter - Prüfungsverwaltung"));
+        QCOMPARE(w.minimumSize(), QSize(604, 522));
+        QCOMPARE(w.grid()->model()->rowCount(), 3);
+        QCOMPARE(w.grid()->model()->index(0, 1).data().toString(), QString("1"));
+        QCOMPARE(w.statusPanel(5)->text(), QString(" Vers: 1.60"));
+        QCOMPARE(w.statusPanel(0)->text(), QString("<leer>"));
+
+        Dialogs::scriptAnswer(false);
+        QVERIFY(!w.close());
+        QCOMPARE(Dialogs::shownTexts().last(), QString("Programm beenden?"));
+        w.leiter()->edit();
+        w.leiter()->setValue("KurzBez", "geändert");
+        Dialogs::scriptAnswer(true);
+        QVERIFY(w.close());
+        QCOMPARE(Dialogs::shownTexts().last(), QString("Programm beenden?\nDaten noch nicht gespeichert"));
+        Table check("LT_LEIT");
+        check.setIndexFieldNames("Nr");
+        check.open();
+        QCOMPARE(check.value("KurzBez").toString(), QString("Leiter 1"));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
