@@ -1,6 +1,7 @@
 #include "Query.h"
 
 #include "Backend.h"
+#include "Catalog.h"
 #include "Engine.h"
 #include "RowStore.h"
 
@@ -238,9 +239,13 @@ void Query::load()
     const bool hasRow = cursor->next();
     QList<FieldDef> defs;
     QStringList seen;
+    std::vector<int> columns;   // result columns shown as fields; the row version stays inside the store
     for (int c = 0; c < cursor->columnCount(); ++c) {
         FieldDef d;
         QString name = cursor->columnName(c);
+        if (name.compare(QLatin1String(Catalog::RowVersionColumn), Qt::CaseInsensitive) == 0)
+            continue;
+        columns.push_back(c);
         if (name.contains(QLatin1Char('.')))
             name = name.section(QLatin1Char('.'), -1);
         QString unique = name;
@@ -258,16 +263,17 @@ void Query::load()
         return;
     do {
         const int phys = rs.appendRow();
-        for (int c = 0; c < defs.size(); ++c) {
+        for (int f = 0; f < defs.size(); ++f) {
+            const int c = columns[size_t(f)];
             if (cursor->isNull(c))
                 continue;
-            switch (defs[c].type) {
-            case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, c, qint32(cursor->intValue(c))); break;
-            case FieldType::Float: rs.setDouble(phys, c, cursor->doubleValue(c)); break;
-            case FieldType::Text: case FieldType::Memo: rs.setText(phys, c, cursor->textValue(c)); break;
-            case FieldType::Date: rs.setDateJd(phys, c, cursor->dateJulianDay(c)); break;
-            case FieldType::DateTime: rs.setDateTimeMs(phys, c, cursor->dateTimeMs(c)); break;
-            case FieldType::Boolean: rs.setBool(phys, c, cursor->boolValue(c)); break;
+            switch (defs[f].type) {
+            case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, f, qint32(cursor->intValue(c))); break;
+            case FieldType::Float: rs.setDouble(phys, f, cursor->doubleValue(c)); break;
+            case FieldType::Text: case FieldType::Memo: rs.setText(phys, f, cursor->textValue(c)); break;
+            case FieldType::Date: rs.setDateJd(phys, f, cursor->dateJulianDay(c)); break;
+            case FieldType::DateTime: rs.setDateTimeMs(phys, f, cursor->dateTimeMs(c)); break;
+            case FieldType::Boolean: rs.setBool(phys, f, cursor->boolValue(c)); break;
             }
         }
     } while (cursor->next());

@@ -142,6 +142,13 @@ private slots:
         QCOMPARE(q.field("Schrott").type(), FieldType::Boolean);
         QCOMPARE(q.field("PrHo_Verform").asBoolean(), false);
         QCOMPARE(q.field("Laenge").type(), FieldType::Float);
+        // The store's row version is no field of a query, so a copy of SELECT * can be made.
+        QVERIFY(!q.findField("_rv"));
+        Table::createFromQuery("KopieLeitern", q);
+        Table copy("KopieLeitern");
+        copy.open();
+        QCOMPARE(copy.recordCount(), 1);
+        QCOMPARE(copy.fieldCount(), q.fieldCount());
     }
 
     void copyQueryIntoTable()
