@@ -3,7 +3,9 @@
 
 #include <QString>
 #include <QVariant>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 // Rows of a SELECT, read column by column in the column's own type.
 class ResultCursor {
@@ -54,6 +56,22 @@ public:
                              const TableDef& def) const = 0;
     // Expression that reads an empty boolean as false.
     virtual QString boolOrFalse(const QString& column) const = 0;
+    // Added to an ORDER BY item where the database would not sort empty values first when
+    // ascending and last when descending, as the report dialect does.
+    virtual QString nullsOrder(bool descending) const { return QString(); }
+
+    // Inside a transaction: writers that pass the same text run one after the other until
+    // the transaction ends (check-then-write on the catalog). A file database that locks
+    // the whole file on BEGIN needs nothing more.
+    virtual void serializeWrites(const QString& what) {}
+
+    // A server knows its connected clients: it registers the program's sessions itself and
+    // tells whether one is still running. A file database answers nullopt and leaves this
+    // to the network control directory.
+    virtual bool serverBased() const { return false; }
+    virtual void announceSession(const QString& sessionId, const QString& userName) {}
+    virtual std::optional<bool> sessionAlive(const QString& sessionId) { return std::nullopt; }
+    virtual std::optional<QStringList> sessionUsers() { return std::nullopt; }
 };
 
 // Rolls back unless committed: every write of the store runs inside one.
@@ -82,3 +100,6 @@ private:
 };
 
 std::unique_ptr<Backend> createSqliteBackend(const QString& dataDir);
+// conninfo: libpq "key=value" text (host, port, dbname, user); the password comes from
+// ~/.pgpass or PGPASSWORD as for every PostgreSQL client.
+std::unique_ptr<Backend> createPgBackend(const QString& conninfo);

@@ -162,13 +162,15 @@ void acquireLock(Backend& db, const QString& tableName, const QString& session, 
 {
     const QString name = normalTableName(tableName);
     Transaction t(db);
+    db.serializeWrites(QStringLiteral("_hw_locks"));
     auto holders = db.select(QStringLiteral("SELECT session, exclusive FROM _hw_locks WHERE tbl = ? AND session <> ?"),
                              {name, session});
     QStringList stale;
     bool conflictExclusive = false, conflictShared = false;
     while (holders->next()) {
         const QString other = holders->textValue(0);
-        if (!Engine::instance().sessionAlive(other)) {
+        const std::optional<bool> alive = db.sessionAlive(other);
+        if (!(alive ? *alive : Engine::instance().sessionAlive(other))) {
             stale << other;
             continue;
         }

@@ -543,7 +543,7 @@ bool DataSet::findFirst()
     requireActive(*this);
     for (int r : orderedRows())
         if (passesFilter(r))
-            return gotoBookmark(r) || (setFiltered(false), gotoBookmark(r));
+            return gotoBookmark(r);
     return false;
 }
 

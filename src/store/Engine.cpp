@@ -17,6 +17,29 @@
 
 namespace {
 constexpr const char* kSessionDir = "HWUSERS";
+const QString kServerDriver = QStringLiteral("POSTGRESQL");
+
+QString conninfoValue(const QString& v)
+{
+    QString s = v;
+    s.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    s.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+}
+
+QString ServerSettings::connInfo() const
+{
+    QStringList parts;
+    if (!host.isEmpty())
+        parts << QStringLiteral("host=") + conninfoValue(host);
+    if (port > 0)
+        parts << QStringLiteral("port=%1").arg(port);
+    if (!database.isEmpty())
+        parts << QStringLiteral("dbname=") + conninfoValue(database);
+    if (!user.isEmpty())
+        parts << QStringLiteral("user=") + conninfoValue(user);
+    return parts.join(QLatin1Char(' '));
 }
 
 Engine& Engine::instance()
@@ -47,12 +70,45 @@ QString Engine::netFileDir() const { return m_netFileDir; }
 void Engine::setPrivateDir(const QString& dir) { m_privateDir = dir; }
 QString Engine::privateDir() const { return m_privateDir; }
 
-void Engine::addSessionAlias(const QString& alias, const QString& path, const QString&)
+void Engine::addSessionAlias(const QString& alias, const QString& path, const QString& driver)
 {
     m_sessionAliases.insert(alias.toUpper(), path);
+    m_sessionDrivers.insert(alias.toUpper(), driver.toUpper());
 }
 
-void Engine::removeSessionAlias(const QString& alias) { m_sessionAliases.remove(alias.toUpper()); }
+void Engine::addServerAlias(const QString& alias, const ServerSettings& server)
+{
+    addSessionAlias(alias, server.connInfo(), kServerDriver);
+}
+
+void Engine::removeSessionAlias(const QString& alias)
+{
+    m_sessionAliases.remove(alias.toUpper());
+    m_sessionDrivers.remove(alias.toUpper());
+}
+
+QString Engine::aliasDriver(const QString& alias) const
+{
+    const QString up = alias.toUpper();
+    if (m_sessionAliases.contains(up))
+        return m_sessionDrivers.value(up);
+    const QString type = configEntry(QStringLiteral("DATABASES\\%1\\DB INFO").arg(up), QStringLiteral("TYPE")).toUpper();
+    return type.isEmpty() ? QStringLiteral("PARADOX") : type;
+}
+
+QString Engine::location(const QString& alias)
+{
+    const auto it = m_backends.find(alias.toUpper());
+    if (it != m_backends.end())
+        return it->second->location();
+    if (aliasDriver(alias) != kServerDriver)
+        return aliasPath(alias);
+    try {
+        return backend(alias).location();
+    } catch (const EngineError&) {
+        return QStringLiteral("PostgreSQL-Server (%1)").arg(aliasPath(alias));
+    }
+}
 
 bool Engine::aliasKnown(const QString& alias) const { return !aliasPath(alias).isEmpty(); }
 
@@ -93,13 +149,16 @@ Backend& Engine::backend(const QString& alias)
     if (it != m_backends.end())
         return *it->second;
     const QString path = aliasPath(up);
-    if (path.isEmpty())
+    const bool server = aliasDriver(up) == kServerDriver;
+    if (path.isEmpty() && !server)
         throw EngineError(QStringLiteral("Unbekannter Alias: %1").arg(up), EngineCode::AliasNotFound);
-    if (!QFileInfo(path).isDir())
+    if (!server && !QFileInfo(path).isDir())
         throw EngineError(QStringLiteral("Das Verzeichnis %1 des Alias %2 ist nicht vorhanden").arg(path, up),
                           EngineCode::DirNotFound);
-    std::unique_ptr<Backend> db = createSqliteBackend(path);
+    std::unique_ptr<Backend> db = server ? createPgBackend(path) : createSqliteBackend(path);
     Schema::createIfMissing(*db);
+    if (db->serverBased())
+        db->announceSession(m_sessionId, m_userName);
     Backend& ref = *db;
     m_backends[up] = std::move(db);
     registerSession();
@@ -109,10 +168,36 @@ Backend& Engine::backend(const QString& alias)
 void Engine::setUserName(const QString& name)
 {
     m_userName = name;
+    for (auto& [alias, db] : m_backends)
+        if (db->serverBased())
+            db->announceSession(m_sessionId, m_userName);
     if (m_sessionLock) {
         unregisterSession();
         registerSession();
     }
+}
+
+// The directory for session files: the network control directory, else the first data
+// directory. None when all data lives on a server, which tracks the sessions itself.
+QString Engine::sessionDir() const
+{
+    if (!m_netFileDir.isEmpty())
+        return m_netFileDir;
+    for (const auto& [alias, db] : m_backends)
+        if (!db->serverBased())
+            return db->location();
+    return QString();
+}
+
+Backend* Engine::serverBackend() const
+{
+    const auto main = m_backends.find(QStringLiteral("TARVINO"));
+    if (main != m_backends.end())
+        return main->second->serverBased() ? main->second.get() : nullptr;
+    for (const auto& [alias, db] : m_backends)
+        if (db->serverBased())
+            return db.get();
+    return nullptr;
 }
 
 QString Engine::userName() const { return m_userName; }
@@ -122,11 +207,9 @@ QString Engine::sessionId() const { return m_sessionId; }
 // process has ended is stale and does not count.
 void Engine::registerSession()
 {
-    if (m_sessionLock)
+    if (m_sessionLock || serverBackend())
         return;
-    QString dir = m_netFileDir;
-    if (dir.isEmpty() && !m_backends.empty())
-        dir = m_backends.begin()->second->location();
+    const QString dir = sessionDir();
     if (dir.isEmpty())
         return;
     QDir base(dir);
@@ -157,9 +240,9 @@ bool Engine::sessionAlive(const QString& sessionId) const
 {
     if (sessionId == m_sessionId)
         return true;
-    QString dir = m_netFileDir;
-    if (dir.isEmpty() && !m_backends.empty())
-        dir = m_backends.begin()->second->location();
+    if (Backend* server = serverBackend())
+        return server->sessionAlive(sessionId).value_or(false);
+    const QString dir = sessionDir();
     const QString file = QDir(dir).filePath(QStringLiteral("%1/%2.lck").arg(QLatin1String(kSessionDir), sessionId));
     if (!QFileInfo::exists(file))
         return false;
@@ -176,9 +259,9 @@ bool Engine::sessionAlive(const QString& sessionId) const
 QStringList Engine::networkUsers() const
 {
     QStringList users;
-    QString dir = m_netFileDir;
-    if (dir.isEmpty() && !m_backends.empty())
-        dir = m_backends.begin()->second->location();
+    if (Backend* server = serverBackend())
+        return server->sessionUsers().value_or(QStringList());
+    const QString dir = sessionDir();
     if (dir.isEmpty())
         return users;
     const QDir sessions(QDir(dir).filePath(QLatin1String(kSessionDir)));
@@ -245,6 +328,7 @@ void Engine::reset()
     m_tableUse.clear();
     m_backends.clear();
     m_sessionAliases.clear();
+    m_sessionDrivers.clear();
     m_passwords.clear();
     m_passwordHook = nullptr;
     m_netFileDir.clear();

@@ -14,11 +14,24 @@ class Backend;
 class DataSet;
 class QLockFile;
 
+// A PostgreSQL server serving an alias instead of a data directory. Empty values are left to
+// libpq's defaults (PGHOST, PGPORT, PGDATABASE, PGUSER, the login name); the password comes
+// from ~/.pgpass or PGPASSWORD and is never held by the program.
+struct ServerSettings {
+    QString host;
+    int port = 0;
+    QString database;
+    QString user;
+    // libpq connection text ("host='db1' port='5432' ...").
+    QString connInfo() const;
+};
+
 // One per process: aliases, the network control and private directories, the password list,
 // the users registered in the network control directory and the "re-read all cursors" action.
 //
-// An alias names a data directory; the tables of a data directory live in one SQLite file
-// (tarvino.sqlite) that the engine creates with the full schema when the directory has none.
+// An alias names a data directory or a database server. The tables of a data directory live
+// in one SQLite file (tarvino.sqlite); a server database holds them as tables of its own. The
+// engine creates the full schema where there is none.
 class Engine : public QObject {
     Q_OBJECT
 public:
@@ -31,8 +44,15 @@ public:
     void setPrivateDir(const QString& dir);
     QString privateDir() const;
 
-    // Registers an alias for this process only. driver is "PARADOX" (the embedded default).
+    // Registers an alias for this process only. driver is "PARADOX" (the embedded default, path
+    // is the data directory) or "POSTGRESQL" (path is a libpq connection text).
     void addSessionAlias(const QString& alias, const QString& path, const QString& driver = QStringLiteral("PARADOX"));
+    void addServerAlias(const QString& alias, const ServerSettings& server);
+    // "PARADOX" or "POSTGRESQL"; the persistent configuration may give it as TYPE beside PATH.
+    QString aliasDriver(const QString& alias) const;
+    // Where the alias's data lives, for the user: the data directory, or the server with its
+    // database and user ("PostgreSQL-Server db1:5432, Datenbank tarvino, Benutzer meier").
+    QString location(const QString& alias = QStringLiteral("TARVINO"));
     void removeSessionAlias(const QString& alias);
     bool aliasKnown(const QString& alias) const;
 
@@ -53,7 +73,8 @@ public:
     // User name this workstation registers under in the network control directory.
     void setUserName(const QString& name);
     QString userName() const;
-    // Users of the program registered in the network control directory, one line each.
+    // Users of the program, one line each: registered in the network control directory, or
+    // connected to the server when the data lives on one.
     QStringList networkUsers() const;
     // Session identity used for table locks.
     QString sessionId() const;
@@ -89,6 +110,8 @@ private:
     ~Engine() override;
     void registerSession();
     void unregisterSession();
+    QString sessionDir() const;
+    Backend* serverBackend() const;
 
     QString m_netFileDir;
     QString m_privateDir;
@@ -96,6 +119,7 @@ private:
     QString m_userName;
     QString m_sessionId;
     QHash<QString, QString> m_sessionAliases;     // upper-case alias -> path
+    QHash<QString, QString> m_sessionDrivers;     // upper-case alias -> driver
     std::map<QString, std::unique_ptr<Backend>> m_backends;
     QStringList m_passwords;
     PasswordHook m_passwordHook;

@@ -139,6 +139,66 @@ QString quoteLiteral(const QString& value)
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 
+// Empty values sort first in ascending order: tell databases that do it otherwise.
+void addNullsOrder(Backend& db, const QList<Token>& toks, std::vector<QString>& out)
+{
+    if (db.nullsOrder(false).isEmpty())
+        return;
+    auto isWord = [&](int k, const char* w) {
+        return toks[k].kind == Tok::Ident && toks[k].text.compare(QLatin1String(w), Qt::CaseInsensitive) == 0;
+    };
+    auto nextSignificant = [&](int from) {
+        for (int k = from; k < toks.size(); ++k)
+            if (toks[k].kind != Tok::Space)
+                return k;
+        return -1;
+    };
+    QList<int> orderDepths;        // paren depths at which an ORDER BY list is open
+    int depth = 0, last = -1;
+    bool sawNulls = false;
+    auto endItem = [&] {
+        if (last >= 0 && !sawNulls)
+            out[size_t(last)] += db.nullsOrder(isWord(last, "DESC"));
+        last = -1;
+        sawNulls = false;
+    };
+    for (int i = 0; i < toks.size(); ++i) {
+        const Token& t = toks[i];
+        const bool inOrder = !orderDepths.isEmpty() && orderDepths.last() == depth;
+        if (t.kind == Tok::Symbol && t.text == QLatin1String("(")) {
+            ++depth;
+        } else if (t.kind == Tok::Symbol && t.text == QLatin1String(")")) {
+            if (inOrder) {
+                endItem();
+                orderDepths.removeLast();
+            }
+            --depth;
+            if (!orderDepths.isEmpty() && orderDepths.last() == depth)
+                last = i;
+            continue;
+        } else if (isWord(i, "ORDER") && nextSignificant(i + 1) >= 0 && isWord(nextSignificant(i + 1), "BY")) {
+            orderDepths << depth;
+            i = nextSignificant(i + 1);
+            continue;
+        }
+        if (!inOrder || t.kind == Tok::Space)
+            continue;
+        if (t.kind == Tok::Symbol && t.text == QLatin1String(",")) {
+            endItem();
+        } else if (isWord(i, "LIMIT") || isWord(i, "OFFSET") || isWord(i, "UNION") || isWord(i, "FOR")) {
+            endItem();
+            orderDepths.removeLast();
+        } else {
+            if (isWord(i, "NULLS"))
+                sawNulls = true;
+            if (t.kind != Tok::Symbol || t.text != QLatin1String("("))
+                last = i;
+        }
+    }
+    if (!orderDepths.isEmpty() && orderDepths.last() == depth)
+        endItem();
+}
+
 } // namespace
 
 Query::Translation Query::translate(Backend& db) const
@@ -200,6 +260,7 @@ Query::Translation Query::translate(Backend& db) const
             out[size_t(i)] = t.text;
         }
     }
+    addNullsOrder(db, toks, out);
     for (const QString& s : out)
         tr.sql += s;
     return tr;

@@ -241,6 +241,10 @@ void createIfMissing(Backend& db)
     if (Catalog::exists(db))
         return;
     Transaction t(db);
+    // Two workstations starting on an empty server database: the second waits and finds it made.
+    db.serializeWrites(QStringLiteral("schema"));
+    if (Catalog::exists(db))
+        return;
     Catalog::create(db);
     for (const TableDef& def : registerTables())
         Catalog::createTable(db, def);

@@ -80,6 +80,9 @@ private slots:
         QTest::newRow("quote in text") << "SELECT Nr FROM LT_LEIT WHERE KurzBez = " + Query::quoted("O'Brien-Leiter")
                                        << QList<int>{2};
         QTest::newRow("text with false inside") << "SELECT Nr FROM LT_LEIT WHERE KurzBez = 'false' AND Nr > 0" << QList<int>{};
+        QTest::newRow("empty sorts first") << "SELECT Nr FROM LT_LEIT ORDER BY FirmenAbtID, Nr" << QList<int>{4, 1, 2, 3};
+        QTest::newRow("empty sorts last descending")
+            << "SELECT Nr FROM LT_LEIT ORDER BY FirmenAbtID DESC, Nr DESC" << QList<int>{3, 2, 1, 4};
         QTest::newRow("and gt") << "SELECT L.Nr FROM LT_LEIT L WHERE L.Nr > 1 AND FirmenAbtID = 1" << QList<int>{2};
     }
 

@@ -33,13 +33,17 @@ private:
         return t.field("ID").asInteger();
     }
 
-    // A second workstation: this test program started again, opening one table.
-    static QString openInOtherProcess(const QString& dataDir, const QString& table)
+    // A second workstation: this test program started again, opening one table. It prints
+    // "ok" or the error code, then the users it sees.
+    static QString openInOtherProcess(const TestDataDir& dir, const QString& table, const QString& user = QString())
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HW_CHILD_DATADIR", dataDir);
+        env.insert("HW_CHILD_NETDIR", dir.path());
+        env.insert("HW_CHILD_DRIVER", dir.driver());
+        env.insert("HW_CHILD_LOCATION", dir.location());
         env.insert("HW_CHILD_TABLE", table);
+        env.insert("HW_CHILD_USER", user);
         p.setProcessEnvironment(env);
         p.start(QCoreApplication::applicationFilePath(), {});
         if (!p.waitForFinished(30000))
@@ -433,7 +437,7 @@ private slots:
     void noLostUpdate()
     {
         TestDataDir dir;
-        Engine::instance().addSessionAlias("OTHER", dir.path());
+        dir.addAlias("OTHER");
         Table mine("LT_LEIT");
         mine.open();
         addLadder(mine, 1, "Original");
@@ -469,7 +473,7 @@ private slots:
     void deletedElsewhere()
     {
         TestDataDir dir;
-        Engine::instance().addSessionAlias("OTHER", dir.path());
+        dir.addAlias("OTHER");
         Table mine("LT_LEIT");
         mine.open();
         addLadder(mine, 1, "A");
@@ -528,9 +532,9 @@ private slots:
         sort.setValue("Spalte", 0);
         sort.post();
         // Another workstation cannot open an exclusively used table; once closed, it can.
-        QCOMPARE(openInOtherProcess(dir.path(), "ZwFirmSort"), QString("10245"));
+        QCOMPARE(openInOtherProcess(dir, "ZwFirmSort").section('\n', 0, 0), QString("10245"));
         sort.close();
-        QCOMPARE(openInOtherProcess(dir.path(), "ZwFirmSort"), QString("ok"));
+        QCOMPARE(openInOtherProcess(dir, "ZwFirmSort").section('\n', 0, 0), QString("ok"));
         sort.open();
         sort.deleteTable();
         QVERIFY(!sort.exists());
@@ -550,13 +554,18 @@ private slots:
         Table t("LT_LEIT");
         t.open();
         QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
-        // A session file whose program has ended does not count.
-        QDir(dir.path()).mkpath("HWUSERS");
-        QFile stale(dir.path() + "/HWUSERS/gone-1-x.lck.usr");
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write("Alt\thost");
-        stale.close();
+        // A second workstation sees both users while it runs; once it has ended it no longer counts.
+        QCOMPARE(openInOtherProcess(dir, "LT_LEIT", "Schulz"), QString("ok\nMeier,Schulz"));
         QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
+        if (!TestDataDir::onServer()) {
+            // A session file whose program has ended does not count.
+            QDir(dir.path()).mkpath("HWUSERS");
+            QFile stale(dir.path() + "/HWUSERS/gone-1-x.lck.usr");
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.write("Alt\thost");
+            stale.close();
+            QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
+        }
     }
 };
 
@@ -564,13 +573,16 @@ private slots:
 static int childOpen()
 {
     Engine& engine = Engine::instance();
-    const QString dir = qEnvironmentVariable("HW_CHILD_DATADIR");
-    engine.setNetFileDir(dir);
-    engine.addSessionAlias("TARVINO", dir);
+    engine.setNetFileDir(qEnvironmentVariable("HW_CHILD_NETDIR"));
+    engine.addSessionAlias("TARVINO", qEnvironmentVariable("HW_CHILD_LOCATION"), qEnvironmentVariable("HW_CHILD_DRIVER"));
+    engine.setUserName(qEnvironmentVariable("HW_CHILD_USER"));
     Table t(qEnvironmentVariable("HW_CHILD_TABLE"));
     try {
         t.open();
         printf("ok\n");
+        QStringList users = engine.networkUsers();
+        users.sort();
+        printf("%s\n", qPrintable(users.join(",")));
     } catch (const EngineError& e) {
         printf("%d\n", e.code());
     }

@@ -8,12 +8,27 @@ void resetDialogsForTest();
 
 // A data directory of its own for one test: a temporary directory registered as the alias
 // TARVINO (the schema is created on first use), also used as network control directory.
+//
+// With HW_TEST_BACKEND=pgsql the alias names a fresh database on the test server instead
+// (HW_TEST_PGHOST, HW_TEST_PGPORT, HW_TEST_PGUSER; the password from PGPASSWORD); it is
+// dropped again at the end. The temporary directory stays for private files.
 class TestDataDir {
 public:
     TestDataDir();
     ~TestDataDir();
     QString path() const { return m_dir.path(); }
     bool isValid() const { return m_dir.isValid(); }
+
+    static bool onServer();
+    // Registers one more alias on the same data: a second workstation in this process.
+    void addAlias(const QString& alias) const;
+    // What a child process needs to register the alias itself (Engine::addSessionAlias).
+    QString driver() const { return m_driver; }
+    QString location() const { return m_location; }
+
 private:
     QTemporaryDir m_dir;
+    QString m_driver;
+    QString m_location;
+    QString m_database;
 };

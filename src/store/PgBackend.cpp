@@ -1,0 +1,505 @@
+#include "Backend.h"
+#include "Errors.h"
+#include "RowStore.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+#include <QUuid>
+#include <charconv>
+#include <libpq-fe.h>
+
+// PostgreSQL through libpq. Results come in text format: libpq hands out every value as a
+// NUL-terminated string, which we parse without going through QVariant.
+namespace {
+
+// Type OIDs of pg_type (fixed by the server).
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kOid = 26, kFloat4 = 700, kFloat8 = 701,
+              kBpchar = 1042, kVarchar = 1043, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184, kNumeric = 1700;
+
+int digits(const char* p, int n)
+{
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
+}
+
+// "yyyy-MM-dd" (DateStyle ISO); "infinity" and BC dates read as empty.
+qint32 parseIsoDate(const char* p, int len)
+{
+    if (!p || len < 10 || p[4] != '-' || p[7] != '-' || (len > 10 && p[10] != ' ' && p[10] != 'T'))
+        return RowStore::NullDate;
+    const int y = digits(p, 4), m = digits(p + 5, 2), d = digits(p + 8, 2);
+    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
+        return RowStore::NullDate;
+    const QDate date(y, m, d);
+    return date.isValid() ? qint32(date.toJulianDay()) : RowStore::NullDate;
+}
+
+QByteArray conninfoValue(const QString& v)
+{
+    QByteArray s = v.toUtf8();
+    s.replace('\\', "\\\\");
+    s.replace('\'', "\\'");
+    return '\'' + s + '\'';
+}
+
+class PgCursor : public ResultCursor {
+public:
+    PgCursor(PGresult* res, QHash<QString, QString> spelling) : m_res(res), m_rows(PQntuples(res)), m_spelling(std::move(spelling)) {}
+    ~PgCursor() override { PQclear(m_res); }
+
+    bool next() override { return ++m_row < m_rows; }
+    int columnCount() const override { return PQnfields(m_res); }
+    QString columnName(int col) const override
+    {
+        // The server folds unquoted names to lower case; give them back as the program spells them.
+        const QString name = QString::fromUtf8(PQfname(m_res, col));
+        return m_spelling.value(name, name);
+    }
+    FieldType columnType(int col) const override
+    {
+        switch (PQftype(m_res, col)) {
+        case kInt2: case kInt4: case kInt8: case kOid: return FieldType::Integer;
+        case kFloat4: case kFloat8: case kNumeric: return FieldType::Float;
+        case kDate: return FieldType::Date;
+        case kTimestamp: case kTimestampTz: return FieldType::DateTime;
+        case kBool: return FieldType::Boolean;
+        // A memo column is TEXT; computed texts are TEXT as well but belong to no table.
+        case kText: return PQftable(m_res, col) != InvalidOid ? FieldType::Memo : FieldType::Text;
+        default: return FieldType::Text;
+        }
+    }
+    bool isNull(int col) const override { return PQgetisnull(m_res, m_row, col); }
+    qint64 intValue(int col) const override
+    {
+        const char* p = PQgetvalue(m_res, m_row, col);
+        const int n = PQgetlength(m_res, m_row, col);
+        if (n > 0 && (*p == 't' || *p == 'f'))
+            return *p == 't' ? 1 : 0;
+        qint64 v = 0;
+        if (std::from_chars(p, p + n, v).ec != std::errc())
+            return qint64(doubleValue(col));
+        return v;
+    }
+    double doubleValue(int col) const override
+    {
+        const char* p = PQgetvalue(m_res, m_row, col);
+        const int n = PQgetlength(m_res, m_row, col);
+        double v = 0;
+        // from_chars ignores the C library's locale, which Qt sets from the environment.
+        if (std::from_chars(p, p + n, v).ec != std::errc())
+            return 0;
+        return v;
+    }
+    QString textValue(int col) const override
+    {
+        return QString::fromUtf8(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
+    }
+    qint32 dateJulianDay(int col) const override
+    {
+        if (PQgetisnull(m_res, m_row, col))
+            return RowStore::NullDate;
+        return parseIsoDate(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
+    }
+    qint64 dateTimeMs(int col) const override
+    {
+        if (PQgetisnull(m_res, m_row, col))
+            return RowStore::NullDateTime;
+        // "yyyy-MM-dd HH:mm:ss[.f...]"
+        const char* p = PQgetvalue(m_res, m_row, col);
+        const int n = PQgetlength(m_res, m_row, col);
+        const qint32 jd = parseIsoDate(p, n);
+        if (jd == RowStore::NullDate)
+            return RowStore::NullDateTime;
+        int h = 0, mi = 0, s = 0, ms = 0;
+        if (n >= 19) {
+            h = digits(p + 11, 2);
+            mi = digits(p + 14, 2);
+            s = digits(p + 17, 2);
+        }
+        if (n >= 21 && p[19] == '.') {
+            int scale = 100;
+            for (int i = 20; i < n && i < 23 && p[i] >= '0' && p[i] <= '9'; ++i, scale /= 10)
+                ms += (p[i] - '0') * scale;
+        }
+        if (h < 0 || mi < 0 || s < 0 || h > 23 || mi > 59 || s > 59)
+            return RowStore::NullDateTime;
+        return qint64(jd) * 86400000 + ((h * 60 + mi) * 60 + s) * 1000 + ms;
+    }
+    bool boolValue(int col) const override
+    {
+        const char* p = PQgetvalue(m_res, m_row, col);
+        return *p == 't' || (*p >= '1' && *p <= '9');
+    }
+
+private:
+    PGresult* m_res;
+    int m_rows;
+    int m_row = -1;
+    QHash<QString, QString> m_spelling;
+};
+
+class PgBackend : public Backend {
+public:
+    explicit PgBackend(const QString& conninfo)
+    {
+        // One name per connection: other workstations see it in pg_stat_activity while we live.
+        m_appName = QStringLiteral("holmwacht-") + QUuid::createUuid().toString(QUuid::Id128).left(20);
+        const QByteArray info = conninfo.toUtf8() + " application_name=" + conninfoValue(m_appName)
+            + " client_encoding=UTF8 connect_timeout=10 options='-c DateStyle=ISO -c extra_float_digits=3'";
+        m_conn = PQconnectdb(info.constData());
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            const QString where = serverText();
+            const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+            const bool needsPassword = PQconnectionNeedsPassword(m_conn) || detail.contains(QLatin1String("password"));
+            PQfinish(m_conn);
+            m_conn = nullptr;
+            if (needsPassword)
+                throw EngineError(QStringLiteral("Die Anmeldung am Datenbankserver %1 ist fehlgeschlagen. Das Kennwort wird aus "
+                                                 "~/.pgpass oder der Umgebungsvariablen PGPASSWORD gelesen.\n%2")
+                                      .arg(where, detail),
+                                  EngineCode::DirNotFound);
+            throw EngineError(QStringLiteral("Der Datenbankserver %1 ist nicht erreichbar.\n%2").arg(where, detail),
+                              EngineCode::DirNotFound);
+        }
+        PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+        m_location = QStringLiteral("PostgreSQL-Server %1, Datenbank %2, Benutzer %3").arg(serverText(), QString::fromUtf8(PQdb(m_conn)),
+                                                                                        QString::fromUtf8(PQuser(m_conn)));
+    }
+    ~PgBackend() override { PQfinish(m_conn); }
+
+    QString description() const override { return QStringLiteral("PostgreSQL"); }
+    QString location() const override { return m_location; }
+    bool serverBased() const override { return true; }
+
+    void begin() override
+    {
+        if (m_depth++ == 0)
+            run("BEGIN");
+    }
+    void commit() override
+    {
+        if (m_depth <= 0)
+            return;
+        if (--m_depth == 0)
+            run("COMMIT");
+    }
+    void rollback() override
+    {
+        if (m_depth <= 0)
+            return;
+        m_depth = 0;
+        run("ROLLBACK");
+    }
+    bool inTransaction() const override { return m_depth > 0; }
+
+    int exec(const QString& sql, const QVariantList& params) override
+    {
+        PGresult* res = execute(sql, params);
+        if (sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive))
+            m_catalogLoaded = false;
+        const char* n = PQcmdTuples(res);
+        const int rows = n && *n ? atoi(n) : 0;
+        PQclear(res);
+        return rows;
+    }
+
+    qint64 lastInsertId() override
+    {
+        auto c = select(QStringLiteral("SELECT lastval()"), {});
+        return c->next() ? c->intValue(0) : 0;
+    }
+
+    std::unique_ptr<ResultCursor> select(const QString& sql, const QVariantList& params) override
+    {
+        PGresult* res = execute(sql, params);
+        return std::make_unique<PgCursor>(res, spellings(res, sql));
+    }
+
+    bool tableExists(const QString& name) override
+    {
+        auto c = select(QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = current_schema() AND tablename = lower(?)"),
+                        {name});
+        return c->next();
+    }
+
+    QString columnSql(const FieldDef& def) const override
+    {
+        QString t;
+        switch (def.type) {
+        case FieldType::AutoInc: return def.name + QStringLiteral(" INTEGER GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY");
+        case FieldType::Integer: t = QStringLiteral("INTEGER"); break;
+        case FieldType::Float: t = QStringLiteral("DOUBLE PRECISION"); break;
+        case FieldType::Date: t = QStringLiteral("DATE"); break;
+        case FieldType::DateTime: t = QStringLiteral("TIMESTAMP(3)"); break;
+        case FieldType::Boolean: t = QStringLiteral("BOOLEAN"); break;
+        case FieldType::Memo: t = QStringLiteral("TEXT"); break;
+        // The cursor cuts texts to the field size; a copied query column has no size.
+        case FieldType::Text: t = def.size > 0 ? QStringLiteral("VARCHAR(%1)").arg(def.size) : QStringLiteral("VARCHAR"); break;
+        }
+        return def.name + QLatin1Char(' ') + t;
+    }
+    QString trueLiteral() const override { return QStringLiteral("TRUE"); }
+    QString falseLiteral() const override { return QStringLiteral("FALSE"); }
+    QString dateLiteral(const QDate& date) const override
+    {
+        return QStringLiteral("DATE '%1'").arg(date.toString(Qt::ISODate));
+    }
+    QString indexSql(const QString& table, const QString& indexName, const IndexDef& index,
+                     const TableDef& def) const override
+    {
+        QStringList cols;
+        for (const QString& f : index.fieldList()) {
+            const FieldDef* fd = def.field(f);
+            const bool text = fd && (fd->type == FieldType::Text || fd->type == FieldType::Memo);
+            cols << (text && index.caseInsensitive ? QStringLiteral("lower(%1)").arg(f) : f);
+        }
+        return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+            .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), indexName, table, cols.join(QStringLiteral(", ")));
+    }
+    QString boolOrFalse(const QString& column) const override
+    {
+        return QStringLiteral("COALESCE(%1,FALSE)").arg(column);
+    }
+
+    QString nullsOrder(bool descending) const override
+    {
+        return descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+    }
+
+    void serializeWrites(const QString& what) override
+    {
+        // Held until the transaction ends; the key is the text's hash.
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"), {QStringLiteral("holmwacht:") + what});
+    }
+
+    // Sessions: one row per connection in _hw_sessions; a row counts while its connection
+    // shows in pg_stat_activity, so a crashed workstation drops out by itself.
+    void announceSession(const QString& sessionId, const QString& userName) override
+    {
+        Transaction t(*this);
+        serializeWrites(QStringLiteral("_hw_sessions"));
+        if (!tableExists(QStringLiteral("_hw_sessions")))
+            exec(QStringLiteral("CREATE TABLE _hw_sessions (appname VARCHAR(64) PRIMARY KEY, session VARCHAR(128) NOT NULL, "
+                                "username VARCHAR(64) NOT NULL, host VARCHAR(128))"), {});
+        exec(QStringLiteral("DELETE FROM _hw_sessions s WHERE NOT EXISTS (SELECT 1 FROM pg_stat_activity a WHERE a.application_name = s.appname)"), {});
+        exec(QStringLiteral("DELETE FROM _hw_sessions WHERE appname = ?"), {m_appName});
+        exec(QStringLiteral("INSERT INTO _hw_sessions (appname, session, username, host) VALUES (?,?,?,inet_client_addr()::text)"),
+             {m_appName, sessionId, userName.isEmpty() ? QStringLiteral("<leer>") : userName});
+        t.commit();
+    }
+    std::optional<bool> sessionAlive(const QString& sessionId) override
+    {
+        if (!tableExists(QStringLiteral("_hw_sessions")))
+            return false;
+        auto c = select(QStringLiteral("SELECT 1 FROM _hw_sessions s JOIN pg_stat_activity a ON a.application_name = s.appname "
+                                       "WHERE s.session = ?"),
+                        {sessionId});
+        return c->next();
+    }
+    std::optional<QStringList> sessionUsers() override
+    {
+        QStringList users;
+        if (!tableExists(QStringLiteral("_hw_sessions")))
+            return users;
+        // One line per running program, however many connections it has.
+        auto c = select(QStringLiteral("SELECT MIN(s.username) FROM _hw_sessions s JOIN pg_stat_activity a ON a.application_name = s.appname "
+                                       "GROUP BY s.session ORDER BY 1"), {});
+        while (c->next())
+            users << c->textValue(0);
+        return users;
+    }
+
+private:
+    QString serverText() const
+    {
+        const QString host = QString::fromUtf8(PQhost(m_conn));
+        const QString port = QString::fromUtf8(PQport(m_conn));
+        return port.isEmpty() ? host : host + QLatin1Char(':') + port;
+    }
+
+    void run(const char* sql)
+    {
+        PGresult* res = PQexec(m_conn, sql);
+        check(res, QString::fromLatin1(sql));
+        PQclear(res);
+    }
+
+    // "?" placeholders become $1, $2 ...; question marks inside quotes stay.
+    static QByteArray numbered(const QString& sql)
+    {
+        QByteArray out;
+        const QByteArray in = sql.toUtf8();
+        out.reserve(in.size() + 16);
+        int n = 0;
+        char quote = 0;
+        for (char c : in) {
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+                out += c;
+            } else if (c == '\'' || c == '"') {
+                quote = c;
+                out += c;
+            } else if (c == '?') {
+                out += '$' + QByteArray::number(++n);
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    }
+
+    static QByteArray text(const QVariant& v)
+    {
+        switch (v.typeId()) {
+        // 1 and 0 read as booleans and as integers alike.
+        case QMetaType::Bool: return v.toBool() ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
+        case QMetaType::Double: case QMetaType::Float: return QByteArray::number(v.toDouble(), 'g', 17);
+        case QMetaType::QDate: return v.toDate().toString(Qt::ISODate).toUtf8();
+        case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8();
+        default: return v.toString().toUtf8();
+        }
+    }
+
+    PGresult* execute(const QString& sql, const QVariantList& params)
+    {
+        if (!m_conn)
+            throw EngineError(QStringLiteral("Keine Verbindung zum Datenbankserver"), EngineCode::Generic);
+        const QByteArray stmt = numbered(sql);
+        std::vector<QByteArray> values(size_t(params.size()));
+        std::vector<const char*> ptrs(size_t(params.size()), nullptr);
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant& v = params[i];
+            if (!v.isValid() || v.isNull())
+                continue;
+            values[size_t(i)] = text(v);
+            ptrs[size_t(i)] = values[size_t(i)].constData();
+        }
+        PGresult* res = PQexecParams(m_conn, stmt.constData(), int(params.size()), nullptr, ptrs.data(), nullptr, nullptr, 0);
+        check(res, sql);
+        return res;
+    }
+
+    void check(PGresult* res, const QString& sql)
+    {
+        const ExecStatusType st = res ? PQresultStatus(res) : PGRES_FATAL_ERROR;
+        if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK)
+            return;
+        const QByteArray state = res ? QByteArray(PQresultErrorField(res, PG_DIAG_SQLSTATE)) : QByteArray();
+        QString msg = QString::fromUtf8(res ? PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY) : nullptr);
+        if (msg.isEmpty())
+            msg = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        PQclear(res);
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            // Whatever the open transaction held is gone with the connection; try once to get back.
+            m_depth = 0;
+            PQreset(m_conn);
+            throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen: %1").arg(msg), EngineCode::Generic);
+        }
+        if (state == "23505")
+            throw EngineError(QStringLiteral("Schlüsselverletzung"), EngineCode::KeyViolation);
+        if (state == "55P03" || state == "40P01" || state == "40001")
+            throw EngineError(QStringLiteral("Die Daten sind von einem anderen Arbeitsplatz gesperrt. Bitte später erneut versuchen."),
+                              EngineCode::TableLocked);
+        if (state == "42P01") {
+            static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+            const auto m = quoted.match(msg);
+            throw EngineError(QStringLiteral("Tabelle nicht gefunden: %1").arg(m.hasMatch() ? m.captured(1).toUpper() : msg),
+                              EngineCode::TableNotFound);
+        }
+        if (state == "22001")
+            throw EngineError(QStringLiteral("Ein Text ist zu lang für sein Feld: %1").arg(msg), EngineCode::InvalidValue);
+        if (state.startsWith("22"))
+            throw EngineError(QStringLiteral("Ungültiger Wert: %1").arg(msg), EngineCode::ConversionError);
+        throw EngineError(QStringLiteral("Datenbankfehler: %1").arg(msg), sql.isEmpty() ? EngineCode::Generic : EngineCode::SqlError);
+    }
+
+    // Result names the server folded to lower case, mapped back to the spelling in the
+    // statement ("AS Anzahl") or in the catalog ("KurzBez" for SELECT *).
+    QHash<QString, QString> spellings(PGresult* res, const QString& sql)
+    {
+        QHash<QString, QString> map;
+        const int n = PQnfields(res);
+        if (n == 0)
+            return map;
+        QHash<QString, QString> fromSql;
+        bool needCatalog = false;
+        for (int c = 0; c < n; ++c) {
+            const QString name = QString::fromUtf8(PQfname(res, c));
+            if (name.toLower() != name || map.contains(name))
+                continue;
+            if (fromSql.isEmpty()) {
+                static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+                auto it = word.globalMatch(sql);
+                while (it.hasNext()) {
+                    const QString w = it.next().captured(0);
+                    if (w.toLower() != w)
+                        fromSql.insert(w.toLower(), w);
+                }
+                fromSql.insert(QString(), QString());
+            }
+            const QString spelled = fromSql.value(name);
+            if (!spelled.isEmpty())
+                map.insert(name, spelled);
+            else
+                needCatalog = true;
+        }
+        if (needCatalog && !m_inNameLookup) {
+            loadCatalogSpellings();
+            for (int c = 0; c < n; ++c) {
+                const QString name = QString::fromUtf8(PQfname(res, c));
+                if (!map.contains(name) && m_catalogNames.contains(name))
+                    map.insert(name, m_catalogNames.value(name));
+            }
+        }
+        return map;
+    }
+
+    void loadCatalogSpellings()
+    {
+        // Read again after this connection created a table.
+        if (m_catalogLoaded)
+            return;
+        m_catalogNames.clear();
+        m_inNameLookup = true;
+        try {
+            if (tableExists(QStringLiteral("_hw_fields"))) {
+                PGresult* res = execute(QStringLiteral("SELECT DISTINCT name FROM _hw_fields"), {});
+                for (int r = 0; r < PQntuples(res); ++r) {
+                    const QString n = QString::fromUtf8(PQgetvalue(res, r, 0));
+                    m_catalogNames.insert(n.toLower(), n);
+                }
+                PQclear(res);
+                m_catalogLoaded = true;
+            }
+        } catch (...) {
+            m_inNameLookup = false;
+            throw;
+        }
+        m_inNameLookup = false;
+    }
+
+    PGconn* m_conn = nullptr;
+    QString m_appName;
+    QString m_location;
+    int m_depth = 0;
+    bool m_catalogLoaded = false;
+    bool m_inNameLookup = false;
+    QHash<QString, QString> m_catalogNames;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> createPgBackend(const QString& conninfo)
+{
+    return std::make_unique<PgBackend>(conninfo);
+}
