@@ -1,0 +1,66 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTabWidget>
+#include <functional>
+
+class QWidget;
+class Table;
+class TbcSuchDialog;
+
+// Run-time choices of the barcode searches: kept while the program runs, never stored.
+struct BarcodeEinstellungen {
+    int BcSeite = 0;
+    bool BcAutoSchliessen = false;
+    int BcComSeite = 0;
+    bool BcComAutoSchliessen = false;
+    bool BcComAktiv = false;
+};
+
+// The main window's barcode actions (F9 keyboard, F8 serial port): pending edits are ended,
+// the search dialog moves the ladder cursor, and after OK the chosen page is opened.
+class BarcodeSuche : public QObject {
+    Q_OBJECT
+public:
+    // leiter: the register's ladder cursor. dialogParent: the main window.
+    BarcodeSuche(Table* leiter, QWidget* dialogParent, QObject* parent = nullptr);
+
+    // The inspection cursor whose pending changes are saved before a search.
+    void setPruefungen(Table* pruefungen) { m_pruef = pruefungen; }
+    // The tabbed pages "Allgemein", "erforderl. Prüfungen", "Prüfungsübersicht".
+    void setSeiten(QTabWidget* tabs) { m_tabs = tabs; }
+
+    // Optional replacements; unset, the cursors are posted / cancelled directly.
+    std::function<void()> savePendingInspection;
+    std::function<void()> discardPendingLadder;
+    std::function<void()> focusGrid;
+    // Replaces selecting the tab on setSeiten's widget.
+    std::function<void(int seite)> openTab;
+    // Called after the search switched the ladder cursor to number order.
+    std::function<void()> numberOrderSet;
+    // Called with each dialog after it is filled, before it is shown.
+    std::function<void(TbcSuchDialog*)> dialogCreated;
+
+    void ActBcSuchLeiterExecute();
+    void ActBcSuchComLeiterExecute();
+
+    // The search handed to the dialogs: puts the ladder cursor in number order and on the
+    // ladder with that number; not found leaves it where it was.
+    bool SucheLeiterNr(const QString& code);
+
+    BarcodeEinstellungen& einstellungen() { return m_einst; }
+
+    // Tab of the page for Seite: the tab with that caption, 0 when there is none.
+    static int tabIndexFuerSeite(const QStringList& captions, int seite);
+
+private:
+    void ausfuehren(bool seriell);
+    void gridFokus();
+
+    Table* m_leiter;
+    Table* m_pruef = nullptr;
+    QPointer<QWidget> m_parent;
+    QPointer<QTabWidget> m_tabs;
+    BarcodeEinstellungen m_einst;
+};
