@@ -14,6 +14,7 @@ namespace {
 struct Scripted {
     bool accept = false;
     std::optional<QString> text;
+    bool cancel = false;
 };
 
 struct State {
@@ -76,6 +77,28 @@ bool Dialogs::question(QWidget* parent, const QString& text, const QString& capt
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+std::optional<bool> Dialogs::questionYesNoCancel(QWidget* parent, const QString& text, const QString& caption)
+{
+    if (auto a = takeScripted(Kind::Question, caption, text)) {
+        // Unscripted counts as Cancel: nothing is saved or thrown away.
+        if (a->cancel || !state().shown.last().scripted)
+            return std::nullopt;
+        return a->accept;
+    }
+    QMessageBox box(QMessageBox::Question, appCaption(caption), text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return true;
+    if (box.clickedButton() == no)
+        return false;
+    return std::nullopt;
 }
 
 void Dialogs::information(QWidget* parent, const QString& text, const QString& caption)
@@ -166,7 +189,7 @@ void Dialogs::setTestMode(bool on) { state().testMode = on; }
 bool Dialogs::testMode() { return state().testMode; }
 void Dialogs::scriptAnswer(bool accept) { state().script.push_back({accept, std::nullopt}); }
 void Dialogs::scriptText(const QString& text) { state().script.push_back({true, text}); }
-void Dialogs::scriptCancel() { state().script.push_back({false, std::nullopt}); }
+void Dialogs::scriptCancel() { state().script.push_back({false, std::nullopt, true}); }
 void Dialogs::setFormHook(std::function<int(QDialog*)> hook) { state().formHook = std::move(hook); }
 const QList<Dialogs::Shown>& Dialogs::shown() { return state().shown; }
 

@@ -32,6 +32,10 @@ public:
 
     // Yes/No confirmation with "&Ja" and "&Nein"; true on Ja.
     static bool question(QWidget* parent, const QString& text, const QString& caption = QString());
+    // Yes/No/Cancel ("&Ja", "&Nein", "Abbrechen"): true on Ja, false on Nein, empty on Cancel.
+    // Scripted: scriptAnswer(true/false) for Ja/Nein, scriptCancel() for Cancel.
+    static std::optional<bool> questionYesNoCancel(QWidget* parent, const QString& text,
+                                                   const QString& caption = QString());
     static void information(QWidget* parent, const QString& text, const QString& caption = QString());
     static void warning(QWidget* parent, const QString& text, const QString& caption = QString());
     static void error(QWidget* parent, const QString& text, const QString& caption = QString());
