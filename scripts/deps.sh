@@ -5,6 +5,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
   libsqlite3-dev libsodium-dev libbenchmark-dev
+  libpq-dev postgresql
 )
 missing=()
 for p in "${packages[@]}"; do

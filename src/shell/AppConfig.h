@@ -6,6 +6,14 @@ struct StartSettings {
     QString netFileDir;     // [System] NetFileDir
     QString privateDir;     // [System] PrivateDir
     QString dataPath;       // [Data] Tarvino
+    // [Data] Server, Port, Database, User: the register lies on a PostgreSQL server instead
+    // of a data directory. The password is read by the PostgreSQL client from ~/.pgpass or
+    // PGPASSWORD, never from this file.
+    QString server;
+    QString port;
+    QString database;
+    QString user;
+    bool usesServer() const { return !server.isEmpty(); }
 };
 
 // Configuration values of the running program, read once at start.
@@ -30,5 +38,7 @@ QString defaultPrivateDir();
 // Creates the directory with all missing parents. Throws HwError
 // "Das PrivateDir %s konnte nicht angelegt werden" when it still does not exist.
 QString ensurePrivateDir(const QString& configured);
-// Hands network control directory, private directory and data path to the table engine.
+// Hands network control directory, private directory and data path or server to the table
+// engine. A server is connected at once, so that one that is not reachable ends the start
+// with the engine's message (EngineError); a port that is no number is a HwError.
 void configureEngine(const StartSettings& settings);

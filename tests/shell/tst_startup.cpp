@@ -43,6 +43,40 @@ private slots:
         QVERIFY(none.netFileDir.isEmpty() && none.privateDir.isEmpty() && none.dataPath.isEmpty());
     }
 
+    // The register on a server: the keys of [Data], and a start that cannot reach the server
+    // or names no valid port ends with a German message and leaves no alias behind in use.
+    void serverSettings_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("server down") << QByteArray("Server=127.0.0.1\nPort=1\nDatabase=lager\nUser=meier\n")
+                                     << "Der Datenbankserver 127.0.0.1:1 ist nicht erreichbar.";
+        QTest::newRow("port no number") << QByteArray("Server=db1\nPort=54x\n")
+                                        << "Der Port '54x' in tarvino.ini ist keine gültige Portnummer";
+    }
+
+    void serverSettings()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("tarvino.ini");
+        writeFile(ini, "[System]\nPrivateDir=" + dir.filePath("priv").toUtf8() + "\n[Data]\nTarvino=/daten\n" + data);
+        const StartSettings s = readStartSettings(ini);
+        QVERIFY(s.usesServer());
+        try {
+            configureEngine(s);
+            QFAIL("started without a server");
+        } catch (const HwError& e) {
+            QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
+        }
+        if (s.port == "1") {
+            QCOMPARE(s.database, QString("lager"));
+            QCOMPARE(s.user, QString("meier"));
+            QVERIFY_THROWS_EXCEPTION(EngineError, TDataModule1());
+        }
+    }
+
     void privateDirectory_data()
     {
         QTest::addColumn<QString>("relative");

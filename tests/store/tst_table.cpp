@@ -35,7 +35,8 @@ private:
 
     // A second workstation: this test program started again, opening one table. It prints
     // "ok" or the error code, then the users it sees.
-    static QString openInOtherProcess(const TestDataDir& dir, const QString& table, const QString& user = QString())
+    static QString openInOtherProcess(const TestDataDir& dir, const QString& table, const QString& user = QString(),
+                                      bool exclusiveThenCrash = false)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -44,6 +45,8 @@ private:
         env.insert("HW_CHILD_LOCATION", dir.location());
         env.insert("HW_CHILD_TABLE", table);
         env.insert("HW_CHILD_USER", user);
+        if (exclusiveThenCrash)
+            env.insert("HW_CHILD_CRASH", "1");
         p.setProcessEnvironment(env);
         p.start(QCoreApplication::applicationFilePath(), {});
         if (!p.waitForFinished(30000))
@@ -547,6 +550,28 @@ private slots:
         }
     }
 
+    // A workstation that died while holding a table exclusively does not block it.
+    void lockOfEndedWorkstationIsCleared()
+    {
+        TestDataDir dir;
+        QCOMPARE(openInOtherProcess(dir, "LT_LEIT", "Alt", true), QString("ok"));
+        Table t("LT_LEIT");
+        t.setExclusive(true);
+        t.open();
+        QVERIFY(t.active());
+        QCOMPARE(Engine::instance().networkUsers(), QStringList({"<leer>"}));
+    }
+
+    void locationNamesDirectoryOrServer()
+    {
+        TestDataDir dir;
+        const QString where = Engine::instance().location();
+        if (TestDataDir::onServer())
+            QVERIFY2(where.startsWith("PostgreSQL-Server ") && where.contains(", Datenbank hwt_"), qPrintable(where));
+        else
+            QCOMPARE(where, dir.path());
+    }
+
     void networkUsersListsLiveSessions()
     {
         TestDataDir dir;
@@ -577,9 +602,16 @@ static int childOpen()
     engine.addSessionAlias("TARVINO", qEnvironmentVariable("HW_CHILD_LOCATION"), qEnvironmentVariable("HW_CHILD_DRIVER"));
     engine.setUserName(qEnvironmentVariable("HW_CHILD_USER"));
     Table t(qEnvironmentVariable("HW_CHILD_TABLE"));
+    const bool crash = qEnvironmentVariableIsSet("HW_CHILD_CRASH");
+    t.setExclusive(crash);
     try {
         t.open();
         printf("ok\n");
+        if (crash) {
+            // Ends like a workstation that lost power: no unlock, no goodbye.
+            fflush(stdout);
+            _exit(0);
+        }
         QStringList users = engine.networkUsers();
         users.sort();
         printf("%s\n", qPrintable(users.join(",")));
