@@ -200,10 +200,13 @@ TSFirmAbtVerw::TSFirmAbtVerw(QWidget* parent) : QDialog(parent)
 TSFirmAbtVerw::~TSFirmAbtVerw()
 {
     // The tree gives the table its hooks back before the table goes.
+    disconnect(DetailSource, nullptr, this, nullptr);
+    disconnect(DBTreeViewDetail, nullptr, this, nullptr);
     delete DBTreeViewDetail;
     DBTreeViewDetail = nullptr;
     delete EditKurzBez;
     EditKurzBez = nullptr;
+    Detail->close();
 }
 
 void TSFirmAbtVerw::checkRight(int right) const

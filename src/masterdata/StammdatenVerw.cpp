@@ -297,12 +297,14 @@ TStammdatenVerw::TStammdatenVerw(const StammdatenConfig& config, QWidget* parent
 
 TStammdatenVerw::~TStammdatenVerw()
 {
-    // The controls go before the cursor they show.
+    // The controls go before the cursor they show, and the cursor before the window's parts.
+    disconnect(DetailSource, nullptr, this, nullptr);
     delete DBGridDetail;
     DBGridDetail = nullptr;
     for (QWidget* w : m_edits)
         delete w;
     m_edits.clear();
+    Detail->close();
 }
 
 QWidget* TStammdatenVerw::firstEdit() const { return m_edits.isEmpty() ? nullptr : m_edits.first(); }
