@@ -1,5 +1,8 @@
 // Opening the main ladder cursor (Nr order, lookups, calculated department path) on a large
-// register, against a bare SELECT of the same rows through the SQLite C API.
+// register, against a bare SELECT of the same rows through the SQLite C API. With HW_TEST_PGHOST
+// (HW_TEST_PGPORT, HW_TEST_PGUSER, PGPASSWORD) set, the same on a PostgreSQL server against
+// the same SELECT through libpq.
+#include "Backend.h"
 #include "DataGenerator.h"
 #include "Engine.h"
 #include "Table.h"
@@ -9,9 +12,12 @@
 #include <QHash>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 
 namespace {
 
@@ -47,6 +53,29 @@ double bareSelectMs(const QString& dir)
     sqlite3_close(db);
     benchmark::DoNotOptimize(sink);
     return timer.nsecsElapsed() / 1e6;
+}
+
+// The server's floor: the same SELECT through libpq, every value read once (text results,
+// as the store reads them). The connection is made before the clock starts, as the store's is.
+double bareSelectPgMs(const QString& conninfo)
+{
+    PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
+    QElapsedTimer timer;
+    timer.start();
+    PGresult* res = PQexec(conn, "SELECT * FROM LT_LEIT ORDER BY Nr");
+    if (PQresultStatus(res) != PGRES_TUPLES_OK)
+        fprintf(stderr, "floor: %s\n", PQerrorMessage(conn));
+    long long sink = 0;
+    const int rows = PQntuples(res), cols = PQnfields(res);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            if (!PQgetisnull(res, r, c))
+                sink += PQgetlength(res, r, c) + *PQgetvalue(res, r, c);
+    PQclear(res);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    PQfinish(conn);
+    benchmark::DoNotOptimize(sink);
+    return ms;
 }
 
 struct Cursors {
@@ -100,6 +129,25 @@ double openLadderCursorMs(Cursors& c, QHash<int, QString>& paths)
     return timer.nsecsElapsed() / 1e6;
 }
 
+// Best of three: the floor and the cursor, alternating.
+void measure(const char* floorName, const std::function<double()>& floor, int ladders)
+{
+    const long rssBefore = peakRssMb();
+    double floorMs = 1e18, openMs = 1e18;
+    for (int run = 0; run < 3; ++run) {
+        floorMs = std::min(floorMs, floor());
+        Cursors c;
+        QHash<int, QString> paths;
+        openMs = std::min(openMs, openLadderCursorMs(c, paths));
+        if (run == 0 && c.ladders.recordCount() != ladders)
+            fprintf(stderr, "wrong row count %d\n", c.ladders.recordCount());
+    }
+    printf("bare SELECT (%s):%*s%8.1f ms\n", floorName, int(21 - strlen(floorName)), "", floorMs);
+    printf("open ladder cursor (Nr, lookups):  %8.1f ms\n", openMs);
+    printf("ratio cursor / floor:              %8.2f\n", openMs / floorMs);
+    printf("peak resident memory:              %8ld MB (before opening: %ld MB)\n", peakRssMb(), rssBefore);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,21 +166,34 @@ int main(int argc, char** argv)
     printf("register: %d ladders, %d inspections, %d nodes (generated in %.1f s)\n", r.ladders, r.inspections,
            r.departments, gen.nsecsElapsed() / 1e9);
     Engine::instance().addSessionAlias("TARVINO", dir.path());
-    const long rssBefore = peakRssMb();
-
-    double floorMs = 1e18, openMs = 1e18;
-    for (int run = 0; run < 3; ++run) {
-        floorMs = std::min(floorMs, bareSelectMs(dir.path()));
-        Cursors c;
-        QHash<int, QString> paths;
-        openMs = std::min(openMs, openLadderCursorMs(c, paths));
-        if (run == 0 && c.ladders.recordCount() != ladders)
-            fprintf(stderr, "wrong row count %d\n", c.ladders.recordCount());
-    }
-    printf("bare SELECT (SQLite C API):        %8.1f ms\n", floorMs);
-    printf("open ladder cursor (Nr, lookups):  %8.1f ms\n", openMs);
-    printf("ratio cursor / floor:              %8.2f\n", openMs / floorMs);
-    printf("peak resident memory:              %8ld MB (before opening: %ld MB)\n", peakRssMb(), rssBefore);
+    measure("SQLite C API", [&] { return bareSelectMs(dir.path()); }, ladders);
     Engine::instance().reset();
+
+    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+        return 0;
+    // The same register on the server, in a database of its own that is dropped at the end.
+    ServerSettings server;
+    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
+    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
+    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
+    server.database = QStringLiteral("postgres");
+    const QString dbName = QStringLiteral("hwbench_%1").arg(QCoreApplication::applicationPid());
+    createPgBackend(server.connInfo())->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
+    const QString maintenance = server.connInfo();
+    server.database = dbName;
+    try {
+        o.dataDir = server.connInfo();
+        o.driver = QStringLiteral("POSTGRESQL");
+        gen.restart();
+        generateRegister(o);
+        printf("\nPostgreSQL on %s (generated in %.1f s)\n", qPrintable(server.host), gen.nsecsElapsed() / 1e9);
+        createPgBackend(server.connInfo())->exec(QStringLiteral("VACUUM ANALYZE"), {});
+        Engine::instance().addServerAlias("TARVINO", server);
+        measure("libpq", [&] { return bareSelectPgMs(server.connInfo()); }, ladders);
+    } catch (const HwError& e) {
+        fprintf(stderr, "%s\n", e.what());
+    }
+    Engine::instance().reset();
+    createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
     return 0;
 }

@@ -42,7 +42,7 @@ QString insertSql(const QString& table, const QStringList& cols)
 DataGeneratorResult generateRegister(const DataGeneratorOptions& o)
 {
     Engine& engine = Engine::instance();
-    engine.addSessionAlias(QStringLiteral("HWGEN"), o.dataDir);
+    engine.addSessionAlias(QStringLiteral("HWGEN"), o.dataDir, o.driver);
     Backend& db = engine.backend(QStringLiteral("HWGEN"));
     {
         auto c = db.select(QStringLiteral("SELECT COUNT(*) FROM LT_LEIT"));

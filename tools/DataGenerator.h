@@ -5,7 +5,8 @@
 // Writes a plausible register into a data directory: companies with sites and departments,
 // every master table, ladders and their inspections over several years.
 struct DataGeneratorOptions {
-    QString dataDir;
+    QString dataDir;            // or a libpq connection text with driver "POSTGRESQL"
+    QString driver = QStringLiteral("PARADOX");
     int companies = 3;
     int ladders = 400;
     int years = 6;              // inspection history

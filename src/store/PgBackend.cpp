@@ -203,7 +203,11 @@ public:
 
     int exec(const QString& sql, const QVariantList& params) override
     {
-        PGresult* res = execute(sql, params);
+        const bool write = sql.startsWith(QLatin1String("INSERT "), Qt::CaseInsensitive)
+            || sql.startsWith(QLatin1String("UPDATE "), Qt::CaseInsensitive)
+            || sql.startsWith(QLatin1String("DELETE "), Qt::CaseInsensitive);
+        PGresult* res = write && !sql.contains(QLatin1String("RETURNING"), Qt::CaseInsensitive) ? executePrepared(sql, params)
+                                                                                             : execute(sql, params);
         if (sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive))
             m_catalogLoaded = false;
         const char* n = PQcmdTuples(res);
@@ -389,6 +393,38 @@ private:
         return res;
     }
 
+    // Writes repeat the same few statements: prepared once per connection. Only statements
+    // without result rows, whose plans the server re-makes by itself after a table changed.
+    PGresult* executePrepared(const QString& sql, const QVariantList& params)
+    {
+        if (!m_conn)
+            throw EngineError(QStringLiteral("Keine Verbindung zum Datenbankserver"), EngineCode::Generic);
+        QByteArray name = m_prepared.value(sql);
+        if (name.isEmpty()) {
+            if (m_prepared.size() >= 200) {
+                run("DEALLOCATE ALL");
+                m_prepared.clear();
+            }
+            name = "hw" + QByteArray::number(++m_preparedCount);
+            PGresult* res = PQprepare(m_conn, name.constData(), numbered(sql).constData(), 0, nullptr);
+            check(res, sql);
+            PQclear(res);
+            m_prepared.insert(sql, name);
+        }
+        std::vector<QByteArray> values(size_t(params.size()));
+        std::vector<const char*> ptrs(size_t(params.size()), nullptr);
+        for (int i = 0; i < params.size(); ++i) {
+            const QVariant& v = params[i];
+            if (!v.isValid() || v.isNull())
+                continue;
+            values[size_t(i)] = text(v);
+            ptrs[size_t(i)] = values[size_t(i)].constData();
+        }
+        PGresult* res = PQexecPrepared(m_conn, name.constData(), int(params.size()), ptrs.data(), nullptr, nullptr, 0);
+        check(res, sql);
+        return res;
+    }
+
     void check(PGresult* res, const QString& sql)
     {
         const ExecStatusType st = res ? PQresultStatus(res) : PGRES_FATAL_ERROR;
@@ -403,6 +439,7 @@ private:
             // Whatever the open transaction held is gone with the connection; try once to get back.
             m_depth = 0;
             PQreset(m_conn);
+            m_prepared.clear();
             throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen: %1").arg(msg), EngineCode::Generic);
         }
         if (state == "23505")
@@ -495,6 +532,8 @@ private:
     bool m_catalogLoaded = false;
     bool m_inNameLookup = false;
     QHash<QString, QString> m_catalogNames;
+    QHash<QString, QByteArray> m_prepared;
+    int m_preparedCount = 0;
 };
 
 } // namespace
