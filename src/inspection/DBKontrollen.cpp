@@ -24,7 +24,7 @@ void folgen(W* w, Table* t, F f)
 }
 }
 
-TDBCheckBox::TDBCheckBox(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent)
+TDBTriCheckBox::TDBTriCheckBox(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent)
     : QCheckBox(parent), m_table(table), m_field(fieldName), m_rights(rights)
 {
     setTristate(true);
@@ -32,7 +32,7 @@ TDBCheckBox::TDBCheckBox(Table* table, const QString& fieldName, TUserControl* r
     anzeigen();
 }
 
-void TDBCheckBox::anzeigen()
+void TDBTriCheckBox::anzeigen()
 {
     Field* f = m_table->active() ? m_table->findField(m_field) : nullptr;
     const bool row = f && (m_table->currentViewRow() >= 0);
@@ -45,7 +45,7 @@ void TDBCheckBox::anzeigen()
     setCheckState(!v.isValid() ? Qt::PartiallyChecked : v.toBool() ? Qt::Checked : Qt::Unchecked);
 }
 
-void TDBCheckBox::nextCheckState()
+void TDBTriCheckBox::nextCheckState()
 {
     try {
         Field& f = m_table->field(m_field);
@@ -61,18 +61,18 @@ void TDBCheckBox::nextCheckState()
     anzeigen();
 }
 
-TDBEdit::TDBEdit(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent)
+TDBTextFeld::TDBTextFeld(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent)
     : QLineEdit(parent), m_table(table), m_field(fieldName), m_rights(rights)
 {
     if (table->active())
         if (Field* f = table->findField(fieldName); f && f->def().size > 0)
             setMaxLength(f->def().size);
     folgen(this, table, [this] { anzeigen(); });
-    connect(this, &QLineEdit::textEdited, this, &TDBEdit::geschrieben);
+    connect(this, &QLineEdit::textEdited, this, &TDBTextFeld::geschrieben);
     anzeigen();
 }
 
-void TDBEdit::anzeigen()
+void TDBTextFeld::anzeigen()
 {
     Field* f = m_table->active() ? m_table->findField(m_field) : nullptr;
     const QString t = f && m_table->currentViewRow() >= 0 ? f->asString() : QString();
@@ -80,7 +80,7 @@ void TDBEdit::anzeigen()
         setText(t);
 }
 
-void TDBEdit::geschrieben(const QString& text)
+void TDBTextFeld::geschrieben(const QString& text)
 {
     try {
         bearbeitenBeginnen(*m_table, m_rights);

@@ -8,10 +8,10 @@ class TUserControl;
 // A check box on a boolean field of a cursor: checked for true, empty for false, greyed for
 // an empty field. A click writes the opposite of what the field reads (a greyed box gets
 // checked), putting the cursor into edit state first (modify right).
-class TDBCheckBox : public QCheckBox {
+class TDBTriCheckBox : public QCheckBox {
     Q_OBJECT
 public:
-    TDBCheckBox(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent = nullptr);
+    TDBTriCheckBox(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent = nullptr);
     QString fieldName() const { return m_field; }
     void anzeigen();
 
@@ -28,10 +28,10 @@ private:
 };
 
 // A line edit on a text field of a cursor; typing puts the cursor into edit state.
-class TDBEdit : public QLineEdit {
+class TDBTextFeld : public QLineEdit {
     Q_OBJECT
 public:
-    TDBEdit(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent = nullptr);
+    TDBTextFeld(Table* table, const QString& fieldName, TUserControl* rights, QWidget* parent = nullptr);
     void anzeigen();
 
 signals:

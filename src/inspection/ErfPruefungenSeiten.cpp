@@ -26,9 +26,9 @@ QLabel* grauesLabel(const QString& text, QWidget* parent)
     return l;
 }
 
-void fehlerZeigen(TDBCheckBox* cb, QWidget* page)
+void fehlerZeigen(TDBTriCheckBox* cb, QWidget* page)
 {
-    QObject::connect(cb, &TDBCheckBox::fehler, page, [page](const QString& m) { Dialogs::error(page, m); });
+    QObject::connect(cb, &TDBTriCheckBox::fehler, page, [page](const QString& m) { Dialogs::error(page, m); });
 }
 
 }
@@ -46,7 +46,7 @@ TErfPruefEinfachSeite::TErfPruefEinfachSeite(Table* leiter, TUserControl& rights
     l->addWidget(head);
     for (const Kriterien::Einfach& e : Kriterien::einfache()) {
         const QString field = Schema::requiredColumn(e.criterion);
-        auto* cb = new TDBCheckBox(leiter, field, &rights, this);
+        auto* cb = new TDBTriCheckBox(leiter, field, &rights, this);
         cb->setObjectName(QStringLiteral("Edit") + field);
         cb->setText(e.caption);
         fehlerZeigen(cb, this);
@@ -54,9 +54,9 @@ TErfPruefEinfachSeite::TErfPruefEinfachSeite(Table* leiter, TUserControl& rights
         if (e.criterion == QLatin1String("Sonstiges")) {
             auto* row = new QHBoxLayout;
             row->addWidget(cb);
-            m_sonstText = new TDBEdit(leiter, QStringLiteral("PrSonstigesText"), &rights, this);
+            m_sonstText = new TDBTextFeld(leiter, QStringLiteral("PrSonstigesText"), &rights, this);
             m_sonstText->setObjectName(QStringLiteral("EditPrSonstigesText"));
-            connect(m_sonstText, &TDBEdit::fehler, this, [this](const QString& m) { Dialogs::error(this, m); });
+            connect(m_sonstText, &TDBTextFeld::fehler, this, [this](const QString& m) { Dialogs::error(this, m); });
             row->addWidget(m_sonstText, 1);
             l->addLayout(row);
         } else {
@@ -114,7 +114,7 @@ TErfPruefErweitertSeite::TErfPruefErweitertSeite(Table* leiter, TUserControl& ri
         for (const Kriterien::Box& b : Kriterien::boxen()) {
             if (!g.items.contains(b.criterion))
                 continue;
-            auto* cb = new TDBCheckBox(leiter, Schema::requiredColumn(b.criterion), &rights, panel);
+            auto* cb = new TDBTriCheckBox(leiter, Schema::requiredColumn(b.criterion), &rights, panel);
             cb->setObjectName(b.name);
             cb->setText(b.captionSeite);
             cb->setToolTip(b.tooltip);
@@ -130,16 +130,16 @@ TErfPruefErweitertSeite::TErfPruefErweitertSeite(Table* leiter, TUserControl& ri
 
     auto* sonst = new QHBoxLayout;
     sonst->addWidget(grauesLabel(QStringLiteral("Sonstiges  :"), this));
-    auto* cb = new TDBCheckBox(leiter, QStringLiteral("PrSonstiges"), &rights, this);
+    auto* cb = new TDBTriCheckBox(leiter, QStringLiteral("PrSonstiges"), &rights, this);
     cb->setObjectName(QStringLiteral("DBCheckBox1"));
     cb->setText(QStringLiteral(" .:"));
     cb->setLayoutDirection(Qt::RightToLeft);
     fehlerZeigen(cb, this);
     m_boxes.insert(cb->objectName(), cb);
     sonst->addWidget(cb);
-    auto* edit = new TDBEdit(leiter, QStringLiteral("PrSonstigesText"), &rights, this);
+    auto* edit = new TDBTextFeld(leiter, QStringLiteral("PrSonstigesText"), &rights, this);
     edit->setObjectName(QStringLiteral("DBEdit1"));
-    connect(edit, &TDBEdit::fehler, this, [this](const QString& m) { Dialogs::error(this, m); });
+    connect(edit, &TDBTextFeld::fehler, this, [this](const QString& m) { Dialogs::error(this, m); });
     sonst->addWidget(edit, 1);
     outer->addLayout(sonst);
 }

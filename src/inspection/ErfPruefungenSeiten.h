@@ -5,8 +5,8 @@
 class Table;
 class TDataModule1;
 class TUserControl;
-class TDBCheckBox;
-class TDBEdit;
+class TDBTriCheckBox;
+class TDBTextFeld;
 class QPushButton;
 
 // Page "erforderl. Prüfungen" of the simple display: the eight simple criteria of the
@@ -15,13 +15,13 @@ class TErfPruefEinfachSeite : public QWidget {
     Q_OBJECT
 public:
     TErfPruefEinfachSeite(Table* leiter, TUserControl& rights, QWidget* parent = nullptr);
-    TDBCheckBox* box(const QString& name) const { return m_boxes.value(name); }
+    TDBTriCheckBox* box(const QString& name) const { return m_boxes.value(name); }
 
 private:
     void sonstTextZeigen();
     Table* m_leiter;
-    QHash<QString, TDBCheckBox*> m_boxes;
-    TDBEdit* m_sonstText = nullptr;
+    QHash<QString, TDBTriCheckBox*> m_boxes;
+    TDBTextFeld* m_sonstText = nullptr;
 };
 
 // Page "erforderl. Prüfungen" of the extended display: the 23 extended criteria of the
@@ -30,7 +30,7 @@ class TErfPruefErweitertSeite : public QWidget {
     Q_OBJECT
 public:
     TErfPruefErweitertSeite(Table* leiter, TUserControl& rights, QWidget* parent = nullptr);
-    TDBCheckBox* box(const QString& name) const { return m_boxes.value(name); }
+    TDBTriCheckBox* box(const QString& name) const { return m_boxes.value(name); }
 
     // BErfPruefungenClick: the checklist on the ladder's required criteria.
     void BErfPruefungenClick();
@@ -38,5 +38,5 @@ public:
 private:
     Table* m_leiter;
     TUserControl& m_rights;
-    QHash<QString, TDBCheckBox*> m_boxes;
+    QHash<QString, TDBTriCheckBox*> m_boxes;
 };
