@@ -518,6 +518,43 @@ private slots:
         QCOMPARE(t.recordCount(), 1);
     }
 
+    // A unique text index of the database compares without regard to case: "MEIER" is taken
+    // once "Meier" is there, also for a writer that bypasses the cursor's own checks.
+    void uniqueTextIndexIgnoresCase()
+    {
+        TestDataDir dir;
+        TableDef def;
+        def.name = "NAMEN";
+        FieldDef id;
+        id.name = "ID";
+        id.type = FieldType::AutoInc;
+        FieldDef name;
+        name.name = "Name";
+        name.type = FieldType::Text;
+        name.size = 20;
+        def.fields << id << name;
+        def.indexes << IndexDef{QString(), "ID", true, true, false} << IndexDef{"NachName", "Name", false, true, true};
+        Table t("NAMEN");
+        t.createTable(def);
+        t.open();
+        t.append();
+        t.setValue("Name", "Meier");
+        t.post();
+        t.append();
+        t.setValue("Name", "MEIER");
+        try {
+            t.post();
+            QFAIL("same name in other case saved");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::KeyViolation);
+        }
+        t.cancel();
+        t.append();
+        t.setValue("Name", "Meyer");
+        t.post();
+        QCOMPARE(t.recordCount(), 2);
+    }
+
     void createAndDeleteTables()
     {
         TestDataDir dir;
