@@ -296,8 +296,13 @@ void TComPort::applyLine(const ComSettings& s)
 
 void TComPort::onError(QSerialPort::SerialPortError error)
 {
-    // The device went away (adapter unplugged): report the port closed instead of leaving
-    // it shown as active. Closed later, not inside Qt's own notification.
-    if (error == QSerialPort::ResourceError && m_open)
-        QMetaObject::invokeMethod(this, [this] { Close(); }, Qt::QueuedConnection);
+    // The device went away (adapter unplugged, line hung up): Qt then reports read errors in a
+    // loop. Close the port so the dialog shows it closed; later, not inside Qt's notification.
+    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_open && !m_closePending) {
+        m_closePending = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_closePending = false;
+            Close();
+        }, Qt::QueuedConnection);
+    }
 }

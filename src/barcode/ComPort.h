@@ -101,4 +101,5 @@ private:
     QSerialPort m_port;
     ComSettings m_settings;
     bool m_open = false;
+    bool m_closePending = false;
 };
