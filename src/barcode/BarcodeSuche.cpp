@@ -6,7 +6,6 @@
 #include "TbcSuchCom.h"
 #include "TbcSuchForm.h"
 
-#include <QTabWidget>
 #include <exception>
 #include <memory>
 
@@ -109,8 +108,6 @@ void BarcodeSuche::ausfuehren(bool seriell)
         dialog->setAutoSchliessen(seriell ? m_einst.BcComAutoSchliessen : m_einst.BcAutoSchliessen);
         if (com)
             com->PortVorbereiten(m_einst.BcComAktiv);
-        if (dialogCreated)
-            dialogCreated(dialog.get());
 
         if (Dialogs::exec(dialog.get()) == QDialog::Accepted) {
             if (com) {
@@ -121,16 +118,8 @@ void BarcodeSuche::ausfuehren(bool seriell)
                 m_einst.BcAutoSchliessen = dialog->autoSchliessen();
                 m_einst.BcSeite = dialog->Seite();
             }
-            if (dialog->Gefunden()) {
-                if (openTab)
-                    openTab(dialog->Seite());
-                else if (m_tabs) {
-                    QStringList captions;
-                    for (int i = 0; i < m_tabs->count(); ++i)
-                        captions << m_tabs->tabText(i);
-                    m_tabs->setCurrentIndex(tabIndexFuerSeite(captions, dialog->Seite()));
-                }
-            }
+            if (dialog->Gefunden() && selectTab)
+                selectTab(tabIndexFuerSeite(tabCaptions ? tabCaptions() : QStringList(), dialog->Seite()));
         }
     } catch (...) {
         fehler = std::current_exception();

@@ -2,12 +2,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
-#include <QTabWidget>
 #include <functional>
 
 class QWidget;
 class Table;
-class TbcSuchDialog;
 
 // Run-time choices of the barcode searches: kept while the program runs, never stored.
 struct BarcodeEinstellungen {
@@ -28,19 +26,17 @@ public:
 
     // The inspection cursor whose pending changes are saved before a search.
     void setPruefungen(Table* pruefungen) { m_pruef = pruefungen; }
-    // The tabbed pages "Allgemein", "erforderl. Prüfungen", "Prüfungsübersicht".
-    void setSeiten(QTabWidget* tabs) { m_tabs = tabs; }
 
     // Optional replacements; unset, the cursors are posted / cancelled directly.
     std::function<void()> savePendingInspection;
     std::function<void()> discardPendingLadder;
     std::function<void()> focusGrid;
-    // Replaces selecting the tab on setSeiten's widget.
-    std::function<void(int seite)> openTab;
+    // The main window's tabs: their captions, and selecting one (which shows its page). After
+    // OK on a hit the tab captioned like the chosen page is selected, else tab 0.
+    std::function<QStringList()> tabCaptions;
+    std::function<void(int tab)> selectTab;
     // Called after the search switched the ladder cursor to number order.
     std::function<void()> numberOrderSet;
-    // Called with each dialog after it is filled, before it is shown.
-    std::function<void(TbcSuchDialog*)> dialogCreated;
 
     void ActBcSuchLeiterExecute();
     void ActBcSuchComLeiterExecute();
@@ -61,6 +57,5 @@ private:
     Table* m_leiter;
     Table* m_pruef = nullptr;
     QPointer<QWidget> m_parent;
-    QPointer<QTabWidget> m_tabs;
     BarcodeEinstellungen m_einst;
 };

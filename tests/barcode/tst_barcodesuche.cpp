@@ -43,7 +43,13 @@ class TestBarcodeSuche : public QObject {
                 tabs->addTab(new QWidget, QString::fromUtf8(caption));
             tabs->setCurrentIndex(3);
             suche.setPruefungen(&pruef);
-            suche.setSeiten(tabs);
+            suche.tabCaptions = [this] {
+                QStringList captions;
+                for (int i = 0; i < tabs->count(); ++i)
+                    captions << tabs->tabText(i);
+                return captions;
+            };
+            suche.selectTab = [this](int tab) { tabs->setCurrentIndex(tab); };
             suche.focusGrid = [this] { ++gridFocus; };
         }
         int nr() const { return leiter.field("Nr").asInteger(); }
