@@ -27,9 +27,11 @@ public:
     // The inspection cursor whose pending changes are saved before a search.
     void setPruefungen(Table* pruefungen) { m_pruef = pruefungen; }
 
-    // Optional replacements; unset, the cursors are posted / cancelled directly.
+    // Pending changes are found by the cursors' states. Unset, the inspection cursor is posted
+    // and the ladder cursor cancelled; set, these run instead (a window's own save or cancel).
     std::function<void()> savePendingInspection;
     std::function<void()> discardPendingLadder;
+    // Before the dialog and after it.
     std::function<void()> focusGrid;
     // The main window's tabs: their captions, and selecting one (which shows its page). After
     // OK on a hit the tab captioned like the chosen page is selected, else tab 0.
