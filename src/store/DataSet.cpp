@@ -391,10 +391,12 @@ static void requireActive(const DataSet& ds)
         throw EngineError(QStringLiteral("Die Datenmenge ist nicht geöffnet"), EngineCode::Generic);
 }
 
-// Leaving a row in edit state first saves it, as a grid does when the user moves on.
+// Leaving a row in edit state first saves it (or drops it when nothing was changed), as a
+// grid does when the user moves on; a failed save keeps the row and stops the move.
 static void checkBrowse(DataSet& ds)
 {
     requireActive(ds);
+    ds.checkBrowseMode();
 }
 
 void DataSet::first()
@@ -465,6 +467,9 @@ bool DataSet::gotoBookmark(Bookmark b)
 {
     if (!bookmarkValid(b))
         return false;
+    if (isEditing() && b == currentPhys() && m_state != DataSetState::Insert)
+        return true;
+    checkBrowse(*this);
     auto it = std::find(m_view.begin(), m_view.end(), int(b));
     if (it == m_view.end())
         return false;
@@ -477,7 +482,7 @@ bool DataSet::gotoBookmark(Bookmark b)
 
 bool DataSet::locate(const QString& fieldNames, const QVariantList& values, bool ci, bool partialKey)
 {
-    requireActive(*this);
+    checkBrowse(*this);
     const QStringList names = fieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     std::vector<Field*> fs;
     for (const QString& n : names)

@@ -110,6 +110,8 @@ public:
     // --- lifecycle ---
     virtual void open();
     virtual void close();
+    // Before the cursor moves: a row in edit state is saved when changed, else dropped.
+    virtual void checkBrowseMode() {}
     // Re-reads the rows from the store, keeping the current row where it still exists.
     virtual void refresh() { rebuildView(); }
     bool active() const { return m_state != DataSetState::Inactive; }

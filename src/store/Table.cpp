@@ -693,6 +693,20 @@ void Table::post()
         afterPost(*this);
 }
 
+void Table::checkBrowseMode()
+{
+    if (state() == DataSetState::SetKey) {
+        cancel();
+        return;
+    }
+    if (!isEditing())
+        return;
+    if (modified())
+        post();
+    else
+        cancel();
+}
+
 void Table::cancel()
 {
     if (state() == DataSetState::SetKey) {

@@ -64,6 +64,7 @@ public:
     void cancel();
     void remove();                             // Delete
     bool modified() const;
+    void checkBrowseMode() override;
 
     using Hook = DataSet::Hook;
     Hook beforeInsert, afterInsert, beforeEdit, afterEdit, beforePost, afterPost, beforeCancel, afterCancel,

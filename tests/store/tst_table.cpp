@@ -412,6 +412,43 @@ private slots:
         QCOMPARE(t.recordCount(), 6);
     }
 
+    // Moving on from a row in edit state saves it; a refused save keeps row and position.
+    void movingSavesPendingRow()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        t.open();
+        for (int nr = 1; nr <= 3; ++nr)
+            addLadder(t, nr, QString("L%1").arg(nr));
+        t.first();
+        t.edit();
+        t.setValue("KurzBez", "geändert");
+        t.next();
+        QCOMPARE(t.state(), DataSetState::Browse);
+        QCOMPARE(t.field("Nr").asInteger(), 2);
+        QCOMPARE(t.field("KurzBez").asString(), QString("L2"));
+        t.first();
+        QCOMPARE(t.field("KurzBez").asString(), QString("geändert"));
+        // Unchanged edit: dropped, not written.
+        t.edit();
+        t.last();
+        QCOMPARE(t.state(), DataSetState::Browse);
+        QCOMPARE(t.field("KurzBez").asString(), QString("L3"));
+        // A save that fails keeps the edit and the row.
+        t.edit();
+        t.setValue("KurzBez", QVariant());
+        QVERIFY_THROWS_EXCEPTION(EngineError, t.first());
+        QCOMPARE(t.state(), DataSetState::Edit);
+        QCOMPARE(t.field("Nr").asInteger(), 3);
+        t.cancel();
+        Table check("LT_LEIT");
+        check.setIndexFieldNames("Nr");
+        check.open();
+        check.last();
+        QCOMPARE(check.field("KurzBez").asString(), QString("L3"));
+    }
+
     void bookmarksAndSecondCursor()
     {
         TestDataDir dir;
