@@ -31,6 +31,16 @@ Table* createLeiterCursor(TDataModule1& dm, const TLtFirmAbt& departments, QObje
     return t;
 }
 
+void setLeiterGridWidths(Table& leiter)
+{
+    static const QList<std::pair<const char*, int>> widths = {
+        {"Schrott", 2}, {"Nr", 11},          {"ExNrBez", 15}, {"KurzBez", 27},      {"PruefTermin", 11}, {"Firma", 18},
+        {"PruefungArtText", 18}, {"Art", 18}, {"Mat", 18},    {"FirmaAbtText", 40}, {"LAend", 21}};
+    for (const auto& [name, chars] : widths)
+        if (Field* f = leiter.findField(QLatin1String(name)))
+            f->setDisplayWidth(chars);
+}
+
 QStringList leiterGridColumns(bool showExternalNr, bool firmaAbtFirst)
 {
     QStringList cols = {QStringLiteral("Schrott"), QStringLiteral("Nr")};

@@ -10,5 +10,8 @@ class QObject;
 // inspection kind, type, material and department and the department path per row.
 Table* createLeiterCursor(TDataModule1& dataModule, const TLtFirmAbt& departments, QObject* parent);
 
+// Widths (characters) of the grid columns; after the cursor was opened.
+void setLeiterGridWidths(Table& leiter);
+
 // Grid columns in their order; with firmaAbtFirst the department path comes before the company.
 QStringList leiterGridColumns(bool showExternalNr, bool firmaAbtFirst);
