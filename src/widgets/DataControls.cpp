@@ -214,9 +214,39 @@ QString TDBEdit::fieldText(const Field& f) const
 
 void TDBEdit::writeText(Field& f, const QString& text) { f.setAsString(text); }
 
+namespace {
+// Caret and selection of a line edit across the re-read that starts an edit.
+struct Caret {
+    explicit Caret(const QLineEdit* e)
+        : pos(e->cursorPosition()), selStart(e->selectionStart()), selLength(int(e->selectedText().size())) {}
+    void restore(QLineEdit* e) const
+    {
+        // Positions count in the shown text (with the blanks of a mask).
+        const int length = int(e->displayText().size());
+        if (selStart >= 0 && selStart + selLength <= length)
+            e->setSelection(selStart, selLength);
+        else
+            e->setCursorPosition(qMin(pos, length));
+    }
+    int pos;
+    int selStart;
+    int selLength;
+};
+
+// Starts the edit for a key typed into a line edit; the key then lands where the user put it.
+bool beginEditForKey(TFieldLink& link, QLineEdit* e)
+{
+    const Caret caret(e);
+    if (!link.beginEdit())
+        return false;
+    caret.restore(e);
+    return true;
+}
+} // namespace
+
 void TDBEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (!isReadOnly() && isEditingKey(event) && !m_link.beginEdit()) {
+    if (!isReadOnly() && isEditingKey(event) && !beginEditForKey(m_link, this)) {
         event->accept();
         return;
     }
@@ -309,7 +339,9 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent), m_link(this)
     setFocusPolicy(Qt::StrongFocus);
     lineEdit()->installEventFilter(this);
     m_link.onRead = [this](Field* f) {
-        setEditText(f ? f->asString() : QString());
+        const QString text = f ? f->asString() : QString();
+        setCurrentIndex(findText(text));
+        setEditText(text);
         if (f && f->def().size > 0)
             lineEdit()->setMaxLength(f->def().size);
     };
@@ -362,7 +394,7 @@ bool TDBComboBox::eventFilter(QObject* watched, QEvent* event)
             auto* key = static_cast<QKeyEvent*>(event);
             const bool moves = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp
                 || key->key() == Qt::Key_PageDown;
-            if ((isEditingKey(key) || moves) && !m_link.beginEdit())
+            if ((isEditingKey(key) || moves) && !beginEditForKey(m_link, lineEdit()))
                 return true;
         } else if (event->type() == QEvent::FocusOut) {
             QWidget* next = QApplication::focusWidget();
@@ -558,10 +590,22 @@ void TDBMemo::setDataSource(TDataSource* source, const QString& fieldName) { m_l
 
 void TDBMemo::keyPressEvent(QKeyEvent* event)
 {
-    if (!isReadOnly() && (isEditingKey(event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && !m_link.beginEdit()) {
-        event->accept();
-        return;
+    if (!isReadOnly() && (isEditingKey(event) || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        const int pos = textCursor().position();
+        const int anchor = textCursor().anchor();
+        const bool wasEditing = m_link.dataSource() && m_link.dataSource()->dataSet()->isEditing();
+        if (!m_link.beginEdit()) {
+            event->accept();
+            return;
+        }
+        if (!wasEditing) {
+            // The re-read may have replaced the text; keep the caret where the user put it.
+            QTextCursor c = textCursor();
+            const int len = document()->characterCount() - 1;
+            c.setPosition(qMin(anchor, len));
+            c.setPosition(qMin(pos, len), QTextCursor::KeepAnchor);
+            setTextCursor(c);
+        }
     }
     QPlainTextEdit::keyPressEvent(event);
 }
