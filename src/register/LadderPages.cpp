@@ -4,11 +4,12 @@
 #include "DataControls.h"
 #include "DataModule.h"
 #include "DatumWaehlen.h"
+#include "DBTreeView.h"
+#include "DbTreeLookupComboBox.h"
 #include "Hints.h"
 #include "ItemsDialog.h"
 #include "KurzBezVorschlaege.h"
 #include "LeiterAuswahllisten.h"
-#include "LtFirmAbt.h"
 #include "Table.h"
 
 #include <QGridLayout>
@@ -62,9 +63,8 @@ QWidget* row(QWidget* parent, std::initializer_list<QWidget*> widgets, bool stre
 
 } // namespace
 
-TLeiterAllgemeinPage::TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm, const TLtFirmAbt* firmAbt,
-                                           QWidget* parent)
-    : QWidget(parent), m_source(source), m_dm(dm), m_firmAbt(firmAbt)
+TLeiterAllgemeinPage::TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm, QWidget* parent)
+    : QWidget(parent), m_source(source), m_dm(dm)
 {
     setObjectName(QStringLiteral("PanelAllgemein"));
 
@@ -119,15 +119,9 @@ TLeiterAllgemeinPage::TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm
     SpBRepDatum = dateButton("SpBRepDatum", this);
     EditPruefTermin = named(new TDBDateEdit(this), "EditPruefTermin");
     SpBPruefTermin = dateButton("SpBPruefTermin", this);
-    EditCoboAbt = named(new TDBLookupComboBox(this), "EditCoboAbt");
-    EditCoboAbt->setSortedByText(true);
+    EditCoboAbt = named(new TDbTreeLookupComboBox(this), "EditCoboAbt");
     EditCoboAbt->setDropDownWidth(220);
-    EditCoboAbt->setDropDownAlignRight(true);
-    EditCoboAbt->itemText = [this](const QVariant& key, const QStringList& texts) {
-        const QString path = m_firmAbt ? m_firmAbt->PathText(key.toString()) : QString();
-        return path.isEmpty() ? texts.value(0) : path;
-    };
-    EditCoboAbt->setListSource(dm.StFirmAbtList, QStringLiteral("ID"), QStringLiteral("KurzBez"));
+    EditCoboAbt->setDropDownAlign(daRight);
     setHint(EditCoboAbt, QStringLiteral("Auswahl der Abteilung"));
     DBTextLAend = named(new TDBText(this), "DBTextLAend");
     QFont bold = DBTextLAend->font();
@@ -138,7 +132,7 @@ TLeiterAllgemeinPage::TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm
         d->setFixedWidth(74);
     // Combo boxes take the room of their cell, not of their longest entry.
     for (QComboBox* c : std::initializer_list<QComboBox*>{EditLookUpArt, EditLookUpMaterial, EditKurzBez, EditCoboFirmen,
-                                                          EditCoboLieferanten, EditLookUpPruef, EditCoboAbt}) {
+                                                          EditCoboLieferanten, EditLookUpPruef}) {
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         c->setMinimumContentsLength(6);
     }
@@ -163,7 +157,11 @@ TLeiterAllgemeinPage::TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm
     EditSchrottDatum->setDataSource(source, QStringLiteral("SchrottDatum"));
     EditReparaturDatum->setDataSource(source, QStringLiteral("ReparaturDatum"));
     EditPruefTermin->setDataSource(source, QStringLiteral("PruefTermin"));
-    EditCoboAbt->setDataSource(source, QStringLiteral("FirmenAbtID"));
+    // The lookup field of the department; choosing a node writes its ID into FirmenAbtID.
+    EditCoboAbt->setDataSource(source, QStringLiteral("FirmaAbteilung"));
+    EditCoboAbt->setListTreeIDField(QStringLiteral("ID"));
+    EditCoboAbt->setListTreeParentField(QStringLiteral("ParentID"));
+    EditCoboAbt->treeView()->setSortType(TDBTreeView::stText);
     DBTextLAend->setDataSource(source, QStringLiteral("LAend"));
 
     // Layout: two columns of label and controls.
@@ -230,13 +228,6 @@ QList<QWidget*> TLeiterAllgemeinPage::tabOrder() const
             EditLtAnz,        EditStufenAnzahl,   EditLaenge,         EditLaengeBis,       EditGewicht,
             EditAusgabeDatum, EditCoboFirmen,     EditErfasstDatum,   EditCoboLieferanten, EditLookUpPruef,
             EditCBSchrott,    EditSchrottDatum,   EditReparaturDatum, EditPruefTermin,     EditCoboAbt};
-}
-
-void TLeiterAllgemeinPage::setFirmAbt(const TLtFirmAbt* firmAbt)
-{
-    m_firmAbt = firmAbt;
-    EditCoboAbt->invalidateList();
-    EditCoboAbt->link().read();
 }
 
 void TLeiterAllgemeinPage::setExterneNrSichtbar(bool on)

@@ -14,20 +14,17 @@ class TDBComboBox;
 class TDBDateEdit;
 class TDBEdit;
 class TDBLookupComboBox;
+class TDbTreeLookupComboBox;
 class TDBMemo;
 class TDBText;
-class TLtFirmAbt;
 
 // Page "Allgemein": the master data of the current ladder, every control bound to the ladder
 // cursor of the data source.
 class TLeiterAllgemeinPage : public QWidget {
     Q_OBJECT
 public:
-    // firmAbt: the window's department tree index for the path texts (may be replaced later
-    // through setFirmAbt).
-    TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm, const TLtFirmAbt* firmAbt, QWidget* parent = nullptr);
+    TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm, QWidget* parent = nullptr);
 
-    void setFirmAbt(const TLtFirmAbt* firmAbt);
     // Label and edit of the external number shown or not.
     void setExterneNrSichtbar(bool on);
     // Company list and supplier list of the two combo boxes.
@@ -66,8 +63,8 @@ public:
     QToolButton* SpBRepDatum;
     TDBDateEdit* EditPruefTermin;
     QToolButton* SpBPruefTermin;
-    // Plain lookup of the department until the tree box takes its place.
-    TDBLookupComboBox* EditCoboAbt;
+    // Department: a node of the company, site and department tree.
+    TDbTreeLookupComboBox* EditCoboAbt;
     TDBText* DBTextLAend;
 
     // The controls in tab order.
@@ -85,7 +82,6 @@ private:
     void pickDate(TDBDateEdit* edit, const QString& fieldName);
     TDataSource* m_source;
     TDataModule1& m_dm;
-    const TLtFirmAbt* m_firmAbt;
 };
 
 // Page "Beschreibung": free text of the ladder.

@@ -5,6 +5,8 @@
 #include "CursorModel.h"
 #include "DataControls.h"
 #include "DataModule.h"
+#include "DBTreeView.h"
+#include "DbTreeLookupComboBox.h"
 #include "Dialogs.h"
 #include "HelpWindow.h"
 #include "Hints.h"
@@ -272,9 +274,15 @@ void TLeiterVerw::buildButtonPanelZus(QWidget* parent)
     bold.setBold(true);
     label->setFont(bold);
     l->addWidget(label);
-    DbFilterAbt = new QComboBox(panel);
+    DbFilterAbt = new TDbTreeLookupComboBox(panel);
     DbFilterAbt->setObjectName(QStringLiteral("DbFilterAbt"));
     DbFilterAbt->setMinimumWidth(60);
+    DbFilterAbt->setListSource(m_dm.StFirmAbtList, QStringLiteral("ID"), QStringLiteral("KurzBez"));
+    DbFilterAbt->setListTreeIDField(QStringLiteral("ID"));
+    DbFilterAbt->setListTreeParentField(QStringLiteral("ParentID"));
+    DbFilterAbt->treeView()->setSortType(TDBTreeView::stText);
+    DbFilterAbt->setDropDownWidth(400);
+    DbFilterAbt->setDropDownHeight(400);
     setHint(DbFilterAbt, QStringLiteral("Firma / Auswählen\r\nzum Filtern in Holmwacht"));
     DbFilterAbt->setProperty(kPendingWidget, true);
     DbFilterAbt->setEnabled(false);
@@ -321,7 +329,7 @@ void TLeiterVerw::buildDataPanel(QWidget* parent)
     m_notebook = new QStackedWidget(pagesBox);
     m_notebook->setObjectName(QStringLiteral("Notebook"));
 
-    m_allgemein = new TLeiterAllgemeinPage(m_source, m_dm, m_firmAbt.get());
+    m_allgemein = new TLeiterAllgemeinPage(m_source, m_dm);
     auto* sheetAllgemein = new QWidget;
     sheetAllgemein->setObjectName(QStringLiteral("TabSheetAllgemein"));
     sheetAllgemein->setWindowTitle(QStringLiteral("Allgemein"));
@@ -410,7 +418,7 @@ void TLeiterVerw::updateStatusTexts()
         m_status->panel(2)->setText(QStringLiteral(" %1 gefiltert ").arg(count));
     else
         m_status->panel(2)->setText(QStringLiteral(" %1 von %2 ").arg(m_leiter->recNo()).arg(count));
-    m_status->panel(3)->setText(m_markListe.isEmpty() ? QString() : QStringLiteral("M : %1").arg(m_markListe.size()));
+    m_status->panel(3)->setText(m_markListe.isEmpty() ? QString() : QStringLiteral("M : %1").arg(m_markListe.count()));
     m_status->panel(4)->setText(m_leiter->filtered() ? QStringLiteral("Daten gefiltert") : QString());
 }
 

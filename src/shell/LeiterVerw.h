@@ -1,5 +1,6 @@
 #pragma once
 #include "LeiterGrid.h"
+#include "MarkListe.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -15,6 +16,7 @@ class Table;
 class TDataModule1;
 class TDataSource;
 class TDBNavigator;
+class TDbTreeLookupComboBox;
 class THelpWindow;
 class TLeiterAllgemeinPage;
 class TLeiterBeschreibungPage;
@@ -36,7 +38,7 @@ QUrl herstellerEmail();
 //
 // Features built elsewhere plug in through: menus() (named actions, plug()), the ladder cursor
 // leiter() and its data source leiterSource(), grid() (key handlers, row colours, context
-// menu), replacePage() for the inspection pages, MarkListe() and updateStatusTexts().
+// menu), replacePage() for the inspection pages, markListe() and updateStatusTexts().
 class TLeiterVerw : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,7 +58,8 @@ public:
     TLeiterBeschreibungPage* beschreibungPage() const { return m_beschreibung; }
     TOkCancelPanel* okCancel() const { return m_okCancel; }
     TLtFirmAbt& firmAbt() const { return *m_firmAbt; }
-    QStringList& MarkListe() { return m_markListe; }
+    // The marked ladders (ID texts in marking order), handed to the report selection.
+    MarkListe& markListe() { return m_markListe; }
     THelpWindow* helpWindow() const { return m_help; }
 
     // --- pages and tabs
@@ -95,7 +98,7 @@ public:
     // Additional bar
     QToolButton* SpBDetailNeu;
     QToolButton* SpBKopieren;
-    QComboBox* DbFilterAbt;
+    TDbTreeLookupComboBox* DbFilterAbt;
     QToolButton* SpBFilterAbtLoe;
     TVekPopUpControl* VekPopUpControl1;
     QToolButton* BFilterLoe;
@@ -145,7 +148,7 @@ private:
 
     TDataModule1& m_dm;
     std::unique_ptr<TLtFirmAbt> m_firmAbt;
-    QStringList m_markListe;
+    MarkListe m_markListe;
     Table* m_leiter = nullptr;
     TDataSource* m_source = nullptr;
     TLeiterRegeln* m_regeln = nullptr;

@@ -179,14 +179,15 @@ void TLeiterVerw::Aktualisieren()
     // Every open cursor re-reads the shared files; the grid waits until the ladders are in.
     m_leiter->disableControls();
     try {
-        Engine::instance().refreshAll();
+        // The department names first: the ladders' path texts are computed from them.
+        m_dm.StFirmAbtList->refreshIfChanged();
         m_firmAbt->Reload(*m_dm.StFirmAbtList);
+        Engine::instance().refreshAll();
     } catch (...) {
         m_leiter->enableControls();
         throw;
     }
     m_leiter->enableControls();
-    m_allgemein->setFirmAbt(m_firmAbt.get());
     FillFirmenListe();
     FillLieferantenListe();
     m_grid->viewport()->update();
@@ -202,7 +203,6 @@ void TLeiterVerw::FillLieferantenListe()
 void TLeiterVerw::reloadFirmAbt()
 {
     m_firmAbt->Reload(*m_dm.StFirmAbtList);
-    m_allgemein->setFirmAbt(m_firmAbt.get());
     m_leiter->refilter();
 }
 

@@ -629,7 +629,9 @@ static int physForViewRow(const DataSet& ds, const std::vector<int>& view, int i
 QVariant DataSet::valueAt(int viewRow, int fieldIndex) const
 {
     const int phys = physForViewRow(*this, m_view, m_insertPos, viewRow);
-    if (phys == -2 || (isEditing() && phys == currentPhys()))
+    // While inserting, the row the cursor stood on keeps its stored values; only the new row
+    // shows the edit buffer.
+    if (phys == -2 || (m_state == DataSetState::Edit && phys == currentPhys()))
         return currentValue(fieldIndex);
     if (phys < 0)
         return QVariant();

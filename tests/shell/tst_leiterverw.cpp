@@ -3,6 +3,8 @@
 #include "CursorModel.h"
 #include "DataControls.h"
 #include "DataModule.h"
+#include "DBTreeView.h"
+#include "DbTreeLookupComboBox.h"
 #include "Dialogs.h"
 #include "Engine.h"
 #include "HelpWindow.h"
@@ -13,6 +15,7 @@
 #include "LeiterRegeln.h"
 #include "LeiterVerw.h"
 #include "ListenDialog.h"
+#include "LtFirmAbt.h"
 #include "MainMenus.h"
 #include "StatusPanels.h"
 #include "TVekPopUpControl.h"
@@ -333,6 +336,16 @@ private slots:
         QCOMPARE(w.tabSet()->currentIndex(), 0);
         QCOMPARE(w.notebook()->currentIndex(), 0);
         QCOMPARE(QApplication::focusWidget(), r.page().EditNr);
+        // The grid lists the stored ladders unchanged and the new one at the end.
+        QStringList shown, wanted;
+        for (int row = 0; row < w.grid()->model()->rowCount(); ++row)
+            shown << w.grid()->model()->index(row, 1).data().toString();
+        QList<int> sorted = numbers;
+        std::sort(sorted.begin(), sorted.end());
+        for (int n : sorted)
+            wanted << QString::number(n);
+        wanted << QString::number(expected);
+        QCOMPARE(shown, wanted);
         // State display while a ladder is new.
         QCOMPARE(w.okCancel()->LabelTableStatus->text(), QString("Neu"));
         QVERIFY(w.okCancel()->BOK->isEnabled());
@@ -783,6 +796,53 @@ private slots:
         QCOMPARE(uebersicht->objectName(), QString("TabSheetPruefUebersicht"));
         w.selectTab(2);
         QCOMPARE(w.notebook()->currentWidget(), uebersicht);
+    }
+
+    // The department is chosen in the tree box; the grid shows its path, also after a rename
+    // elsewhere once F5 has read it.
+    void department()
+    {
+        Register r({1});
+        int muster = 0, lager = 0;
+        {
+            Table f("FIRMEN");
+            f.open();
+            f.append();
+            f.setValue("KurzBez", "Muster");
+            f.post();
+            muster = f.value("ID").toInt();
+            f.append();
+            f.setValue("KurzBez", "Lager");
+            f.setValue("ParentID", muster);
+            f.post();
+            lager = f.value("ID").toInt();
+        }
+        TLeiterVerw& w = r.open();
+        TDbTreeLookupComboBox* box = r.page().EditCoboAbt;
+        box->dropDown();
+        QVERIFY(box->droppedDown());
+        TDBTreeView* tree = box->treeView();
+        tree->setCurrentItem(tree->findNode(QString::number(lager)));
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(r.leiter().state(), DataSetState::Edit);
+        QCOMPARE(r.leiter().field("FirmenAbtID").asInteger(), lager);
+        QCOMPARE(box->displayText(), QString("Lager"));
+        w.BOKClick();
+        const int col = w.grid()->cursorModel()->columnOf("FirmaAbtText");
+        QCOMPARE(w.grid()->model()->index(0, col).data().toString(), QString("Muster - Lager"));
+        QVERIFY(w.markListe().isEmpty());
+        {
+            Table f("FIRMEN");
+            f.open();
+            QVERIFY(f.locate("ID", {muster}));
+            f.edit();
+            f.setValue("KurzBez", "Muster AG");
+            f.post();
+        }
+        r.action("MAnsAktualisieren")->trigger();
+        QCOMPARE(w.grid()->model()->index(0, col).data().toString(), QString("Muster AG - Lager"));
+        QCOMPARE(w.firmAbt().PathText(QString::number(lager)), QString("Muster AG - Lager"));
+        QCOMPARE(r.page().EditCoboFirmen->items(), QStringList{"Muster AG"});
     }
 
     // The description page writes the memo when the ladder is saved.
