@@ -474,6 +474,13 @@ void TLeiterVerw::selectTab(int tab)
 
 // ------------------------------------------------------------------ state display
 
+void TLeiterVerw::setWidgetAvailable(QWidget* widget)
+{
+    widget->setProperty(kPendingWidget, false);
+    widget->setEnabled(true);
+    LeiterStateChange();
+}
+
 void TLeiterVerw::setWidgetWanted(QWidget* w, bool enabled) { w->setEnabled(enabled && !w->property(kPendingWidget).toBool()); }
 
 void TLeiterVerw::LeiterStateChange()

@@ -80,6 +80,10 @@ public:
     // Record counter, mark counter and filter text.
     void updateStatusTexts();
 
+    // A control of the bars that waited for its feature (Sort, DbFilterAbt, SpBFilterAbtLoe)
+    // takes part in the state display from now on.
+    void setWidgetAvailable(QWidget* widget);
+
     // --- lists and trees that other windows change
     void FillFirmenListe();
     void FillLieferantenListe();
