@@ -121,6 +121,9 @@ TDataSource::TDataSource(DataSet* dataSet, QObject* parent) : QObject(parent), m
         }
     });
     connect(dataSet, &DataSet::fieldChanged, this, [this](Field* f) {
+        // Frozen for a run of writes: the controls read everything when it ends.
+        if (m_dataSet->controlsDisabled())
+            return;
         // A value written by the program wins over what a control of that field still holds.
         for (TFieldLink* l : m_links)
             if (l->fieldName().compare(f->name(), Qt::CaseInsensitive) == 0)

@@ -696,6 +696,20 @@ private slots:
         w.resize(800, 700);
         r.action("MAnsStandard")->trigger();
         QCOMPARE(w.size(), QSize(604, 522));
+        w.move(0, 0);
+        r.action("MAnsMitte")->trigger();
+        const QPoint centre = w.screen()->availableGeometry().center();
+        QVERIFY(qAbs(w.frameGeometry().center().x() - centre.x()) <= 1);
+        QVERIFY(qAbs(w.frameGeometry().center().y() - centre.y()) <= 1);
+        // A maximised window stays as it is.
+        w.showMaximized();
+        QTRY_VERIFY(w.isMaximized());
+        const QRect maximised = w.geometry();
+        r.action("MAnsMitte")->trigger();
+        QCOMPARE(w.geometry(), maximised);
+        r.action("MAnsStandard")->trigger();
+        QTRY_VERIFY(!w.isMaximized());
+        QCOMPARE(w.size(), QSize(604, 522));
     }
 
     // F5 shows what another workstation wrote.
