@@ -318,9 +318,10 @@ TOkCancelPanel::TOkCancelPanel(QWidget* parent) : QFrame(parent)
 
     BOK = named(new QPushButton(QStringLiteral("&OK"), this), "BOK");
     setHint(BOK, QStringLiteral("Daten speichern"));
+    BOK->setProperty("hwWritesChanges", true);
     BCancel = named(new QPushButton(QStringLiteral("&Abbruch"), this), "BCancel");
     setHint(BCancel, QStringLiteral("Datenspeicherung abbrechen"));
-    // Leaving an edit for this button does not write the edit's text first.
+    // Leaving an edit for these buttons does not write the edit's text first.
     BCancel->setProperty("hwDiscardsChanges", true);
 
     auto* l = new QVBoxLayout(this);

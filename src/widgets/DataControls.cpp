@@ -12,6 +12,16 @@
 #include <QToolButton>
 #include <QTreeView>
 
+namespace {
+// Leaving an edit for the cancel button (which drops the change) or for a save button (which
+// writes every change itself) does not write the edit first.
+bool writesOnLeaving(const TFieldLink& link)
+{
+    const QWidget* next = QApplication::focusWidget();
+    return link.modified() && !(next && (next->property("hwDiscardsChanges").toBool() || next->property("hwWritesChanges").toBool()));
+}
+} // namespace
+
 bool isEditingKey(const QKeyEvent* e)
 {
     if (e->matches(QKeySequence::Paste) || e->matches(QKeySequence::Cut) || e->matches(QKeySequence::Undo)
@@ -276,9 +286,7 @@ void TDBEdit::userEdited()
 void TDBEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    // Leaving for the cancel button keeps the change pending: it is about to be dropped.
-    QWidget* next = QApplication::focusWidget();
-    if (m_link.modified() && !(next && next->property("hwDiscardsChanges").toBool()))
+    if (writesOnLeaving(m_link))
         m_link.commitGuarded();
 }
 
@@ -400,8 +408,7 @@ bool TDBComboBox::eventFilter(QObject* watched, QEvent* event)
             if ((isEditingKey(key) || moves) && !beginEditForKey(m_link, lineEdit()))
                 return true;
         } else if (event->type() == QEvent::FocusOut) {
-            QWidget* next = QApplication::focusWidget();
-            if (m_link.modified() && !view()->isVisible() && !(next && next->property("hwDiscardsChanges").toBool()))
+            if (!view()->isVisible() && writesOnLeaving(m_link))
                 m_link.commitGuarded();
         }
     }
@@ -623,8 +630,7 @@ void TDBMemo::insertFromMimeData(const QMimeData* source)
 void TDBMemo::focusOutEvent(QFocusEvent* event)
 {
     QPlainTextEdit::focusOutEvent(event);
-    QWidget* next = QApplication::focusWidget();
-    if (m_link.modified() && !(next && next->property("hwDiscardsChanges").toBool()))
+    if (writesOnLeaving(m_link))
         m_link.commitGuarded();
 }
 

@@ -83,6 +83,8 @@ private:
 };
 
 // Single-line edit of a field (numbers and texts); writes on Enter, on leaving and by updateRecord.
+// Leaving for a widget with the property "hwDiscardsChanges" (cancel) or "hwWritesChanges"
+// (save through updateRecord) does not write; the same holds for the other bound edits.
 class TDBEdit : public QLineEdit {
     Q_OBJECT
 public:

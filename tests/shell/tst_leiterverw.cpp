@@ -501,6 +501,11 @@ private slots:
         QCOMPARE(Dialogs::shownTexts().size(), 2);
         QCOMPARE(Dialogs::shownTexts().last(), QString("LeiterNr 2 schon vorhanden"));
         QCOMPARE(r.leiter().state(), DataSetState::Insert);
+        // Straight from the edit to OK: one message, not one for leaving and one for saving.
+        replaceText(r.page().EditNr, "1");
+        QTest::mouseClick(w.okCancel()->BOK, Qt::LeftButton);
+        QCOMPARE(Dialogs::shownTexts().size(), 3);
+        QCOMPARE(Dialogs::shownTexts().last(), QString("LeiterNr 1 schon vorhanden"));
         replaceText(r.page().EditNr, "5");
         QTest::mouseClick(w.okCancel()->BOK, Qt::LeftButton);
         QCOMPARE(r.leiter().state(), DataSetState::Browse);
