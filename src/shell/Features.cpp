@@ -1,0 +1,9 @@
+#include "Features.h"
+
+void plugFeatures(TLeiterVerw& window)
+{
+    plugInspections(window);
+    plugBarcode(window);
+    plugMasterData(window);
+    plugSearchAndFilters(window);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+class TLeiterVerw;
+
+// The features built beside the main window plug into it here, each through the window's
+// named actions, pages and cursors. Start-up calls plugFeatures once the window exists.
+void plugInspections(TLeiterVerw& window);      // pages "erforderl. Prüfungen", "Prüfungsübersicht"
+void plugBarcode(TLeiterVerw& window);          // F9 / F8 barcode search
+void plugMasterData(TLeiterVerw& window);       // "Stammdaten" editors and the department tree editor
+void plugSearchAndFilters(TLeiterVerw& window); // sort orders, searches, marks, filters
+
+void plugFeatures(TLeiterVerw& window);
