@@ -1,6 +1,8 @@
 #include "Startup.h"
 
 #include "AppConfig.h"
+#include "BarcodeFeature.h"
+#include "Features.h"
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Errors.h"
@@ -26,6 +28,9 @@ int runHolmwacht(HwApplication& app, const QStringList& arguments)
     try {
         dataModule = std::make_unique<TDataModule1>();
         mainWindow = std::make_unique<TLeiterVerw>(*dataModule);
+        plugFeatures(*mainWindow);
+        // The serial scanner's window exists from the start, hidden; it opens its port only when asked.
+        createSerialBarcodeWindow(*mainWindow);
     } catch (const HwError& e) {
         mainWindow.reset();
         dataModule.reset();
