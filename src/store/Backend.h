@@ -74,6 +74,42 @@ public:
     virtual std::optional<QStringList> sessionUsers() { return std::nullopt; }
 };
 
+// Counts nested begin/commit so that only the outermost pair talks to the database; a
+// rollback at any depth ends the whole transaction.
+class NestingBackend : public Backend {
+public:
+    void begin() final
+    {
+        if (m_depth++ == 0)
+            rawBegin();
+    }
+    void commit() final
+    {
+        if (m_depth <= 0)
+            return;
+        if (--m_depth == 0)
+            rawCommit();
+    }
+    void rollback() final
+    {
+        if (m_depth <= 0)
+            return;
+        m_depth = 0;
+        rawRollback();
+    }
+    bool inTransaction() const final { return m_depth > 0; }
+
+protected:
+    virtual void rawBegin() = 0;
+    virtual void rawCommit() = 0;
+    virtual void rawRollback() = 0;
+    // The connection lost its transaction by itself (e.g. it was reset).
+    void forgetTransaction() { m_depth = 0; }
+
+private:
+    int m_depth = 0;
+};
+
 // Rolls back unless committed: every write of the store runs inside one.
 class Transaction {
 public:

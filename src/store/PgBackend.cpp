@@ -1,5 +1,6 @@
 #include "Backend.h"
 #include "Errors.h"
+#include "IsoText.h"
 #include "RowStore.h"
 
 #include <QDate>
@@ -19,29 +20,6 @@ namespace {
 // Type OIDs of pg_type (fixed by the server).
 constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kOid = 26, kFloat4 = 700, kFloat8 = 701,
               kBpchar = 1042, kVarchar = 1043, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184, kNumeric = 1700;
-
-int digits(const char* p, int n)
-{
-    int v = 0;
-    for (int i = 0; i < n; ++i) {
-        if (p[i] < '0' || p[i] > '9')
-            return -1;
-        v = v * 10 + (p[i] - '0');
-    }
-    return v;
-}
-
-// "yyyy-MM-dd" (DateStyle ISO); "infinity" and BC dates read as empty.
-qint32 parseIsoDate(const char* p, int len)
-{
-    if (!p || len < 10 || p[4] != '-' || p[7] != '-' || (len > 10 && p[10] != ' ' && p[10] != 'T'))
-        return RowStore::NullDate;
-    const int y = digits(p, 4), m = digits(p + 5, 2), d = digits(p + 8, 2);
-    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
-        return RowStore::NullDate;
-    const QDate date(y, m, d);
-    return date.isValid() ? qint32(date.toJulianDay()) : RowStore::NullDate;
-}
 
 QByteArray conninfoValue(const QString& v)
 {
@@ -107,32 +85,13 @@ public:
     {
         if (PQgetisnull(m_res, m_row, col))
             return RowStore::NullDate;
-        return parseIsoDate(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
+        return isoDateToJulianDay(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
     }
     qint64 dateTimeMs(int col) const override
     {
         if (PQgetisnull(m_res, m_row, col))
             return RowStore::NullDateTime;
-        // "yyyy-MM-dd HH:mm:ss[.f...]"
-        const char* p = PQgetvalue(m_res, m_row, col);
-        const int n = PQgetlength(m_res, m_row, col);
-        const qint32 jd = parseIsoDate(p, n);
-        if (jd == RowStore::NullDate)
-            return RowStore::NullDateTime;
-        int h = 0, mi = 0, s = 0, ms = 0;
-        if (n >= 19) {
-            h = digits(p + 11, 2);
-            mi = digits(p + 14, 2);
-            s = digits(p + 17, 2);
-        }
-        if (n >= 21 && p[19] == '.') {
-            int scale = 100;
-            for (int i = 20; i < n && i < 23 && p[i] >= '0' && p[i] <= '9'; ++i, scale /= 10)
-                ms += (p[i] - '0') * scale;
-        }
-        if (h < 0 || mi < 0 || s < 0 || h > 23 || mi > 59 || s > 59)
-            return RowStore::NullDateTime;
-        return qint64(jd) * 86400000 + ((h * 60 + mi) * 60 + s) * 1000 + ms;
+        return isoDateTimeToMs(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
     }
     bool boolValue(int col) const override
     {
@@ -147,7 +106,7 @@ private:
     QHash<QString, QString> m_spelling;
 };
 
-class PgBackend : public Backend {
+class PgBackend : public NestingBackend {
 public:
     explicit PgBackend(const QString& conninfo)
     {
@@ -180,26 +139,9 @@ public:
     QString location() const override { return m_location; }
     bool serverBased() const override { return true; }
 
-    void begin() override
-    {
-        if (m_depth++ == 0)
-            run("BEGIN");
-    }
-    void commit() override
-    {
-        if (m_depth <= 0)
-            return;
-        if (--m_depth == 0)
-            run("COMMIT");
-    }
-    void rollback() override
-    {
-        if (m_depth <= 0)
-            return;
-        m_depth = 0;
-        run("ROLLBACK");
-    }
-    bool inTransaction() const override { return m_depth > 0; }
+    void rawBegin() override { run("BEGIN"); }
+    void rawCommit() override { run("COMMIT"); }
+    void rawRollback() override { run("ROLLBACK"); }
 
     int exec(const QString& sql, const QVariantList& params) override
     {
@@ -437,7 +379,7 @@ private:
         PQclear(res);
         if (PQstatus(m_conn) != CONNECTION_OK) {
             // Whatever the open transaction held is gone with the connection; try once to get back.
-            m_depth = 0;
+            forgetTransaction();
             PQreset(m_conn);
             m_prepared.clear();
             throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen: %1").arg(msg), EngineCode::Generic);
@@ -528,7 +470,6 @@ private:
     PGconn* m_conn = nullptr;
     QString m_appName;
     QString m_location;
-    int m_depth = 0;
     bool m_catalogLoaded = false;
     bool m_inNameLookup = false;
     QHash<QString, QString> m_catalogNames;

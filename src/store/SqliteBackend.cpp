@@ -1,5 +1,6 @@
 #include "Backend.h"
 #include "Errors.h"
+#include "IsoText.h"
 #include "RowStore.h"
 
 #include <QDate>
@@ -32,29 +33,6 @@ FieldType typeFromDecl(const char* decl)
     if (d.startsWith("MEMO"))
         return FieldType::Memo;
     return FieldType::Text;
-}
-
-int digits(const unsigned char* p, int n)
-{
-    int v = 0;
-    for (int i = 0; i < n; ++i) {
-        if (p[i] < '0' || p[i] > '9')
-            return -1;
-        v = v * 10 + (p[i] - '0');
-    }
-    return v;
-}
-
-// "yyyy-MM-dd" without QDate::fromString, which is slow on 100,000 rows.
-qint32 parseIsoDate(const unsigned char* p, int len)
-{
-    if (!p || len < 10 || p[4] != '-' || p[7] != '-')
-        return RowStore::NullDate;
-    const int y = digits(p, 4), m = digits(p + 5, 2), d = digits(p + 8, 2);
-    if (y < 0 || m < 1 || m > 12 || d < 1 || d > 31)
-        return RowStore::NullDate;
-    const QDate date(y, m, d);
-    return date.isValid() ? qint32(date.toJulianDay()) : RowStore::NullDate;
 }
 
 class SqliteCursor : public ResultCursor {
@@ -100,30 +78,15 @@ public:
     {
         if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)
             return RowStore::NullDate;
-        return parseIsoDate(sqlite3_column_text(m_stmt, col), sqlite3_column_bytes(m_stmt, col));
+        return isoDateToJulianDay(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
+                                  sqlite3_column_bytes(m_stmt, col));
     }
     qint64 dateTimeMs(int col) const override
     {
         if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)
             return RowStore::NullDateTime;
-        // "yyyy-MM-ddTHH:mm:ss[.zzz]" as written by bind().
-        const unsigned char* p = sqlite3_column_text(m_stmt, col);
-        const int n = sqlite3_column_bytes(m_stmt, col);
-        const qint32 jd = parseIsoDate(p, n);
-        if (jd == RowStore::NullDate)
-            return RowStore::NullDateTime;
-        int h = 0, mi = 0, s = 0, ms = 0;
-        if (n >= 16) {
-            h = digits(p + 11, 2);
-            mi = digits(p + 14, 2);
-        }
-        if (n >= 19)
-            s = digits(p + 17, 2);
-        if (n >= 23)
-            ms = digits(p + 20, 3);
-        if (h < 0 || mi < 0 || s < 0 || ms < 0 || h > 23 || mi > 59 || s > 59)
-            return RowStore::NullDateTime;
-        return qint64(jd) * 86400000 + ((h * 60 + mi) * 60 + s) * 1000 + ms;
+        return isoDateTimeToMs(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
+                               sqlite3_column_bytes(m_stmt, col));
     }
     bool boolValue(int col) const override { return sqlite3_column_int(m_stmt, col) != 0; }
 
@@ -131,7 +94,7 @@ private:
     sqlite3_stmt* m_stmt;
 };
 
-class SqliteBackend : public Backend {
+class SqliteBackend : public NestingBackend {
 public:
     explicit SqliteBackend(const QString& dataDir) : m_dir(dataDir)
     {
@@ -158,26 +121,9 @@ public:
     QString description() const override { return QStringLiteral("SQLite"); }
     QString location() const override { return m_dir; }
 
-    void begin() override
-    {
-        if (m_depth++ == 0)
-            execRaw("BEGIN IMMEDIATE");
-    }
-    void commit() override
-    {
-        if (m_depth <= 0)
-            return;
-        if (--m_depth == 0)
-            execRaw("COMMIT");
-    }
-    void rollback() override
-    {
-        if (m_depth <= 0)
-            return;
-        m_depth = 0;
-        execRaw("ROLLBACK");
-    }
-    bool inTransaction() const override { return m_depth > 0; }
+    void rawBegin() override { execRaw("BEGIN IMMEDIATE"); }
+    void rawCommit() override { execRaw("COMMIT"); }
+    void rawRollback() override { execRaw("ROLLBACK"); }
 
     int exec(const QString& sql, const QVariantList& params) override
     {
@@ -331,7 +277,6 @@ private:
 
     QString m_dir;
     sqlite3* m_db = nullptr;
-    int m_depth = 0;
     QHash<QString, sqlite3_stmt*> m_cache;
 };
 
