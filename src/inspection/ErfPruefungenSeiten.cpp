@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -82,12 +83,27 @@ TErfPruefErweitertSeite::TErfPruefErweitertSeite(Table* leiter, TUserControl& ri
     : QWidget(parent), m_leiter(leiter), m_rights(rights)
 {
     setObjectName(QStringLiteral("TabErfPruefErweitert"));
-    auto* outer = new QVBoxLayout(this);
+    // 23 boxes in seven groups need more height than the data panel has at the window's
+    // minimum size: the page scrolls instead of squeezing the boxes over each other.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* content = new QWidget(scroll);
+    scroll->setWidget(content);
+    auto* pageLayout = new QVBoxLayout(this);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(scroll);
+    auto* outer = new QVBoxLayout(content);
+    outer->setContentsMargins(4, 2, 4, 2);
+    outer->setSpacing(4);
     auto* cols = new QHBoxLayout;
+    cols->setSpacing(6);
     outer->addLayout(cols);
     QVBoxLayout* col[3] = {new QVBoxLayout, new QVBoxLayout, new QVBoxLayout};
-    for (auto* c : col)
+    for (auto* c : col) {
+        c->setSpacing(4);
         cols->addLayout(c);
+    }
 
     auto* heading = new QLabel(QStringLiteral("erforderliche Prüfungen"), this);
     heading->setFrameShape(QFrame::Box);
@@ -108,6 +124,8 @@ TErfPruefErweitertSeite::TErfPruefErweitertSeite(Table* leiter, TUserControl& ri
         panel->setObjectName(g.panelName);
         panel->setFrameShape(QFrame::Box);
         auto* pl = new QVBoxLayout(panel);
+        pl->setContentsMargins(4, 2, 4, 2);
+        pl->setSpacing(0);
         QLabel* h = grauesLabel(g.headingSeite, panel);
         h->setToolTip(g.tooltip);
         pl->addWidget(h);
