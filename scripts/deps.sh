@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, when they are missing.
+# Installs the Debian packages the build and the program need, when they are missing.
+# With --tests also the PostgreSQL server the store tests run against (a workstation that only
+# runs the program does not need a server of its own).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
-  libsqlite3-dev libsodium-dev libbenchmark-dev
-  libpq-dev postgresql
+  libsqlite3-dev libsodium-dev libbenchmark-dev libpq-dev
 )
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(postgresql)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,7 +4,7 @@
 # stopped at the end, also after a failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/deps.sh
+./scripts/deps.sh --tests
 source ./scripts/pgcluster.sh
 pg_cluster_start
 echo "test: configuring build/"
