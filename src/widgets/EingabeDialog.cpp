@@ -3,25 +3,19 @@
 #include "DialogFont.h"
 #include "Dialogs.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
+#include <tuple>
 
 namespace {
 constexpr int kWidth = 280;
-constexpr int kButtonW = 77;
-constexpr int kButtonH = 27;
 }
 
 TEingabeDialog::TEingabeDialog(const QString& caption, const QString& prompt, const QString& text, QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("EingabeDialog"));
-    setWindowTitle(caption);
-    setFont(smallDialogFont());
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setupFixedDialog(this, QStringLiteral("EingabeDialog"), caption);
 
     m_prompt = new QLabel(prompt, this);
     m_prompt->setObjectName(QStringLiteral("Prompt"));
@@ -35,21 +29,7 @@ TEingabeDialog::TEingabeDialog(const QString& caption, const QString& prompt, co
     m_edit->setCursorPosition(int(m_edit->text().size()));
     m_edit->setGeometry(10, m_prompt->geometry().bottom() + 1 + 5, kWidth - 20, m_edit->sizeHint().height());
 
-    const int buttonsY = m_edit->geometry().bottom() + 1 + 10;
-    const int left = (kWidth - (2 * kButtonW + 10)) / 2;
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(QStringLiteral("OKBtn"));
-    m_ok->setDefault(true);
-    m_ok->setGeometry(left, buttonsY, kButtonW, kButtonH);
-    m_cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    m_cancel->setObjectName(QStringLiteral("CancelBtn"));
-    m_cancel->setGeometry(left + kButtonW + 10, buttonsY, kButtonW, kButtonH);
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    setFixedSize(kWidth, buttonsY + kButtonH + 10);
-    if (QScreen* screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    std::tie(m_ok, m_cancel) = addOkCancelRow(this, kWidth, m_edit->geometry().bottom() + 1 + 10);
     m_edit->setFocus();
 }
 
