@@ -2,6 +2,7 @@
 
 #include "DBKontrollen.h"
 #include "Dialogs.h"
+#include "GrauesLabel.h"
 #include "Kriterien.h"
 #include "PruefKriterienWege.h"
 #include "Schema.h"
@@ -16,16 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QLabel* grauesLabel(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAutoFillBackground(true);
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    l->setPalette(p);
-    return l;
-}
 
 void fehlerZeigen(TDBTriCheckBox* cb, QWidget* page)
 {

@@ -1,6 +1,7 @@
 #include "PruefForm.h"
 
 #include "DataSet.h"
+#include "GrauesLabel.h"
 #include "Kriterien.h"
 #include "Schema.h"
 
@@ -16,16 +17,6 @@
 
 namespace {
 const QString kLeer = QStringLiteral("<leer>");
-
-QWidget* heading(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAutoFillBackground(true);
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    l->setPalette(p);
-    return l;
-}
 }
 
 TPruefForm::TPruefForm(QWidget* parent) : QDialog(parent)
@@ -59,7 +50,7 @@ TPruefForm::TPruefForm(QWidget* parent) : QDialog(parent)
         panel->setFrameShape(QFrame::Box);
         auto* pl = new QVBoxLayout(panel);
         auto* head = new QHBoxLayout;
-        QWidget* h = heading(g.headingDialog, panel);
+        QWidget* h = grauesLabel(g.headingDialog, panel);
         h->setToolTip(g.tooltip);
         head->addWidget(h, 1);
         auto* alle = new QToolButton(panel);
