@@ -101,6 +101,8 @@ StammdatenRegeln::StammdatenRegeln(const StammdatenConfig& config, Table& detail
     detail.beforeEdit = [this](DataSet&) { checkRight(crModify); };
     detail.beforeDelete = [this](DataSet&) {
         checkRight(crDelete);
+        if (m_config.onlyCompanies)
+            checkNoNodesBelow();
         if (inUse()) {
             Dialogs::information(m_parent, QStringLiteral("Stammdaten werden schon verwendet"));
             throw Abort();
@@ -108,6 +110,8 @@ StammdatenRegeln::StammdatenRegeln(const StammdatenConfig& config, Table& detail
         if (!Dialogs::question(m_parent, QStringLiteral("Datensatz löschen ?")))
             throw Abort();
     };
+    // Ladders and inspections store the key: renumbering a used row would orphan them.
+    detail.beforePost = [this](DataSet&) { checkKeyChange(); };
     detail.afterPost = [](DataSet&) {};
     detail.afterDelete = [](DataSet&) {};
     if (!config.newTyp.isEmpty())
@@ -128,7 +132,13 @@ bool StammdatenRegeln::inUse() const
 {
     if (m_config.usageQueries.isEmpty() || m_detail.isEmpty())
         return false;
-    const QVariant key = m_detail.field(m_config.usageKey).value();
+    return keyInUse(m_detail.field(m_config.usageKey).value());
+}
+
+bool StammdatenRegeln::keyInUse(const QVariant& key) const
+{
+    if (m_config.usageQueries.isEmpty() || !key.isValid())
+        return false;
     for (const QStringList& sql : m_config.usageQueries) {
         Query q;
         for (const QString& line : sql)
@@ -141,6 +151,65 @@ bool StammdatenRegeln::inUse() const
             return true;
     }
     return false;
+}
+
+void StammdatenRegeln::checkKeyChange() const
+{
+    if (m_detail.state() != DataSetState::Edit || m_config.usageQueries.isEmpty())
+        return;
+    // The key as stored: the usage key is the table's primary key in every editor.
+    const IndexDef* primary = m_detail.tableDef().primaryIndex();
+    const QStringList keys = primary ? primary->fieldList() : QStringList();
+    const int at = int(keys.indexOf(m_config.usageKey));
+    const QVariantList stored = m_detail.primaryKeyValues();
+    if (at < 0 || at >= stored.size())
+        return;
+    const QVariant before = stored[at];
+    const QVariant now = m_detail.field(m_config.usageKey).value();
+    if (before.isValid() == now.isValid() && (!before.isValid() || before.toLongLong() == now.toLongLong()))
+        return;
+    if (keyInUse(before)) {
+        Dialogs::information(m_parent, QStringLiteral("Stammdaten werden schon verwendet"));
+        throw Abort();
+    }
+}
+
+QStringList StammdatenRegeln::nodesBelow() const
+{
+    QStringList names;
+    if (m_detail.isEmpty())
+        return names;
+    const QVariant id = m_detail.field(QStringLiteral("ID")).value();
+    if (!id.isValid())
+        return names;
+    Query q;
+    q.addSql(QStringLiteral("SELECT KurzBez FROM FIRMEN"));
+    q.addSql(QStringLiteral("WHERE ParentID = :SID ORDER BY KurzBez"));
+    q.setParam(QStringLiteral("SID"), id);
+    q.open();
+    for (q.first(); !q.eof(); q.next())
+        names << q.field(QStringLiteral("KurzBez")).asString();
+    q.close();
+    return names;
+}
+
+void StammdatenRegeln::checkNoNodesBelow() const
+{
+    QStringList names = nodesBelow();
+    if (names.isEmpty())
+        return;
+    const int total = int(names.size());
+    constexpr int shown = 10;
+    if (total > shown) {
+        names = names.mid(0, shown);
+        names << QStringLiteral("und %1 weitere").arg(total - shown);
+    }
+    Dialogs::information(m_parent,
+                         QStringLiteral("Die Firma \u201E%1\u201C kann nicht gelöscht werden: unter ihr stehen noch Standorte / "
+                                        "Abteilungen (%2).\nBitte diese zuerst unter Stammdaten, \u201EAbteilungsdaten => "
+                                        "Standort / Abteilung ...\u201C löschen.")
+                             .arg(m_detail.field(QStringLiteral("KurzBez")).asString(), names.join(QStringLiteral(", "))));
+    throw Abort();
 }
 
 // ------------------------------------------------------------------ window

@@ -51,9 +51,15 @@ public:
     TUserControl* userControl() const { return m_rights; }
     // True when a ladder or an inspection refers to the current row (queries closed again).
     bool inUse() const;
+    // The same for any key value.
+    bool keyInUse(const QVariant& key) const;
+    // A company that still has sites or departments: the names of those directly below it.
+    QStringList nodesBelow() const;
 
 private:
     void checkRight(int right) const;
+    void checkKeyChange() const;
+    void checkNoNodesBelow() const;
     const StammdatenConfig m_config;
     Table& m_detail;
     QWidget* m_parent;

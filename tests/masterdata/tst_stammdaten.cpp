@@ -154,6 +154,85 @@ private slots:
         QCOMPARE(count("MATERIAL"), 0);
     }
 
+    // Renumbering a kind that a ladder or an inspection stores is refused like its delete;
+    // the stored kinds, ladders and inspections stay as they were. A free kind renumbers.
+    void usedKindKeepsItsNumber_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("kind of a ladder") << "UVV" << true;
+        QTest::newRow("kind of an old inspection only") << "Sicht" << true;
+        QTest::newRow("kind used by nothing") << "Frei" << false;
+    }
+    void usedKindKeepsItsNumber()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, refused);
+        add("PR_TAB", {{"Nr", 1}, {"KurzBez", "UVV"}, {"Jahre", 1}});
+        add("PR_TAB", {{"Nr", 2}, {"KurzBez", "Sicht"}});
+        add("PR_TAB", {{"Nr", 3}, {"KurzBez", "Frei"}});
+        const int ladder = add("LT_LEIT", {{"Nr", 1}, {"KurzBez", "L1"}, {"PruefungArt_ID", 1}});
+        add("LT_PRUEF", {{"LT_ID", ladder}, {"PruefungArt_ID", 2}, {"Datum", QDate(2001, 3, 1)}});
+
+        TSPruefTabVerw w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        selectRow(w, kind);
+        const int old = w.Detail->field("Nr").asInteger();
+        typeInto(child<QWidget>(&w, "EditNr"), "9");
+        QCOMPARE(w.LabelTableStatus->text(), QString("Ändern"));
+        QTest::mouseClick(child<QPushButton>(&w, "BOk"), Qt::LeftButton);
+
+        Table t("PR_TAB");
+        t.open();
+        QVERIFY(t.locate("KurzBez", {kind}));
+        if (refused) {
+            QCOMPARE(Dialogs::shownTexts(), QStringList{"Stammdaten werden schon verwendet"});
+            QCOMPARE(t.field("Nr").asInteger(), old);
+            QCOMPARE(w.Detail->state(), DataSetState::Edit);
+            QTest::keyClick(&w, Qt::Key_Escape);
+            QCOMPARE(w.Detail->field("Nr").asInteger(), old);
+        } else {
+            QCOMPARE(Dialogs::shownTexts(), QStringList());
+            QCOMPARE(t.field("Nr").asInteger(), 9);
+        }
+        Table l("LT_LEIT");
+        l.open();
+        QCOMPARE(l.field("PruefungArt_ID").asInteger(), 1);
+        Table p("LT_PRUEF");
+        p.open();
+        QCOMPARE(p.field("PruefungArt_ID").asInteger(), 2);
+        QVERIFY(t.locate("Nr", {1}));
+        QVERIFY(t.locate("Nr", {2}));
+    }
+
+    // A company with a site (and a department below it) is not deleted: the message names
+    // the site; the rows stay. A company without nodes asks and goes.
+    void companyWithNodesNotDeleted()
+    {
+        const int muster = add("FIRMEN", {{"KurzBez", "Muster"}});
+        const int nord = add("FIRMEN", {{"KurzBez", "Werk Nord"}, {"ParentID", muster}});
+        add("FIRMEN", {{"KurzBez", "Lager"}, {"ParentID", nord}});
+        add("FIRMEN", {{"KurzBez", "Werk Süd"}, {"ParentID", muster}});
+        add("FIRMEN", {{"KurzBez", "Leer"}});
+        TSFirmenVerw w;
+        w.show();
+        selectRow(w, "Muster");
+        Dialogs::scriptAnswer(true);
+        QTest::mouseClick(child<QToolButton>(&w, "SpBLoeschen"), Qt::LeftButton);
+        QCOMPARE(Dialogs::shownTexts().size(), 1);
+        const QString text = Dialogs::shownTexts().first();
+        QVERIFY2(text.contains("Muster") && text.contains("Werk Nord, Werk Süd") && !text.contains("Lager"), qPrintable(text));
+        QCOMPARE(count("FIRMEN"), 5);
+
+        Dialogs::reset();
+        selectRow(w, "Leer");
+        Dialogs::scriptAnswer(true);
+        QTest::mouseClick(child<QToolButton>(&w, "SpBLoeschen"), Qt::LeftButton);
+        QCOMPARE(Dialogs::shownTexts(), QStringList{"Datensatz löschen ?"});
+        QCOMPARE(count("FIRMEN"), 4);
+    }
+
     void supplierDeletedLaddersKeepText()
     {
         add("LFNAME", {{"KurzBez", "Hailo"}});
