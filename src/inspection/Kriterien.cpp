@@ -62,18 +62,56 @@ const QList<Box>& boxen()
     return list;
 }
 
-GruppenErgebnis ergebnis(const DataSet& ds, const Gruppe& g)
+GruppenErgebnis ergebnis(const Gruppe& g, const std::function<bool(const QString& column)>& flag)
 {
     int required = 0;
     int done = 0;
     for (const QString& c : g.items) {
-        if (!ds.field(Schema::requiredColumn(c)).asBoolean())
+        if (!flag(Schema::requiredColumn(c)))
             continue;
         ++required;
-        if (ds.field(Schema::doneColumn(c)).asBoolean())
+        if (flag(Schema::doneColumn(c)))
             ++done;
     }
     return {required > 0, required > 0 && done >= required};
+}
+
+GruppenErgebnis ergebnis(const DataSet& ds, const Gruppe& g)
+{
+    return ergebnis(g, [&ds](const QString& column) { return ds.field(column).asBoolean(); });
+}
+
+void addGruppenFelder(DataSet& ds, bool withDone)
+{
+    for (const Gruppe& g : gruppen()) {
+        FieldDef ber;
+        ber.name = berFeld(g);
+        ber.type = FieldType::Boolean;
+        ber.displayLabel = QStringLiteral("<>");
+        ber.boolTexts = QStringLiteral("Ja;");
+        ds.addCalculatedField(ber);
+        if (!withDone)
+            continue;
+        FieldDef erl = ber;
+        erl.name = berErlFeld(g);
+        erl.displayLabel = g.erlLabel;
+        ds.addCalculatedField(erl);
+    }
+}
+
+void setzeGruppenFelder(DataSet& ds)
+{
+    // A data set without done flags (the ladder) yields the required flags only.
+    const auto flag = [&ds](const QString& column) {
+        const Field* f = ds.findField(column);
+        return f && f->asBoolean();
+    };
+    for (const Gruppe& g : gruppen()) {
+        const GruppenErgebnis e = ergebnis(g, flag);
+        ds.setValue(berFeld(g), e.erforderlich);
+        if (ds.findField(berErlFeld(g)))
+            ds.setValue(berErlFeld(g), e.erledigt);
+    }
 }
 
 const QList<Einfach>& einfache()

@@ -2,6 +2,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class DataSet;
 
@@ -43,6 +44,14 @@ struct GruppenErgebnis {
     bool erledigt = false;
 };
 GruppenErgebnis ergebnis(const DataSet& ds, const Gruppe& g);
+// The same rule over flags read by column name ("PrHo_Verform", "PrHo_ErlVerform").
+GruppenErgebnis ergebnis(const Gruppe& g, const std::function<bool(const QString& column)>& flag);
+
+// The calculated group fields PrBer{name} and PrBerErl{name}: added before a cursor or query
+// opens (withDone off for the ladder, which has no done flags), filled for the row in context
+// from its onCalcFields. The inspection cursor and the printed reports share both.
+void addGruppenFelder(DataSet& ds, bool withDone);
+void setzeGruppenFelder(DataSet& ds);
 
 // Captions of the simple criteria on the ladder page ("EditPrMaterial" ...), and the short
 // titles of their done columns in the inspection grid.

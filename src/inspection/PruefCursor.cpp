@@ -15,26 +15,9 @@ Table* createLtPruefCursor(TDataModule1& dm, Table* leiter, TUserControl& rights
                       dm.SPruef, QStringLiteral("Nr"), QStringLiteral("KurzBez"));
     t->addLookupField(QStringLiteral("PrueferKurzBez"), 30, QStringLiteral("int. Prüfer"), QStringLiteral("Pruefer_ID"),
                       dm.StPruefer, QStringLiteral("ID"), QStringLiteral("KurzBez"));
-    for (const Kriterien::Gruppe& g : Kriterien::gruppen()) {
-        FieldDef ber;
-        ber.name = Kriterien::berFeld(g);
-        ber.type = FieldType::Boolean;
-        ber.displayLabel = QStringLiteral("<>");
-        ber.boolTexts = QStringLiteral("Ja;");
-        t->addCalculatedField(ber);
-        FieldDef erl = ber;
-        erl.name = Kriterien::berErlFeld(g);
-        erl.displayLabel = g.erlLabel;
-        t->addCalculatedField(erl);
-    }
+    Kriterien::addGruppenFelder(*t, true);
     // LtPruefCalcFields
-    t->onCalcFields = [](DataSet& d) {
-        for (const Kriterien::Gruppe& g : Kriterien::gruppen()) {
-            const Kriterien::GruppenErgebnis e = Kriterien::ergebnis(d, g);
-            d.setValue(Kriterien::berFeld(g), e.erforderlich);
-            d.setValue(Kriterien::berErlFeld(g), e.erledigt);
-        }
-    };
+    t->onCalcFields = [](DataSet& d) { Kriterien::setzeGruppenFelder(d); };
     TUserControl* rc = &rights;
     t->beforeInsert = [rc](DataSet&) { rc->CheckRight(crInsert); };   // LtPruefBeforeInsert
     t->beforeEdit = [rc](DataSet&) { rc->CheckRight(crModify); };     // LtPruefBeforeEdit
