@@ -56,7 +56,9 @@ void BuildFirmSort(TDataModule1& dm, const TDBTreeView& treeView, const TLtFirmA
     BuildFirmSort(dm, ids, firmAbt);
 }
 
-void BuildFirmSort(TDataModule1& dm, const TLtFirmAbt& firmAbt)
+namespace {
+// Node IDs of the text-sorted tree in display order.
+QStringList treeOrder(const TLtFirmAbt& firmAbt)
 {
     const TreeShape shape = buildTreeShape(firmAbt.list(), QString(), true);
     QStringList ids;
@@ -67,5 +69,29 @@ void BuildFirmSort(TDataModule1& dm, const TLtFirmAbt& firmAbt)
     };
     for (const TreeShapeNode& t : shape.tops)
         walk(t);
-    BuildFirmSort(dm, ids, &firmAbt);
+    return ids;
+}
+}
+
+void BuildFirmSort(TDataModule1& dm, const TLtFirmAbt& firmAbt)
+{
+    BuildFirmSort(dm, treeOrder(firmAbt), &firmAbt);
+}
+
+QList<FirmSortRow> FirmSortRows(const TLtFirmAbt& firmAbt)
+{
+    const QStringList ids = treeOrder(firmAbt);
+    const TTVRecordList& list = firmAbt.list();
+    QList<FirmSortRow> rows;
+    rows.reserve(ids.size());
+    for (int i = 0; i < ids.size(); ++i) {
+        FirmSortRow r;
+        r.nr = i + 1;
+        r.abtId = ids[i].toInt();
+        const int pos = list.findId(ids[i]);
+        r.parentId = pos < 0 ? -1 : list.at(pos).parentId.toInt();   // empty reads as 0
+        r.spalte = firmAbt.Level(ids[i]);
+        rows << r;
+    }
+    return rows;
 }

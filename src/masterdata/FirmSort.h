@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QStringList>
 
 class TDataModule1;
@@ -13,3 +14,14 @@ void BuildFirmSort(TDataModule1& dm, const TDBTreeView& treeView, const TLtFirmA
 void BuildFirmSort(TDataModule1& dm, const TLtFirmAbt& firmAbt);
 // Core of both: the node IDs in tree order.
 void BuildFirmSort(TDataModule1& dm, const QStringList& nodeIds, const TLtFirmAbt* firmAbt);
+
+// One row of ZwFirmSort.
+struct FirmSortRow {
+    int nr = 0;
+    int abtId = 0;
+    int parentId = -1;
+    int spalte = -1;
+};
+// The rows BuildFirmSort(dm, firmAbt) writes, without a table: for a report that keeps its
+// working tables to itself.
+QList<FirmSortRow> FirmSortRows(const TLtFirmAbt& firmAbt);
