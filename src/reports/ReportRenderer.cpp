@@ -65,6 +65,67 @@ ReportItem fillItem(const QRect& r, const QColor& brush)
     return item;
 }
 
+int itemTop(const ReportItem& item)
+{
+    return item.type == ReportItem::Type::Line ? qMin(item.rect.y(), item.rect.y() + item.rect.height()) : item.rect.y();
+}
+
+int itemBottom(const ReportItem& item)
+{
+    return item.type == ReportItem::Type::Line ? qMax(item.rect.y(), item.rect.y() + item.rect.height())
+                                               : item.rect.y() + item.rect.height();
+}
+
+// Texts and images are moved or shrunk whole; lines and rectangles may be cut in two.
+bool breakable(const ReportItem& item)
+{
+    return item.type == ReportItem::Type::Line || item.type == ReportItem::Type::Rect;
+}
+
+// The parts of a line or rectangle above and below y.
+std::pair<ReportItem, ReportItem> cutAt(const ReportItem& item, int y)
+{
+    ReportItem upper = item, lower = item;
+    if (item.type == ReportItem::Type::Line) {
+        const QRect& r = item.rect;
+        const int x1 = r.x(), y1 = r.y(), x2 = r.x() + r.width(), y2 = r.y() + r.height();
+        const int xc = x1 + int(std::lround(double(x2 - x1) * (y - y1) / double(y2 - y1)));
+        const bool down = y2 > y1;
+        const QPoint top = down ? QPoint(x1, y1) : QPoint(x2, y2), bottom = down ? QPoint(x2, y2) : QPoint(x1, y1);
+        upper.rect = QRect(top.x(), top.y(), xc - top.x(), y - top.y());
+        lower.rect = QRect(xc, y, bottom.x() - xc, bottom.y() - y);
+    } else {
+        upper.rect.setBottom(y - 1);   // QRect's bottom is one less than y + height
+        lower.rect.setTop(y);
+    }
+    return {upper, lower};
+}
+
+// A text or image too tall for any page, cut to end at y.
+ReportItem shrunkTo(const ReportItem& item, int y)
+{
+    ReportItem out = item;
+    const int height = y - item.rect.y();
+    if (item.type == ReportItem::Type::Image && item.rect.height() > 0)
+        out.rect.setWidth(int(qint64(item.rect.width()) * height / item.rect.height()));
+    out.rect.setHeight(height);
+    return out;
+}
+
+// Shown where a part of a band had to be left off because it is larger than a page.
+ReportItem clippedMark(int right, int bottom)
+{
+    ReportItem item;
+    item.type = ReportItem::Type::Text;
+    item.text = QStringLiteral("(gekürzt)");
+    item.fontFamily = QStringLiteral("Arial");
+    item.pointSize = 7;
+    item.color = Qt::red;
+    item.alignment = int(Qt::AlignRight | Qt::AlignBottom);
+    item.rect = QRect(right - 250, bottom - 35, 250, 35);
+    return item;
+}
+
 void visitBands(ReportBand* band, const std::function<void(ReportBand*)>& f)
 {
     for (ReportBand* b = band; b; b = b->child())
@@ -87,6 +148,9 @@ private:
     void printSubDetail(ReportSubDetail& sub);
     void place(MeasuredBand m);
     void placeAt(const MeasuredBand& m, int y);
+    void placeSplit(const MeasuredBand& m);
+    int footerHeight() const;
+    void keepOnPaper();
     void placeFurniture(ReportBand* first);
     void newPage();
     void finishPage(bool last);
@@ -100,7 +164,7 @@ private:
     ReportRenderer& m_engine;
     QDateTime m_now;
 
-    int m_left = 0, m_right = 0, m_top = 0, m_pageBottom = 0;
+    int m_left = 0, m_right = 0, m_top = 0, m_pageBottom = 0, m_paperHeight = 0;
     int m_pageNo = 0;
     bool m_pageOpen = false;
     RenderedPage m_page;
@@ -341,7 +405,9 @@ void LayoutRun::place(MeasuredBand m)
     }
     if (m.usesPageNumber && m.measuredOnPage != m_pageNo)
         m = measure(m.band);
-    if (m.band->alignToBottom()) {
+    if (m.height > m_bottom - m_y) {
+        placeSplit(m);
+    } else if (m.band->alignToBottom()) {
         placeAt(m, qMax(m_y, m_bottom - m.height));
         m_y = qMax(m_bottom, m_y + m.height);
     } else {
@@ -350,6 +416,67 @@ void LayoutRun::place(MeasuredBand m)
     }
     m_bodyPrinted = true;
     accumulate(m.band);
+}
+
+// A band taller than the room left on an empty page: continued on the next pages, cut between
+// text lines; a text or image taller than a whole page is shrunk to it and marked.
+void LayoutRun::placeSplit(const MeasuredBand& m)
+{
+    QList<ReportItem> rest = m.items;
+    int offset = 0;   // band-relative y shown at the top of the current page
+    for (;;) {
+        const int room = m_bottom - m_y;
+        if (m.height - offset <= room) {
+            for (ReportItem item : rest) {
+                item.rect.translate(0, m_y - offset);
+                m_page.items << item;
+            }
+            m_y += m.height - offset;
+            return;
+        }
+        if (room <= 0) {   // header and footer leave no body at all
+            m_page.items << clippedMark(m_right, m_bottom);
+            return;
+        }
+        int cut = offset + room;
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const ReportItem& item : rest) {
+                if (!breakable(item) && itemTop(item) > offset && itemTop(item) < cut && itemBottom(item) > cut) {
+                    cut = itemTop(item);
+                    moved = true;
+                }
+            }
+        }
+        QList<ReportItem> next;
+        bool clipped = false;
+        const int shift = m_y - offset;
+        for (const ReportItem& item : rest) {
+            if (itemTop(item) >= cut) {
+                next << item;
+                continue;
+            }
+            ReportItem here = item;
+            if (itemBottom(item) > cut) {
+                if (breakable(item)) {
+                    auto [upper, lower] = cutAt(item, cut);
+                    here = upper;
+                    next << lower;
+                } else {
+                    here = shrunkTo(item, cut);
+                    clipped = true;
+                }
+            }
+            here.rect.translate(0, shift);
+            m_page.items << here;
+        }
+        if (clipped)
+            m_page.items << clippedMark(m_right, m_bottom);
+        m_y = m_bottom;
+        newPage();
+        offset = cut;
+        rest = std::move(next);
+    }
 }
 
 void LayoutRun::printChain(ReportBand* first)
@@ -406,14 +533,49 @@ void LayoutRun::newPage()
     m_pageOpen = true;
     m_page = RenderedPage();
     m_y = m_top;
-    const int footer = m_report.pageFooterIfAny() && m_report.pageFooterIfAny()->isEnabled()
-                           ? fromMm(m_report.pageFooterIfAny()->heightMm())
-                           : 0;
-    m_bottom = m_pageBottom - footer;
+    m_bottom = m_pageBottom - footerHeight();
     placeFurniture(m_report.pageHeaderIfAny());
     placeFurniture(m_report.columnHeaderIfAny());
     m_bodyTop = m_y;
     m_bodyPrinted = false;
+}
+
+// Room kept free for the page footer and every band of its chain.
+int LayoutRun::footerHeight() const
+{
+    int height = 0;
+    for (ReportBand* band = m_report.pageFooterIfAny(); band; band = band->child())
+        if (band->isEnabled())
+            height += fromMm(band->heightMm());
+    return height;
+}
+
+// Last guard: whatever would reach past the paper's edge (a page header or footer larger than
+// the page) is cut at the edge and marked.
+void LayoutRun::keepOnPaper()
+{
+    bool clipped = false;
+    QList<ReportItem> kept;
+    for (const ReportItem& item : std::as_const(m_page.items)) {
+        if (itemBottom(item) <= m_paperHeight && itemTop(item) >= 0) {
+            kept << item;
+            continue;
+        }
+        clipped = true;
+        if (itemTop(item) >= m_paperHeight || itemBottom(item) <= 0)
+            continue;
+        ReportItem here = item;
+        if (itemTop(here) < 0)
+            here = breakable(here) ? cutAt(here, 0).second : here;
+        if (itemTop(here) < 0)
+            continue;
+        if (itemBottom(here) > m_paperHeight)
+            here = breakable(here) ? cutAt(here, m_paperHeight).first : shrunkTo(here, m_paperHeight);
+        kept << here;
+    }
+    if (clipped)
+        kept << clippedMark(m_right, m_paperHeight);
+    m_page.items = std::move(kept);
 }
 
 void LayoutRun::finishPage(bool last)
@@ -433,6 +595,7 @@ void LayoutRun::finishPage(bool last)
             y += m.height;
         }
     }
+    keepOnPaper();
     m_target.appendPage(std::move(m_page));
     m_page = RenderedPage();
     m_pageOpen = false;
@@ -452,6 +615,7 @@ void LayoutRun::run()
     m_right = page.width() - fromMm(margins.right());
     m_top = fromMm(margins.top());
     m_pageBottom = page.height() - fromMm(margins.bottom());
+    m_paperHeight = page.height();
 
     if (m_report.beforePrint())
         m_report.beforePrint()();

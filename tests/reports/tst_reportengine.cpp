@@ -48,6 +48,9 @@ private slots:
     void keepWithNextMovesTheChainToTheNextPage_data();
     void keepWithNextMovesTheChainToTheNextPage();
     void bottomAlignedBandSitsOnThePageBottom();
+    void footerChainKeepsItsRoom();
+    void bandTallerThanThePageStaysOnIt_data();
+    void bandTallerThanThePageStaysOnIt();
     void summaryTotalsOnlyPrintedRows();
     void wrappedTextGrowsItsBand();
     void beforeTextChangesColourTextVisibilityAndPosition();
@@ -271,6 +274,108 @@ void TestReportEngine::bottomAlignedBandSitsOnThePageBottom()
     // The band fills the page: the next ladder begins a new page.
     QCOMPARE(r->pagesWithText("Stehleiter"), QList<int>{2});
     QCOMPARE(topOf(*r, 2, "Unterschrift"), 2770 - 50);
+}
+
+void TestReportEngine::footerChainKeepsItsRoom()
+{
+    // A footer of three bands (8 + 6 + 6 mm) under 60 rows of 10 mm.
+    LadderFixture f;
+    for (int i = 1; i <= 60; ++i)
+        f.addLadder(i, QStringLiteral("L%1").arg(i), 1, 1);
+    auto report = simpleReport(f);
+    report->pageFooter()->setHeightMm(8);
+    report->pageFooter()->addLabel(QRectF(0, 0, 50, 5), "Fuss 1");
+    ReportBand* second = report->pageFooter()->addChild(6);
+    second->addLabel(QRectF(0, 0, 50, 5), "Fuss 2");
+    second->addChild(6)->addLabel(QRectF(0, 0, 50, 5), "Fuss 3");
+    auto r = report->render();
+    QVERIFY(r->pageCount() >= 3);
+    for (int p = 1; p <= r->pageCount(); ++p) {
+        // The chain ends on the bottom margin (287 mm) and the body stays above its first band.
+        QCOMPARE(topOf(*r, p, "Fuss 1"), 2870 - 200);
+        QCOMPARE(topOf(*r, p, "Fuss 3"), 2870 - 60);
+        for (const QString& t : bodyTexts(*r, p)) {
+            if (t.startsWith("Fuss"))
+                continue;
+            for (const ReportItem& item : r->itemsWithText(p, t))
+                QVERIFY2(item.rect.y() + item.rect.height() <= 2870 - 200, qPrintable(QString("page %1: %2").arg(p).arg(t)));
+        }
+    }
+}
+
+void TestReportEngine::bandTallerThanThePageStaysOnIt_data()
+{
+    QTest::addColumn<int>("what");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("wrapped text continues on the next pages") << 0 << false;
+    QTest::newRow("stretching frame line is cut with its band") << 1 << false;
+    QTest::newRow("image higher than a page is shrunk and marked") << 2 << true;
+    QTest::newRow("bottom-aligned band higher than a page") << 3 << false;
+}
+
+void TestReportEngine::bandTallerThanThePageStaysOnIt()
+{
+    QFETCH(int, what);
+    QFETCH(bool, marked);
+    LadderFixture f;
+    QStringList words;
+    for (int i = 1; i <= 400; ++i)
+        words << QStringLiteral("Wort%1").arg(i);
+    f.addLadder(1, words.join(' '), 3, 1);
+    f.addLadder(2, "Danach", 1, 1);
+    auto report = std::make_unique<Report>();
+    report->setDataSource(&f.ladders);
+    report->pageHeader()->setHeightMm(20);
+    report->pageHeader()->addLabel(QRectF(0, 0, 60, 6), "Kopf");
+    report->pageFooter()->setHeightMm(10);
+    report->pageFooter()->addLabel(QRectF(0, 0, 50, 5), "Fuss");
+    ReportBand* detail = report->detail();
+    detail->setHeightMm(10);
+    detail->addField(QRectF(0, 0, 30, 5), "Nr");
+    if (what == 0 || what == 3) {
+        detail->addField(QRectF(100, 0, 30, 5), "KurzBez").setWordWrap();
+        detail->setAlignToBottom(what == 3);
+    } else if (what == 1) {
+        detail->setHeightMm(400);
+        detail->addVLine(5, 0, 400).setStretchWithBand();
+        detail->addLabel(QRectF(10, 390, 30, 5), "unten");
+    } else {
+        QImage tall(10, 100, QImage::Format_ARGB32);
+        tall.fill(Qt::blue);
+        detail->setHeightMm(360);
+        detail->addImage(QRectF(10, 8, 20, 350), tall);
+    }
+    auto r = report->render();
+    QVERIFY(r->pageCount() >= 2);
+    // Body: below the 20 mm header (from 30 mm) and above the footer (277 mm).
+    QStringList printedWords;
+    for (int p = 1; p <= r->pageCount(); ++p) {
+        for (const ReportItem& item : r->page(p).items) {
+            const int top = qMin(item.rect.top(), item.rect.y() + item.rect.height());
+            const int bottom = qMax(item.rect.top(), item.rect.y() + item.rect.height());
+            QVERIFY2(top >= 100 && bottom <= 2870,
+                     qPrintable(QString("page %1: %2 %3..%4").arg(p).arg(item.text).arg(top).arg(bottom)));
+            if (item.text != "Fuss" && item.text != "Kopf")
+                QVERIFY2(top >= 300 && bottom <= 2770,
+                         qPrintable(QString("page %1: %2 %3..%4").arg(p).arg(item.text).arg(top).arg(bottom)));
+            if (item.text.startsWith("Wort"))
+                printedWords << item.text.split(' ', Qt::SkipEmptyParts);
+        }
+        QVERIFY(r->texts(p).contains("Fuss"));
+    }
+    if (what == 0 || what == 3)
+        QCOMPARE(printedWords, words);
+    QCOMPARE(!r->pagesWithText("(gekürzt)").isEmpty(), marked);
+    if (what == 1) {
+        QCOMPARE(r->pagesWithText("unten").first(), 2);
+        // The line runs on from the top of the body on the second page.
+        bool continued = false;
+        for (const ReportItem& item : r->page(2).items)
+            continued |= item.type == ReportItem::Type::Line && item.rect.top() == 300 && item.rect.height() > 0;
+        QVERIFY(continued);
+    }
+    // The next record follows the tall one.
+    QVERIFY(!r->pagesWithText("20").isEmpty());
 }
 
 void TestReportEngine::summaryTotalsOnlyPrintedRows()
