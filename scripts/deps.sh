@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
-  libsqlite3-dev libsodium-dev libbenchmark-dev libpq-dev
+  libsqlite3-dev libsodium-dev libbenchmark-dev libpq-dev zlib1g-dev
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(postgresql)

@@ -49,7 +49,7 @@ void paint(QPainter& painter, const RenderedReport& report, int pageNumber, doub
             pen.setCapStyle(Qt::SquareCap);
             painter.setPen(pen);
             const QRect& r = item.rect;
-            painter.drawLine(QPointF(r.x(), r.y()), QPointF(r.x() + r.width(), r.y() + r.height()));
+            painter.drawLine(QPointF(r.x(), r.y()), QPointF(double(r.x()) + r.width(), double(r.y()) + r.height()));
             break;
         }
         case ReportItem::Type::Rect: {

@@ -4,11 +4,14 @@
 #include "RenderedReport.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <zlib.h>
 
 namespace {
 
@@ -32,6 +35,48 @@ QString shownName(const QString& fileName)
 void writeColor(QDataStream& out, const QColor& c)
 {
     out << quint8(c.isValid() ? 1 : 0) << quint32(c.isValid() ? c.rgba() : 0);
+}
+
+// Inflates a qCompress block in pieces, without trusting the size it states; false when the
+// bytes are damaged or would inflate beyond maxContentBytes.
+bool inflateCapped(const QByteArray& compressed, QByteArray& out)
+{
+    out.clear();
+    if (compressed.size() <= 4)
+        return false;
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK)
+        return false;
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.constData())) + 4;
+    zs.avail_in = uInt(compressed.size() - 4);
+    QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    int rc = Z_OK;
+    bool ok = true;
+    while (rc != Z_STREAM_END) {
+        zs.next_out = reinterpret_cast<Bytef*>(chunk.data());
+        zs.avail_out = uInt(chunk.size());
+        rc = inflate(&zs, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END) {
+            ok = false;
+            break;
+        }
+        const qsizetype got = chunk.size() - qsizetype(zs.avail_out);
+        if (out.size() + got > ReportFile::maxContentBytes) {
+            ok = false;
+            break;
+        }
+        out.append(chunk.constData(), got);
+    }
+    ok = ok && zs.avail_in == 0;
+    inflateEnd(&zs);
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+bool inRange(qint32 v, int limit)
+{
+    return v >= -limit && v <= limit;
 }
 
 QColor readColor(QDataStream& in)
@@ -69,6 +114,10 @@ bool readItem(QDataStream& in, ReportItem& item, int imageCount)
     quint8 type = 0;
     qint32 x = 0, y = 0, w = 0, h = 0, pen = 0;
     in >> type >> x >> y >> w >> h;
+    // Bounded before QRect adds them up.
+    if (!inRange(x, maxPageUnits) || !inRange(y, maxPageUnits) || !inRange(w, maxPageUnits)
+        || !inRange(h, maxPageUnits))
+        return false;
     item.rect = QRect(x, y, w, h);
     item.color = readColor(in);
     in >> pen;
@@ -80,7 +129,8 @@ bool readItem(QDataStream& in, ReportItem& item, int imageCount)
         qint32 alignment = 0;
         in >> item.text >> item.fontFamily >> item.pointSize >> item.style >> alignment;
         item.alignment = alignment;
-        if (!(item.pointSize > 0 && item.pointSize < 1000))
+        if (!(item.pointSize > 0 && item.pointSize < 1000) || item.text.size() > ReportFile::maxTextLength
+            || item.fontFamily.size() > 200)
             return false;
         break;
     }
@@ -162,8 +212,8 @@ void fromBytes(const QByteArray& bytes, RenderedReport& report, const QString& f
     const QByteArray compressed = bytes.mid(headerSize, length);
     if (QCryptographicHash::hash(compressed, QCryptographicHash::Sha256) != bytes.right(hashSize))
         damaged(fileName);
-    const QByteArray content = qUncompress(compressed);
-    if (content.isEmpty())
+    QByteArray content;
+    if (!inflateCapped(compressed, content) || content.isEmpty())
         damaged(fileName);
 
     QDataStream in(content);
@@ -174,30 +224,45 @@ void fromBytes(const QByteArray& bytes, RenderedReport& report, const QString& f
     in >> title >> sizeId >> orientation >> width >> height >> imageCount;
     if (in.status() != QDataStream::Ok || sizeId < 0 || sizeId > QPageSize::LastPageSize
         || (orientation != QPageLayout::Portrait && orientation != QPageLayout::Landscape) || width <= 0
-        || height <= 0 || width > maxPageUnits || height > maxPageUnits || imageCount > quint32(content.size()))
+        || height <= 0 || width > maxPageUnits || height > maxPageUnits || imageCount > ReportFile::maxImages
+        || title.size() > ReportFile::maxTextLength)
         damaged(fileName);
     QList<QImage> images;
+    qint64 pixels = 0;
     for (quint32 i = 0; i < imageCount; ++i) {
         QByteArray png;
         in >> png;
+        if (in.status() != QDataStream::Ok)
+            damaged(fileName);
+        // The size from the PNG header, before a single pixel is decoded.
+        QBuffer buffer(&png);
+        QImageReader reader(&buffer, "PNG");
+        const QSize size = reader.size();
+        pixels += qint64(qMax(0, size.width())) * qMax(0, size.height());
+        if (!size.isValid() || size.width() > ReportFile::maxImageSide || size.height() > ReportFile::maxImageSide
+            || pixels > ReportFile::maxImagePixels)
+            damaged(fileName);
         QImage image;
-        if (in.status() != QDataStream::Ok || !image.loadFromData(png, "PNG"))
+        if (!reader.read(&image) || image.size() != size)
             damaged(fileName);
         images << image.convertToFormat(QImage::Format_ARGB32);
     }
     quint32 pageCount = 0;
     in >> pageCount;
-    if (in.status() != QDataStream::Ok || pageCount > quint32(content.size()))
+    if (in.status() != QDataStream::Ok || pageCount > ReportFile::maxPages)
         damaged(fileName);
     QList<RenderedPage> pages;
-    pages.reserve(int(pageCount));
+    pages.reserve(int(qMin(pageCount, 1024u)));
+    qint64 totalItems = 0;
     for (quint32 p = 0; p < pageCount; ++p) {
         quint32 itemCount = 0;
         in >> itemCount;
-        if (in.status() != QDataStream::Ok || itemCount > quint32(content.size() / minItemBytes))
+        totalItems += itemCount;
+        if (in.status() != QDataStream::Ok || itemCount > quint32(content.size() / minItemBytes)
+            || totalItems > ReportFile::maxItems)
             damaged(fileName);
         RenderedPage page;
-        page.items.reserve(int(itemCount));
+        page.items.reserve(int(qMin(itemCount, 4096u)));
         for (quint32 i = 0; i < itemCount; ++i) {
             ReportItem item;
             if (!readItem(in, item, int(images.size())))

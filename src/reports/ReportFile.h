@@ -10,6 +10,17 @@ class RenderedReport;
 namespace ReportFile {
 constexpr quint16 formatVersion = 1;
 
+// What a file may hold; a file beyond any of these is refused as damaged, so a crafted file
+// cannot take the memory or the time of the workstation. The hash inside proves nothing
+// against a file made to look valid.
+constexpr qint64 maxContentBytes = 128 * 1024 * 1024;   // inflated
+constexpr quint32 maxImages = 64;
+constexpr int maxImageSide = 10000;                     // pixels
+constexpr qint64 maxImagePixels = 50'000'000;           // all images together
+constexpr qsizetype maxTextLength = 4000;               // one text item: one printed line
+constexpr quint32 maxPages = 100000;
+constexpr qint64 maxItems = 2'000'000;
+
 QByteArray toBytes(const RenderedReport& report);
 // fileName only names the file in messages.
 void fromBytes(const QByteArray& bytes, RenderedReport& report, const QString& fileName);

@@ -4,9 +4,65 @@
 #include "ReportFixture.h"
 #include "TestSupport.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+// Writes the content of a report file item by item, so a test can make one that the program
+// itself would never write.
+struct CraftedContent {
+    QByteArray bytes;
+    QDataStream out{&bytes, QIODevice::WriteOnly};
+
+    CraftedContent() { out.setVersion(QDataStream::Qt_6_4); }
+    void header(const QList<QByteArray>& pngs)
+    {
+        out << QStringLiteral("Bericht") << qint32(QPageSize::A4) << qint32(QPageLayout::Portrait) << qint32(2100)
+            << qint32(2970) << quint32(pngs.size());
+        for (const QByteArray& png : pngs)
+            out << png;
+    }
+    void itemStart(quint8 type, qint32 x, qint32 y, qint32 w, qint32 h)
+    {
+        out << type << x << y << w << h << quint8(1) << quint32(0xff000000) << qint32(0);
+    }
+    void text(const QString& text, qint32 x = 100, qint32 y = 100, qint32 w = 500, qint32 h = 50)
+    {
+        itemStart(1, x, y, w, h);
+        out << text << QStringLiteral("Arial") << 10.0 << quint8(0) << qint32(0);
+    }
+    void line(qint32 x, qint32 y, qint32 w, qint32 h) { itemStart(2, x, y, w, h); }
+};
+
+QByteArray png(int width, int height)
+{
+    QImage image(width, height, QImage::Format_Mono);
+    image.fill(1);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The framing of a report file around crafted content; the checksum fits, as it would in a
+// file made on purpose.
+QByteArray framed(const QByteArray& content)
+{
+    const QByteArray packed = qCompress(content, 9);
+    QByteArray bytes("HWQRP\r\n\x1a", 8);
+    QDataStream header(&bytes, QIODevice::Append);
+    header.setVersion(QDataStream::Qt_6_4);
+    header << ReportFile::formatVersion << quint32(packed.size());
+    return bytes + packed + QCryptographicHash::hash(packed, QCryptographicHash::Sha256);
+}
+
+} // namespace
 
 class TestReportFile : public QObject {
     Q_OBJECT
@@ -17,6 +73,8 @@ private slots:
     void refusedFilesLeaveTheReportAsItWas_data();
     void refusedFilesLeaveTheReportAsItWas();
     void everyTruncationAndByteFlipIsRefused();
+    void craftedFilesBeyondTheLimitsAreRefused_data();
+    void craftedFilesBeyondTheLimitsAreRefused();
 
 private:
     QTemporaryDir m_dir;
@@ -112,6 +170,97 @@ void TestReportFile::everyTruncationAndByteFlipIsRefused()
     // The unharmed bytes still load.
     ReportFile::fromBytes(valid, target, "x.QRP");
     QCOMPARE(target.pageCount(), 2);
+}
+
+void TestReportFile::craftedFilesBeyondTheLimitsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("accepted");
+
+    const QString longest(int(ReportFile::maxTextLength), QChar('x'));
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(2);
+        c.text(longest);
+        c.line(-500, 0, 2100, 2970);
+        QTest::newRow("longest text, line from outside the page") << c.bytes << true;
+    }
+    {
+        // Every item within the limits, but far more than any report holds: inflated it
+        // would take more memory than the file is worth.
+        CraftedContent c;
+        c.header({});
+        const int items = int(ReportFile::maxContentBytes / (2 * longest.size())) + 10;
+        c.out << quint32(1) << quint32(items);
+        for (int i = 0; i < items; ++i)
+            c.text(longest);
+        QTest::newRow("inflates beyond the limit") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.text(QString(int(ReportFile::maxTextLength) + 1, QChar('x')));
+        QTest::newRow("text too long") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.text("x", std::numeric_limits<qint32>::max() - 10, 100, 100, 50);
+        QTest::newRow("right edge beyond the integers") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.line(100, std::numeric_limits<qint32>::min(), 0, std::numeric_limits<qint32>::max());
+        QTest::newRow("line over the whole integer range") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({png(ReportFile::maxImageSide + 1, 1)});
+        c.out << quint32(0);
+        QTest::newRow("image wider than allowed") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        const QByteArray big = png(5000, 5000);
+        c.header({big, big, big});
+        c.out << quint32(0);
+        QTest::newRow("images together too large") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header(QList<QByteArray>(int(ReportFile::maxImages) + 1, png(1, 1)));
+        c.out << quint32(0);
+        QTest::newRow("too many images") << c.bytes << false;
+    }
+}
+
+void TestReportFile::craftedFilesBeyondTheLimitsAreRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, accepted);
+    const QString file = m_dir.filePath("fremd.QRP");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(framed(content));
+    }
+    QVERIFY2(QFileInfo(file).size() < 512 * 1024, "the crafted file should be small on disk");
+    auto shown = renderedPages(1, "Vorher");
+    const RenderedReport before = *shown;
+    try {
+        ReportFile::load(file, *shown);
+        QVERIFY2(accepted, "file accepted");
+        QCOMPARE(shown->pageCount(), 1);
+    } catch (const HwError& e) {
+        QVERIFY2(!accepted, qPrintable(e.message()));
+        QCOMPARE(e.message(), QStringLiteral("Die Reportdatei fremd.QRP ist beschädigt oder unvollständig."));
+        QVERIFY(*shown == before);
+    }
 }
 
 QTEST_MAIN(TestReportFile)
