@@ -110,6 +110,14 @@ private:
     int m_depth = 0;
 };
 
+// Both databases get the same texts: PostgreSQL would cut one at a NUL character, SQLite
+// keep it. Throws the German refusal before the statement runs.
+void refuseNulInParams(const QString& sql, const QVariantList& params);
+
+// Counts the statements the store sends to a database (exec and select), for measurements.
+qint64 statementCount();
+void countStatement();
+
 // Rolls back unless committed: every write of the store runs inside one.
 class Transaction {
 public:

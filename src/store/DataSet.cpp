@@ -6,6 +6,8 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 QString stateText(DataSetState state)
 {
@@ -108,7 +110,7 @@ QVariant Field::convertText(const QString& text) const
         double d = DisplayFormat::german().toDouble(t, &ok);
         if (!ok)
             d = t.toDouble(&ok);
-        if (!ok)
+        if (!ok || !std::isfinite(d))
             throw EngineError(QStringLiteral("'%1' ist kein gültiger Gleitkommawert für Feld '%2'").arg(text, m_def.label()),
                               EngineCode::ConversionError);
         out = d;
@@ -170,8 +172,8 @@ QString Field::formatValue(const QVariant& v) const
         return QString();
     switch (m_def.type) {
     case FieldType::Integer: case FieldType::AutoInc:
-        return m_def.displayFormat.isEmpty() ? QString::number(v.toInt())
-                                             : DisplayFormat::formatNumber(m_def.displayFormat, v.toInt());
+        return m_def.displayFormat.isEmpty() ? QString::number(v.toLongLong())
+                                             : DisplayFormat::formatNumber(m_def.displayFormat, double(v.toLongLong()));
     case FieldType::Float:
         return DisplayFormat::formatNumber(m_def.displayFormat, v.toDouble());
     case FieldType::Date:
@@ -804,6 +806,22 @@ void DataSet::writeValue(Field& f, const QVariant& value)
     QVariant v = normaliseValue(f.type(), value, &ok);
     if (!ok)
         v = f.convertText(value.toString());
+    if (v.isValid() && (f.type() == FieldType::Integer || f.type() == FieldType::AutoInc)) {
+        // A register integer has 32 bits: a wider value would come back wrapped.
+        const qlonglong n = v.toLongLong();
+        if (n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<qint32>::max())
+            throw EngineError(QStringLiteral("%1 ist kein gültiger Wert für das Feld '%2'. Der zulässige Bereich ist  %3 bis %4")
+                                  .arg(QString::number(n), f.displayLabel(), QString::number(std::numeric_limits<qint32>::min()),
+                                       QString::number(std::numeric_limits<qint32>::max())),
+                              EngineCode::InvalidValue);
+    }
+    if (v.isValid() && (f.type() == FieldType::Text || f.type() == FieldType::Memo) && v.toString().contains(QChar(0))) {
+        // One database would cut the text there, the other keep it: refuse on both.
+        throw EngineError(QStringLiteral("Der Text für das Feld '%1' enthält ein Nullzeichen (Steuerzeichen 0) und kann nicht "
+                                         "gespeichert werden.")
+                              .arg(f.displayLabel()),
+                          EngineCode::InvalidValue);
+    }
     if (v.isValid() && (f.type() == FieldType::Integer || f.type() == FieldType::Float)) {
         const double d = v.toDouble();
         const bool low = f.def().minValue && d < *f.def().minValue;
@@ -816,8 +834,14 @@ void DataSet::writeValue(Field& f, const QVariant& value)
                               EngineCode::InvalidValue);
         }
     }
-    if (v.isValid() && f.type() == FieldType::Text && f.def().size > 0 && v.toString().size() > f.def().size)
-        v = v.toString().left(f.def().size);
+    if (v.isValid() && f.type() == FieldType::Text && f.def().size > 0 && v.toString().size() > f.def().size) {
+        // Cut between characters: half of a character outside the BMP would be stored as '?'.
+        const QString s = v.toString();
+        int cut = f.def().size;
+        if (s.at(cut - 1).isHighSurrogate())
+            --cut;
+        v = s.left(cut);
+    }
     if (f.onValidate && m_state != DataSetState::SetKey)
         f.onValidate(f, v);
     m_buffer[size_t(f.index())] = v;

@@ -274,6 +274,7 @@ private:
 
     void run(const char* sql)
     {
+        countStatement();
         PGresult* res = PQexec(m_conn, sql);
         check(res, QString::fromLatin1(sql));
         PQclear(res);
@@ -320,6 +321,8 @@ private:
     {
         if (!m_conn)
             throw EngineError(QStringLiteral("Keine Verbindung zum Datenbankserver"), EngineCode::Generic);
+        refuseNulInParams(sql, params);
+        countStatement();
         const QByteArray stmt = numbered(sql);
         std::vector<QByteArray> values(size_t(params.size()));
         std::vector<const char*> ptrs(size_t(params.size()), nullptr);
@@ -341,6 +344,8 @@ private:
     {
         if (!m_conn)
             throw EngineError(QStringLiteral("Keine Verbindung zum Datenbankserver"), EngineCode::Generic);
+        refuseNulInParams(sql, params);
+        countStatement();
         QByteArray name = m_prepared.value(sql);
         if (name.isEmpty()) {
             if (m_prepared.size() >= 200) {

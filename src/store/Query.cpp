@@ -56,6 +56,11 @@ QString Query::quoted(const QString& text)
 {
     QString s = text;
     s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    // A text that reads like a date of the dialect ('01/02/2003') must stay a text: two
+    // joined literals, which the translation does not take for a date.
+    static const QRegularExpression dateLike(QStringLiteral("^\\d{1,2}/\\d{1,2}/\\d{4}$"));
+    if (dateLike.match(text).hasMatch())
+        return QStringLiteral("('%1' || '%2')").arg(s.chopped(1), s.right(1));
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 
@@ -329,7 +334,7 @@ void Query::load()
             if (cursor->isNull(c))
                 continue;
             switch (defs[f].type) {
-            case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, f, qint32(cursor->intValue(c))); break;
+            case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, f, cursor->intValue(c)); break;
             case FieldType::Float: rs.setDouble(phys, f, cursor->doubleValue(c)); break;
             case FieldType::Text: case FieldType::Memo: rs.setText(phys, f, cursor->textValue(c)); break;
             case FieldType::Date: rs.setDateJd(phys, f, cursor->dateJulianDay(c)); break;

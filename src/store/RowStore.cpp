@@ -2,6 +2,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -9,6 +11,19 @@ bool usesInts(FieldType t) { return t == FieldType::Integer || t == FieldType::A
 
 template <typename T>
 int cmp(const T& a, const T& b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+bool fitsInt(qlonglong n) { return n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max(); }
+
+bool isIntegerType(int id)
+{
+    switch (id) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Long: case QMetaType::ULong: case QMetaType::Short: case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -34,6 +49,7 @@ void RowStore::clear()
         c.texts.clear();
         c.bools.clear();
         c.nulls.clear();
+        c.wide.clear();
     }
     m_deleted.clear();
     m_version.clear();
@@ -95,7 +111,13 @@ QVariant RowStore::get(int row, int col) const
     const Column& c = m_cols[size_t(col)];
     const size_t r = size_t(row);
     switch (c.type) {
-    case FieldType::Integer: case FieldType::AutoInc: return c.ints[r];
+    case FieldType::Integer: case FieldType::AutoInc:
+        if (!c.wide.empty()) {
+            const auto it = c.wide.find(r);
+            if (it != c.wide.end())
+                return qlonglong(it->second);
+        }
+        return c.ints[r];
     case FieldType::Float: return c.doubles[r];
     case FieldType::Date: return QDate::fromJulianDay(c.ints[r]);
     case FieldType::DateTime: {
@@ -113,6 +135,8 @@ void RowStore::setNull(int row, int col)
 {
     Column& c = m_cols[size_t(col)];
     const size_t r = size_t(row);
+    if (!c.wide.empty())
+        c.wide.erase(r);
     switch (c.type) {
     case FieldType::Integer: case FieldType::AutoInc: case FieldType::Float: c.nulls[r] = 1; break;
     case FieldType::Date: c.ints[r] = NullDate; break;
@@ -122,9 +146,19 @@ void RowStore::setNull(int row, int col)
     }
 }
 
-void RowStore::setInt(int row, int col, qint32 v)
+void RowStore::setInt(int row, int col, qint64 v)
 {
     Column& c = m_cols[size_t(col)];
+    if (c.type == FieldType::Integer || c.type == FieldType::AutoInc) {
+        constexpr qint64 lo = std::numeric_limits<qint32>::min(), hi = std::numeric_limits<qint32>::max();
+        if (!c.wide.empty())
+            c.wide.erase(size_t(row));
+        if (v < lo || v > hi)
+            c.wide[size_t(row)] = v;
+        c.ints[size_t(row)] = qint32(std::clamp(v, lo, hi));
+        c.nulls[size_t(row)] = 0;
+        return;
+    }
     if (c.type == FieldType::Float) {
         c.doubles[size_t(row)] = v;
         c.nulls[size_t(row)] = 0;
@@ -143,8 +177,7 @@ void RowStore::setDouble(int row, int col, double v)
 {
     Column& c = m_cols[size_t(col)];
     if (usesInts(c.type) && c.type != FieldType::Date) {
-        c.ints[size_t(row)] = qint32(v);
-        c.nulls[size_t(row)] = 0;
+        setInt(row, col, std::isfinite(v) && std::abs(v) < 9.2e18 ? qint64(v) : 0);
         return;
     }
     c.doubles[size_t(row)] = v;
@@ -165,7 +198,7 @@ void RowStore::set(int row, int col, const QVariant& value)
         return;
     }
     switch (t) {
-    case FieldType::Integer: case FieldType::AutoInc: setInt(row, col, v.toInt()); break;
+    case FieldType::Integer: case FieldType::AutoInc: setInt(row, col, v.toLongLong()); break;
     case FieldType::Float: setDouble(row, col, v.toDouble()); break;
     case FieldType::Date: setDateJd(row, col, qint32(v.toDate().toJulianDay())); break;
     case FieldType::DateTime: {
@@ -186,7 +219,11 @@ int RowStore::compareRows(int a, int b, int col, bool ci) const
         return na == nb ? 0 : (na ? -1 : 1);
     const size_t ra = size_t(a), rb = size_t(b);
     switch (c.type) {
-    case FieldType::Integer: case FieldType::AutoInc: case FieldType::Date: return cmp(c.ints[ra], c.ints[rb]);
+    case FieldType::Integer: case FieldType::AutoInc:
+        if (!c.wide.empty())
+            return cmp(get(a, col).toLongLong(), get(b, col).toLongLong());
+        return cmp(c.ints[ra], c.ints[rb]);
+    case FieldType::Date: return cmp(c.ints[ra], c.ints[rb]);
     case FieldType::Float: return cmp(c.doubles[ra], c.doubles[rb]);
     case FieldType::DateTime: return cmp(c.longs[ra], c.longs[rb]);
     case FieldType::Text: case FieldType::Memo:
@@ -225,17 +262,27 @@ QVariant normaliseValue(FieldType type, const QVariant& value, bool* ok)
             const QString s = value.toString().trimmed();
             if (s.isEmpty())
                 return QVariant();
-            out = s.toInt(&good);
+            const qlonglong n = s.toLongLong(&good);
+            out = fitsInt(n) ? QVariant(int(n)) : QVariant(n);
+        } else if (isIntegerType(value.typeId())) {
+            const qlonglong n = value.toLongLong(&good);
+            out = fitsInt(n) ? QVariant(int(n)) : QVariant(n);
         } else {
+            // Never through int(): a value beyond 32 bits stays as it is for the range check.
             const double d = value.toDouble(&good);
-            out = int(d);
+            good = good && std::isfinite(d) && std::abs(d) < 9.2e18;
+            if (good)
+                out = fitsInt(qlonglong(d)) ? QVariant(int(d)) : QVariant(qlonglong(d));
         }
         break;
     }
     case FieldType::Float: {
         if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty())
             return QVariant();
-        out = value.toDouble(&good);
+        const double d = value.toDouble(&good);
+        // NaN and infinity are no measurements (and SQLite would store NaN as empty).
+        good = good && std::isfinite(d);
+        out = d;
         break;
     }
     case FieldType::Date: {
@@ -304,7 +351,7 @@ int compareVariants(FieldType type, const QVariant& a, const QVariant& b, bool c
     if (!x.isValid() || !y.isValid())
         return x.isValid() == y.isValid() ? 0 : (x.isValid() ? 1 : -1);
     switch (type) {
-    case FieldType::Integer: case FieldType::AutoInc: return cmp(x.toInt(), y.toInt());
+    case FieldType::Integer: case FieldType::AutoInc: return cmp(x.toLongLong(), y.toLongLong());
     case FieldType::Float: return cmp(x.toDouble(), y.toDouble());
     case FieldType::Date: return cmp(x.toDate(), y.toDate());
     case FieldType::DateTime: return cmp(x.toDateTime(), y.toDateTime());

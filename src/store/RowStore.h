@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <cstdint>
 #include <limits>
+#include <unordered_map>
 #include <vector>
 
 // Column-wise storage of a cursor's rows: one typed vector per column, so a register of
@@ -35,7 +36,8 @@ public:
 
     // Typed writers for loading.
     void setNull(int row, int col);
-    void setInt(int row, int col, qint32 v);
+    // Integers beyond 32 bits (written by another tool) are kept exactly, never wrapped.
+    void setInt(int row, int col, qint64 v);
     void setDouble(int row, int col, double v);
     void setText(int row, int col, const QString& v);
     void setDateJd(int row, int col, qint32 jd);
@@ -59,6 +61,7 @@ private:
         std::vector<QString> texts;     // Text, Memo
         std::vector<qint8> bools;       // Boolean
         std::vector<quint8> nulls;      // Integer, AutoInc, Float
+        std::unordered_map<size_t, qint64> wide;   // Integer values beyond 32 bits; ints holds them clamped
     };
     std::vector<Column> m_cols;
     std::vector<quint8> m_deleted;

@@ -35,6 +35,13 @@ FieldType typeFromDecl(const char* decl)
     return FieldType::Text;
 }
 
+QString damagedFileText(const QString& file, const QString& detail)
+{
+    return QStringLiteral("Die Datenbankdatei %1 ist beschädigt (%2).\nBitte das Programm beenden und die letzte "
+                          "Datensicherung dieser Datei zurückspielen; bis dahin nicht mehr darin arbeiten.")
+        .arg(file, detail);
+}
+
 class SqliteCursor : public ResultCursor {
 public:
     SqliteCursor(sqlite3_stmt* stmt) : m_stmt(stmt) {}
@@ -47,6 +54,11 @@ public:
             return true;
         if (rc == SQLITE_DONE)
             return false;
+        sqlite3* db = sqlite3_db_handle(m_stmt);
+        if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB)
+            throw EngineError(damagedFileText(QDir::toNativeSeparators(QString::fromUtf8(sqlite3_db_filename(db, "main"))),
+                                              QString::fromUtf8(sqlite3_errmsg(db))),
+                              EngineCode::Generic);
         throw EngineError(QStringLiteral("Fehler beim Lesen der Daten: %1")
                               .arg(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_stmt)))),
                           rc == SQLITE_BUSY ? EngineCode::TableLocked : EngineCode::SqlError);
@@ -99,6 +111,16 @@ public:
     explicit SqliteBackend(const QString& dataDir) : m_dir(dataDir)
     {
         const QString file = QDir(dataDir).filePath(QLatin1String(kFileName));
+        m_file = QDir::toNativeSeparators(file);
+        const QFileInfo existing(file);
+        // SQLite would take an empty file for a new database: the office would see an empty
+        // register and believe its data gone. Only a missing file makes a new register.
+        if (existing.exists() && existing.size() == 0)
+            throw EngineError(QStringLiteral("Die Datenbankdatei %1 ist leer (0 Byte). Sie wird nicht als neues, leeres Register "
+                                             "angelegt.\nBitte die letzte Datensicherung dieser Datei zurückspielen. Soll wirklich "
+                                             "ein neues Register beginnen, die leere Datei zuerst löschen.")
+                                  .arg(m_file),
+                              EngineCode::DirNotFound);
         if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
             != SQLITE_OK) {
             const QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
@@ -110,6 +132,8 @@ public:
         // Other workstations may hold the write lock for a moment; wait instead of failing.
         sqlite3_busy_timeout(m_db, 10000);
         execRaw("PRAGMA foreign_keys = OFF");
+        if (existing.exists())
+            checkIntegrity();
     }
     ~SqliteBackend() override
     {
@@ -127,6 +151,8 @@ public:
 
     int exec(const QString& sql, const QVariantList& params) override
     {
+        refuseNulInParams(sql, params);
+        countStatement();
         // Writes repeat the same few statements: keep them prepared.
         sqlite3_stmt* stmt = m_cache.value(sql, nullptr);
         if (stmt) {
@@ -158,6 +184,8 @@ public:
 
     std::unique_ptr<ResultCursor> select(const QString& sql, const QVariantList& params) override
     {
+        refuseNulInParams(sql, params);
+        countStatement();
         return std::make_unique<SqliteCursor>(prepare(sql, params));
     }
 
@@ -206,8 +234,38 @@ public:
     }
 
 private:
+    QString damagedText(const QString& detail) const { return damagedFileText(m_file, detail); }
+
+    // A quick look over every page at start-up: a damaged file is named before anyone works in it.
+    void checkIntegrity()
+    {
+        sqlite3_stmt* stmt = nullptr;
+        QStringList problems;
+        int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(5)", -1, &stmt, nullptr);
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+                const QString line = QString::fromUtf8(p ? p : "");
+                if (line != QLatin1String("ok"))
+                    problems << line;
+            }
+        }
+        const QString error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_finalize(stmt);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            return;     // another workstation writes just now; its file is checked at its own start
+        if (rc != SQLITE_DONE && rc != SQLITE_OK)
+            problems << error;
+        if (!problems.isEmpty()) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw EngineError(damagedText(problems.join(QStringLiteral("; "))), EngineCode::Generic);
+        }
+    }
+
     void execRaw(const char* sql)
     {
+        countStatement();
         char* err = nullptr;
         const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
         if (rc != SQLITE_OK) {
@@ -219,6 +277,8 @@ private:
 
     [[noreturn]] void throwError(int rc, int ext, const QString& msg, const QString& sql)
     {
+        if (rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB)
+            throw EngineError(damagedText(msg), EngineCode::Generic);
         if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
             throw EngineError(QStringLiteral("Schlüsselverletzung"), EngineCode::KeyViolation);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
@@ -276,6 +336,7 @@ private:
     }
 
     QString m_dir;
+    QString m_file;
     sqlite3* m_db = nullptr;
     QHash<QString, sqlite3_stmt*> m_cache;
 };

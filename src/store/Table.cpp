@@ -224,7 +224,7 @@ void Table::loadInto(int phys, ResultCursor& c, const std::vector<int>& map)
             continue;
         }
         switch (rs.columnType(col)) {
-        case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, col, qint32(c.intValue(i))); break;
+        case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, col, c.intValue(i)); break;
         case FieldType::Float: rs.setDouble(phys, col, c.doubleValue(i)); break;
         case FieldType::Text: case FieldType::Memo: rs.setText(phys, col, c.textValue(i)); break;
         case FieldType::Date: rs.setDateJd(phys, col, c.dateJulianDay(i)); break;
@@ -394,7 +394,13 @@ bool Table::findKey(const QVariantList& values)
 {
     if (!active())
         throw EngineError(QStringLiteral("Die Datenmenge ist nicht geöffnet"), EngineCode::Generic);
-    const QStringList fields = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts).mid(0, values.size());
+    // Without an active index the rows stand in primary-key order: search that key.
+    QStringList fields = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (fields.isEmpty())
+        fields = keyFields();
+    fields = fields.mid(0, values.size());
+    if (fields.isEmpty())
+        throw EngineError(QStringLiteral("Keine Schlüsselfelder für die Suche in Tabelle %1").arg(m_tableName), EngineCode::Generic);
     const QVariantList key = convertKeyValues(*this, fields, values);
     const int pos = lowerBound(fields, key);
     if (pos >= int(view().size()) || compareRowToValues(view()[size_t(pos)], fields, key) != 0)
@@ -406,7 +412,10 @@ void Table::findNearest(const QVariantList& values)
 {
     if (!active())
         throw EngineError(QStringLiteral("Die Datenmenge ist nicht geöffnet"), EngineCode::Generic);
-    const QStringList fields = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts).mid(0, values.size());
+    QStringList fields = m_indexFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (fields.isEmpty())
+        fields = keyFields();
+    fields = fields.mid(0, values.size());
     const QVariantList key = convertKeyValues(*this, fields, values);
     if (view().empty())
         return;

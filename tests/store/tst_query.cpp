@@ -95,6 +95,25 @@ private slots:
         QCOMPARE(numbers(sql), expected);
     }
 
+    // A quoted text that reads like a date stays a text: it finds the ladder of that name.
+    void quotedDateLikeTextStaysText()
+    {
+        TestDataDir dir;
+        fill();
+        Table t("LT_LEIT");
+        t.open();
+        t.append();
+        t.setValue("Nr", 9);
+        t.setValue("KurzBez", "01/02/2003");
+        t.post();
+        QCOMPARE(numbers("SELECT Nr FROM LT_LEIT WHERE KurzBez = " + Query::quoted("01/02/2003")), QList<int>{9});
+        QCOMPARE(numbers("SELECT Nr FROM LT_LEIT WHERE KurzBez IN (" + Query::quoted("01/02/2003") + ", "
+                         + Query::quoted("Podest") + ") ORDER BY Nr"),
+                 QList<int>({4, 9}));
+        // The dialect's own date literal still reads as a date.
+        QCOMPARE(numbers("SELECT Nr FROM LT_LEIT WHERE PruefTermin = '12/31/2003'"), QList<int>{4});
+    }
+
     void namedParameters()
     {
         TestDataDir dir;

@@ -1,5 +1,7 @@
 #include "Dialogs.h"
+#include "Backend.h"
 #include "Engine.h"
+#include "Query.h"
 #include "Schema.h"
 #include "Table.h"
 #include "TestSupport.h"
@@ -301,6 +303,223 @@ private slots:
             QCOMPARE(t.field("Nr").asInteger(), before);
         t.findNearest({key});
         QCOMPARE(t.field("Nr").asInteger(), nearestNr);
+    }
+
+    // Values that one database would change or the other keep are refused before anything
+    // is written, with the field named; the stored row keeps its value.
+    void hostileValuesRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QString>("message");
+        const QString nul = QStringLiteral("Der Text für das Feld '%1' enthält ein Nullzeichen (Steuerzeichen 0) und kann nicht "
+                                           "gespeichert werden.");
+        QTest::newRow("NUL in a text") << "KurzBez" << QVariant(QString("abc") + QChar(0) + "def") << false
+                                       << nul.arg("Kurz.-Bezeichnung");
+        QTest::newRow("NUL in a memo") << "Beschreibung" << QVariant(QString("x") + QChar(0)) << false << nul.arg("Beschreibung");
+        QTest::newRow("integer beyond 32 bits") << "LtAnzahl" << QVariant(qlonglong(5000000000)) << false
+                                                << "5000000000 ist kein gültiger Wert für das Feld 'LT-Anz'. Der zulässige "
+                                                   "Bereich ist  -2147483648 bis 2147483647";
+        QTest::newRow("integer beyond 32 bits typed") << "LtAnzahl" << QVariant(QString("5000000000")) << true
+                                                      << "'5000000000' ist kein gültiger Integerwert für Feld 'LT-Anz'";
+        QTest::newRow("double beyond 32 bits") << "LtAnzahl" << QVariant(5e9) << false
+                                               << "5000000000 ist kein gültiger Wert für das Feld 'LT-Anz'. Der zulässige "
+                                                  "Bereich ist  -2147483648 bis 2147483647";
+        QTest::newRow("NaN") << "Laenge" << QVariant(std::nan("")) << false
+                             << "'nan' ist kein gültiger Gleitkommawert für Feld 'Länge (m)'";
+        QTest::newRow("infinity") << "Gewicht" << QVariant(std::numeric_limits<double>::infinity()) << false
+                                  << "'inf' ist kein gültiger Gleitkommawert für Feld 'Gew. (kg)'";
+        QTest::newRow("nan typed") << "Laenge" << QVariant(QString("nan")) << true
+                                   << "'nan' ist kein gültiger Gleitkommawert für Feld 'Länge (m)'";
+        QTest::newRow("inf typed") << "Laenge" << QVariant(QString("inf")) << true
+                                   << "'inf' ist kein gültiger Gleitkommawert für Feld 'Länge (m)'";
+    }
+    void hostileValuesRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, value);
+        QFETCH(bool, typed);
+        QFETCH(QString, message);
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        t.append();
+        t.setValue("Nr", 1);
+        t.setValue("KurzBez", "alt");
+        t.setValue("Beschreibung", "alt");
+        t.setValue("LtAnzahl", 2);
+        t.setValue("Laenge", 1.5);
+        t.setValue("Gewicht", 4.0);
+        t.post();
+        const QVariant before = t.value(field);
+        t.edit();
+        try {
+            if (typed)
+                t.field(field).setAsString(value.toString());
+            else
+                t.setValue(field, value);
+            QFAIL("value accepted");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        t.post();
+        Table fresh("LT_LEIT");
+        fresh.open();
+        QCOMPARE(fresh.value(field), before);
+    }
+
+    // The same text through a query parameter or a quoted literal never reaches a database.
+    void nulRefusedOnEveryPath()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        addLadder(t, 1, "abc");
+        const QString bad = QString("abc") + QChar(0) + "def";
+        Query q;
+        q.setSql("SELECT Nr FROM LT_LEIT WHERE KurzBez = :T");
+        q.setParam("T", bad);
+        QVERIFY_THROWS_EXCEPTION(EngineError, q.open());
+        Query lit;
+        lit.setSql("SELECT Nr FROM LT_LEIT WHERE KurzBez = " + Query::quoted(bad));
+        QVERIFY_THROWS_EXCEPTION(EngineError, lit.open());
+        Backend& db = Engine::instance().backend();
+        QVERIFY_THROWS_EXCEPTION(EngineError, db.exec("UPDATE LT_LEIT SET KurzBez = ?", {bad}));
+        Table fresh("LT_LEIT");
+        fresh.open();
+        QCOMPARE(fresh.value("KurzBez").toString(), QString("abc"));
+    }
+
+    // A number beyond 32 bits written by another tool reads back exactly, shows in full
+    // and survives a save of the row unchanged.
+    void wideIntegerKeptExactly()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        addLadder(t, 1, "A");
+        Backend& db = Engine::instance().backend();
+        if (TestDataDir::onServer())
+            db.exec("ALTER TABLE LT_LEIT ALTER COLUMN LtAnzahl TYPE BIGINT");
+        db.exec("UPDATE LT_LEIT SET LtAnzahl = 5000000000");
+        Table other("LT_LEIT");
+        other.open();
+        QCOMPARE(other.value("LtAnzahl").toLongLong(), qlonglong(5000000000));
+        QCOMPARE(other.field("LtAnzahl").displayText(), QString("5000000000"));
+        other.edit();
+        other.setValue("KurzBez", "B");
+        other.post();
+        auto c = db.select("SELECT LtAnzahl, KurzBez FROM LT_LEIT", {});
+        QVERIFY(c->next());
+        QCOMPARE(c->intValue(0), qint64(5000000000));
+        QCOMPARE(c->textValue(1), QString("B"));
+    }
+
+    // Cutting to the field size never splits a character outside the BMP.
+    void textCutBetweenCharacters()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");     // two UTF-16 units
+        t.append();
+        t.setValue("Nr", 1);
+        t.setValue("KurzBez", QString(29, 'a') + face + "b");
+        t.post();
+        Table fresh("LT_LEIT");
+        fresh.open();
+        QCOMPARE(fresh.value("KurzBez").toString(), QString(29, 'a'));
+        t.edit();
+        t.setValue("KurzBez", QString(28, 'a') + face + "b");
+        t.post();
+        fresh.refresh();
+        QCOMPARE(fresh.value("KurzBez").toString(), QString(28, 'a') + face);
+    }
+
+    // Without an active index the key search goes by the primary key; it finds only what is there.
+    void findKeyWithoutIndexUsesPrimaryKey()
+    {
+        TestDataDir dir;
+        Table kinds("PR_TAB");
+        kinds.open();
+        addKind(kinds, 5, "Fünf", 1, 0, 0);
+        addKind(kinds, 2, "Zwei", 1, 0, 0);
+        kinds.first();
+        QVERIFY(!kinds.findKey({7}));
+        QCOMPARE(kinds.field("Nr").asInteger(), 2);
+        QVERIFY(kinds.findKey({5}));
+        QCOMPARE(kinds.field("KurzBez").asString(), QString("Fünf"));
+        // A table with no key at all cannot be searched by key: said, not "found".
+        TableDef def;
+        def.name = "ZwOhneSchluessel";
+        FieldDef nr;
+        nr.name = "Nr";
+        nr.type = FieldType::Integer;
+        def.fields << nr;
+        Table noKey(def.name);
+        noKey.createTable(def);
+        Engine::instance().backend().exec("INSERT INTO ZwOhneSchluessel (Nr) VALUES (1)");
+        noKey.open();
+        QVERIFY_THROWS_EXCEPTION(EngineError, noKey.findKey({42}));
+    }
+
+    // An existing register file that is empty or damaged is never taken for a new register:
+    // the message names the file and says to restore the backup; the file stays as it was.
+    void damagedRegisterFileRefused_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("empty file") << "empty";
+        QTest::newRow("pages overwritten") << "pages";
+        QTest::newRow("not a database") << "garbage";
+    }
+    void damagedRegisterFileRefused()
+    {
+        QFETCH(QString, damage);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("tarvino.sqlite");
+        Engine& engine = Engine::instance();
+        engine.addSessionAlias("DEFEKT", dir.path());
+        if (damage == "empty") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        } else if (damage == "garbage") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(8192, 'x'));
+        } else {
+            {
+                Table t("LT_LEIT");
+                t.setAlias("DEFEKT");
+                t.open();
+                for (int nr = 1; nr <= 300; ++nr)
+                    addLadder(t, nr, QString("Leiter %1 mit einem längeren Namen").arg(nr));
+            }
+            engine.removeSessionAlias("DEFEKT");
+            engine.reset();
+            resetDialogsForTest();
+            engine.addSessionAlias("DEFEKT", dir.path());
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 16 * 4096);
+            // Every page after the first few: b-tree pages full of nonsense.
+            for (qint64 at = 4 * 4096; at + 4096 <= f.size(); at += 4096) {
+                f.seek(at);
+                f.write(QByteArray(4096, char(0xA5)));
+            }
+        }
+        const QByteArray before = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        try {
+            engine.backend("DEFEKT");
+            QFAIL("damaged file opened");
+        } catch (const EngineError& e) {
+            QVERIFY2(e.message().contains(QDir::toNativeSeparators(file)), qPrintable(e.message()));
+            QVERIFY2(e.message().contains("Datensicherung"), qPrintable(e.message()));
+        }
+        QFile after(file);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before);
+        engine.removeSessionAlias("DEFEKT");
     }
 
     void conversionMessageOnKeySearch()
