@@ -52,10 +52,10 @@ void BenutzerVerwaltung::beforePost()
     // Only the test uses the trimmed name; the name is stored as typed.
     if (Detail->field(Name).asString().trimmed().isEmpty() || !HatPasswort())
         throw HwError(QStringLiteral("Fehler : Benutzer oder Paßwort nicht eingegeben"));
-    const TUserRights rights = RechteZumSpeichern
-        ? RechteZumSpeichern()
-        : RechteAusText(XorHexDecode(RechteSchluessel, Detail->field(AllgRechte).asString()));
-    Detail->setValue(AllgRechte, XorHexEncode(RechteSchluessel, RechteText(rights)));
+    // Without the administration's check boxes (a password change) the stored rights stay as
+    // they are: the read password may not write them.
+    if (RechteZumSpeichern)
+        Detail->setValue(AllgRechte, XorHexEncode(RechteSchluessel, RechteText(RechteZumSpeichern())));
 }
 
 bool BenutzerVerwaltung::FindBenutzer(const QString& name)

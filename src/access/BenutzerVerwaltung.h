@@ -53,7 +53,7 @@ public:
     void Speichern();
 
     // Rights written on every save (the administration window's check boxes). Unset, a
-    // save keeps the rights the row already has.
+    // save leaves the stored rights untouched.
     std::function<TUserRights()> RechteZumSpeichern;
 
 private:

@@ -3,7 +3,7 @@
 void UserState::reset()
 {
     AktBenutzer = QStringLiteral("<leer>");
-    AktRechte = TUserRights();
+    AktRechte = ResetRechte;
     ProgrammTitel = QStringLiteral("<unbekannt>");
     BenutzerDatenbank.clear();
     NameGrossKlein = false;

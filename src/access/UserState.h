@@ -21,6 +21,9 @@ struct UserState {
     // User names compared with regard to case.
     static inline bool NameGrossKlein = false;
 
-    // Back to the values before start-up (tests).
+    // Back to the values before start-up (tests); the rights become ResetRechte.
     static void reset();
+    // The rights reset() gives: none in the program. The test support sets every right here,
+    // so that tests written without a login can edit (tests/support: grantRightsForTest).
+    static inline TUserRights ResetRechte;
 };

@@ -6,6 +6,7 @@
 #include "Query.h"
 #include "RowStore.h"
 #include "Schema.h"
+#include "TableSecurity.h"
 
 #include <algorithm>
 
@@ -59,7 +60,11 @@ void Table::deleteTable()
 {
     if (active())
         close();
+    // A protected table goes only with its master password.
+    if (!TableSecurity::accessFor(db(), m_tableName).full)
+        refuseRights(QStringLiteral("die Tabelle %1 darf nicht gelöscht werden"));
     Catalog::dropTable(db(), m_tableName);
+    TableSecurity::unprotect(db(), m_tableName);
 }
 
 void Table::createFromQuery(const QString& tableName, Query& query, const QString& alias)
@@ -135,6 +140,8 @@ void Table::open()
         }
     }
     m_def = *def;
+    // A protected table opens only with a password of the engine's list (or one the hook gives).
+    m_access = TableSecurity::accessFor(backend, m_tableName);
     Engine::instance().lockTable(m_alias, m_tableName, m_exclusive);
     m_locked = true;
     try {
@@ -255,8 +262,12 @@ void Table::refresh()
         }
     }
     rebuildView(keep);
-    if (keep < 0 && oldPos >= 0)
+    if (keep < 0 && oldPos >= 0) {
+        // The row is gone: the one now in its place becomes current, and everyone is told so
+        // (a grid would otherwise highlight another row than the cursor's).
         setCurrentPos(oldPos);
+        emit currentChanged();
+    }
 }
 
 bool Table::changedElsewhere()
@@ -515,6 +526,8 @@ bool Table::modified() const
 void Table::startInsert(bool atEnd)
 {
     checkWritable();
+    if (!m_access.canInsert())
+        refuseRights(QStringLiteral("in die Tabelle %1 dürfen keine Datensätze eingefügt werden"));
     if (isEditing())
         post();
     if (beforeInsert)
@@ -574,6 +587,7 @@ void Table::rereadCurrent()
         const int pos = viewPos();
         rebuildView();
         setCurrentPos(pos);
+        emit currentChanged();
         throw EngineError(deletedElsewhereText(), EngineCode::RecordDeleted);
     }
     invalidateCalcCache();
@@ -586,6 +600,8 @@ void Table::edit()
     if (isEditing())
         return;
     checkWritable();
+    if (!m_access.canModify())
+        refuseRights(QStringLiteral("die Tabelle %1 darf nicht geändert werden"));
     if (isEmpty()) {
         insert();
         return;
@@ -641,6 +657,9 @@ void Table::post()
     QVariantList values;
     for (const auto& f : fields()) {
         if (f->kind() != FieldKind::Data || f->type() == FieldType::AutoInc)
+            continue;
+        // A password with field rights writes only its fields (the others cannot have changed).
+        if (!m_access.canWrite(f->name()))
             continue;
         cols << f->name();
         values << m_buffer[size_t(f->index())];
@@ -748,6 +767,8 @@ void Table::remove()
         return;
     }
     checkWritable();
+    if (!m_access.canDelete())
+        refuseRights(QStringLiteral("aus der Tabelle %1 dürfen keine Datensätze gelöscht werden"));
     if (isEmpty())
         throw EngineError(QStringLiteral("Keine Datensätze vorhanden"), EngineCode::Generic);
     if (state() == DataSetState::Edit)
@@ -790,6 +811,47 @@ void Table::remove()
     emit currentChanged();
     if (afterDelete)
         afterDelete(*this);
+}
+
+// ------------------------------------------------------------------ protection
+
+void Table::refuseRights(const QString& what) const
+{
+    throw EngineError(QStringLiteral("Keine ausreichenden Rechte: ") + what.arg(normalTableName(m_tableName)),
+                      EngineCode::InsufficientRights);
+}
+
+void Table::writeValue(Field& f, const QVariant& v)
+{
+    if (isEditing() && f.kind() == FieldKind::Data && !m_access.canWrite(f.name()))
+        refuseRights(QStringLiteral("das Feld '%1' der Tabelle %2 darf nicht geändert werden").arg(f.name(), QStringLiteral("%1")));
+    DataSet::writeValue(f, v);
+}
+
+void Table::checkProtectionChange() const
+{
+    if (!active() || !m_exclusive)
+        throw EngineError(QStringLiteral("Tabelle muß exklusiv geöffnet sein!"), EngineCode::Generic);
+    if (!m_access.full)
+        refuseRights(QStringLiteral("der Schutz der Tabelle %1 kann nur mit dem Master-Passwort geändert werden"));
+    if (isEditing())
+        throw EngineError(QStringLiteral("Die Datenmenge befindet sich im Editier- oder Einfügemodus"), EngineCode::Generic);
+}
+
+void Table::setProtection(const QString& master, const QList<SecurityDescriptor>& aux)
+{
+    checkProtectionChange();
+    TableSecurity::protect(db(), m_tableName, master, aux);
+    close();
+    open();
+}
+
+void Table::removeProtection()
+{
+    checkProtectionChange();
+    TableSecurity::unprotect(db(), m_tableName);
+    close();
+    open();
 }
 
 // ------------------------------------------------------------------ master-detail

@@ -1,5 +1,6 @@
 #pragma once
 #include "DataSet.h"
+#include "TableSecurity.h"
 
 class Backend;
 class Query;
@@ -70,6 +71,14 @@ public:
     Hook beforeInsert, afterInsert, beforeEdit, afterEdit, beforePost, afterPost, beforeCancel, afterCancel,
         beforeDelete, afterDelete, onNewRecord;
 
+    // --- protection by passwords ---
+    // What this cursor may do, decided by the engine's password list when it opened the table.
+    const TableAccess& access() const { return m_access; }
+    // Replaces or removes the table's protection. The cursor must be open exclusively with all
+    // rights; it is opened again afterwards, with the passwords of the engine's list.
+    void setProtection(const QString& master, const QList<SecurityDescriptor>& aux);
+    void removeProtection();
+
     // --- master-detail ---
     // The rows whose leading index fields equal the master's fields; new rows get the key.
     void setMasterSource(DataSet* master, const QString& masterFields);
@@ -77,6 +86,7 @@ public:
 
 protected:
     std::vector<int> orderedRows() const override;
+    void writeValue(Field& f, const QVariant& v) override;
 
 private:
     void loadRows();
@@ -89,6 +99,8 @@ private:
     int readRowByKey(const QVariantList& keyValues, int intoPhys);
     QStringList keyFields() const;
     void checkWritable() const;
+    void checkProtectionChange() const;
+    [[noreturn]] void refuseRights(const QString& what) const;
     void sortView();
     int compareRowToValues(int phys, const QStringList& fields, const QVariantList& values) const;
     int lowerBound(const QStringList& fields, const QVariantList& values) const;
@@ -103,6 +115,7 @@ private:
     bool m_readOnly = false;
     bool m_locked = false;
     TableDef m_def;
+    TableAccess m_access;
     DataSet* m_master = nullptr;
     QString m_masterFields;
     QMetaObject::Connection m_masterConn;

@@ -105,6 +105,40 @@ private slots:
         QVERIFY(anna != berta);
     }
 
+    // Rows written by another tool: an empty password, a clear text or a broken hash never
+    // opens the door, whatever is typed (an empty password included).
+    void foreignPasswordNeverMatches_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("empty, typed empty") << QVariant("") << "";
+        QTest::newRow("null, typed empty") << QVariant() << "";
+        QTest::newRow("null, typed something") << QVariant() << "geheim";
+        QTest::newRow("clear text, typed the same") << QVariant("geheim") << "geheim";
+        QTest::newRow("broken hash") << QVariant("$argon2id$v=19$m=65536,t=2,p=1$") << "";
+    }
+
+    void foreignPasswordNeverMatches()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, typed);
+        {
+            Table t("Benutzer");
+            t.open();
+            t.append();
+            t.setValue("Name", "Fremd");
+            t.setValue("Passwort", stored);
+            t.setValue("AllgRechte", XorHexEncode("KX", QString("01").repeated(7)));
+            t.setValue("Gesperrt", false);
+            t.post();
+        }
+        BenutzerVerwaltung bv;
+        bv.Detail->open();
+        QVERIFY(!bv.CheckBenutzer("Fremd", typed));
+        QCOMPARE(bv.BenutzerRechte("Fremd", typed), TUserRights());
+        QVERIFY(bv.BenutzerGesperrt("Fremd", typed));
+    }
+
     void rightsFromRow_data()
     {
         QTest::addColumn<QString>("text");

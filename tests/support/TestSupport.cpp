@@ -8,6 +8,24 @@ void resetDialogsForTest()
     Dialogs::reset();
 }
 
+#ifdef HW_TESTS_HAVE_ACCESS
+#include "UserState.h"
+
+void grantRightsForTest(TUserRights rights)
+{
+    UserState::ResetRechte = rights;
+    UserState::AktRechte = rights;
+}
+
+namespace {
+// Before any test runs: every right (see TestSupport.h).
+const bool g_rightsGranted = [] {
+    grantRightsForTest();
+    return true;
+}();
+}
+#endif
+
 #include "Backend.h"
 #include "Engine.h"
 #include "Errors.h"

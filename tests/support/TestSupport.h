@@ -6,6 +6,16 @@
 // Puts the dialog wrapper into test mode and clears its log; call in init().
 void resetDialogsForTest();
 
+#ifdef HW_TESTS_HAVE_ACCESS
+#include "UserRights.h"
+// Every test program starts with all seven rights granted to the (not logged-in) user, and
+// UserState::reset() keeps granting them, so that tests written without a login can edit
+// while the program is built with user administration. A test that checks refusals either
+// sets the rights component itself or calls this with the rights it wants (until the next
+// call, also across UserState::reset()).
+void grantRightsForTest(TUserRights rights = TUserRights::all());
+#endif
+
 // A data directory of its own for one test: a temporary directory registered as the alias
 // TARVINO (the schema is created on first use), also used as network control directory.
 //
