@@ -2,6 +2,10 @@
 
 #include "RepForm.h"
 #include "RepLeiterCount.h"
+#include "RepLeiterF1.h"
+#include "RepLeiterUebF1.h"
+#include "RepLtPruefBlattF1.h"
+#include "RepLtPruefF1.h"
 
 #include <QHash>
 
@@ -20,7 +24,11 @@ void registerBuiltIn()
         return;
     done = true;
     registerReportForm(TRepArt::Count, [](TDataModule1& dm) { return std::make_unique<TRepLeiterCount>(dm); });
-    // The record reports register here.
+    registerReportForm(TRepArt::LeiterKartei, [](TDataModule1& dm) { return std::make_unique<TRepLeiterF1>(dm); });
+    registerReportForm(TRepArt::LeiterUebersicht,
+                       [](TDataModule1& dm) { return std::make_unique<TRepLeiterUebF1>(dm); });
+    registerReportForm(TRepArt::PruefUebersicht, [](TDataModule1& dm) { return std::make_unique<TRepLtPruefF1>(dm); });
+    registerReportForm(TRepArt::Kontrollblatt, [](TDataModule1& dm) { return std::make_unique<TRepLtPruefBlattF1>(dm); });
 }
 
 } // namespace
