@@ -22,7 +22,18 @@ std::optional<QDate> addiere(const QDate& basisIn, const Intervall& iv)
         return std::nullopt;
     if (iv.tage != 0)
         result = result.addDays(iv.tage);
+    if (TagNummer(result) == DayNumber::Invalid)
+        return std::nullopt;
     return result;
+}
+
+QDate ohneGrenzen(const QDate& basisIn, const Intervall& iv)
+{
+    const QDate basis = basisIn.isValid() ? basisIn : leeresDatum();
+    if (TagNummer(basis) == DayNumber::Invalid)
+        return basis;
+    // QDate clamps the day to the end of the target month as the day numbers do.
+    return basis.addMonths(iv.jahre * 12 + iv.monate).addDays(iv.tage);
 }
 
 Ergebnis BerechneNeuTermin(DataSet& prTab, const QVariant& art, const QDate& basis)
@@ -42,6 +53,7 @@ Ergebnis BerechneNeuTermin(DataSet& prTab, const QVariant& art, const QDate& bas
     const std::optional<QDate> d = addiere(e.termin, iv);
     if (!d) {
         e.gueltig = false;
+        e.ausserhalb = ohneGrenzen(e.termin, iv);
         return e;
     }
     e.termin = *d;

@@ -23,10 +23,15 @@ struct Intervall {
 // nothing would be worse than none.
 std::optional<QDate> addiere(const QDate& basis, const Intervall& intervall);
 
+// The date the interval leads to without the range check: the date to name when addiere has
+// no result (the base date itself when that is already outside the range).
+QDate ohneGrenzen(const QDate& basis, const Intervall& intervall);
+
 struct Ergebnis {
     bool gefunden = false;   // the kind exists in PR_TAB
     bool gueltig = true;     // the date could be computed
     QDate termin;            // the base date when not found
+    QDate ausserhalb;        // not gueltig: the date outside 1600 to 3999
 };
 
 // BerechneNeuTermin: kind is a PR_TAB Nr, looked up in the given cursor on PR_TAB

@@ -67,7 +67,7 @@ bool PruefAktionen::NeuTermin()
     if (!e.gueltig)
         throw HwError(QStringLiteral("Der neue Termin kann nicht berechnet werden: das Datum %1 liegt außerhalb "
                                      "der Jahre 1600 bis 3999. Der Termin bleibt unverändert.")
-                          .arg(basis.toString(QStringLiteral("dd.MM.yyyy"))));
+                          .arg(e.ausserhalb.toString(QStringLiteral("dd.MM.yyyy"))));
     if (!e.gefunden)
         Dialogs::error(m_parent, QStringLiteral("Fehler - Eingaben waren nicht korrekt"));
     sicherSchreiben(

@@ -33,6 +33,7 @@ private slots:
         QTest::newRow("base year after 3999") << QDate(4005, 1, 1) << 1 << 0 << 5 << QDate();
         QTest::newRow("base year before 1600") << QDate(1500, 1, 1) << 0 << 0 << 5 << QDate();
         QTest::newRow("result leaves the range") << QDate(3999, 12, 31) << 0 << 1 << 0 << QDate();
+        QTest::newRow("days carry the result past 3999") << QDate(3999, 12, 31) << 0 << 0 << 1 << QDate();
     }
 
     void interval()
@@ -146,8 +147,15 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("modify right missing") << QDate(2004, 1, 31) << false
                                               << "Keine Berechtigung zum Ändern von Datensätzen vorhanden";
-        QTest::newRow("base year outside 1600 to 3999") << QDate(4001, 3, 1) << true
-                                                         << "Der neue Termin kann nicht berechnet werden";
+        QTest::newRow("base year outside 1600 to 3999")
+            << QDate(4001, 3, 1) << true
+            << "Der neue Termin kann nicht berechnet werden: das Datum 01.03.4001 liegt außerhalb der Jahre 1600 "
+               "bis 3999. Der Termin bleibt unverändert.";
+        // The base date is fine; the message names the date the interval leads to.
+        QTest::newRow("result after 3999")
+            << QDate(3999, 6, 30) << true
+            << "Der neue Termin kann nicht berechnet werden: das Datum 30.06.4000 liegt außerhalb der Jahre 1600 "
+               "bis 3999. Der Termin bleibt unverändert.";
     }
 
     void neuTerminChangesNothing()
