@@ -79,6 +79,8 @@ ReportText& TRepForm::addHeaderLabel(ReportBand* band, const QRectF& rectMm, TRe
     return band->addComputed(rectMm, [this, which] { return labelText(which); });
 }
 
+void TRepForm::setAlias(const QString& alias) { m_query->setAlias(alias); }
+
 void TRepForm::AddSQLText(const QString& line) { m_query->addSql(line); }
 
 QString TRepForm::DatumBetween(const QDate& von, const QDate& bis)

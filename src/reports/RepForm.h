@@ -37,6 +37,8 @@ public:
     // The query receiving the selection lines (DetailQ; QZwDat in the count report).
     Query& query() const { return *m_query; }
     TDataModule1& dataModule() const { return m_dm; }
+    // The database the queries run on (another workstation's connection in tests).
+    virtual void setAlias(const QString& alias);
 
     // --- selection operations
     void AddSQLText(const QString& line);

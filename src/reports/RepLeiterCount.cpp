@@ -79,6 +79,12 @@ void TRepLeiterCount::SetFilter(TRepFilterArt kind, const QString& text)
         m_detailQ->setFiltered(!m_gesamteStruktur && !FAbtKey().isEmpty());
 }
 
+void TRepLeiterCount::setAlias(const QString& alias)
+{
+    TRepForm::setAlias(alias);
+    m_detailQ->setAlias(alias);
+}
+
 bool TRepLeiterCount::DetailQFilterRecord(DataSet& ds) const
 {
     return FAbtKey().isEmpty() || inAbtSubtree(ds.field(QStringLiteral("Abt_ID")).value());
@@ -117,6 +123,8 @@ void TRepLeiterCount::openQueries()
     Backend& db = Engine::instance().backend(query().alias());
     try {
         fillWorkTables();
+        if (afterWorkTables)
+            afterWorkTables();
         if (dataModule().StFirmAbtList->active())
             dataModule().StFirmAbtList->refreshIfChanged();
         m_detailQ->prepare();

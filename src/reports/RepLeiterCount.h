@@ -1,6 +1,7 @@
 #pragma once
 #include "RepForm.h"
 
+#include <functional>
 #include <memory>
 
 class DataSetSource;
@@ -22,6 +23,11 @@ public:
     void SetGesamteStruktur(bool on) override { m_gesamteStruktur = on; }
     bool gesamteStruktur() const { return m_gesamteStruktur; }
     void SetFilter(TRepFilterArt kind, const QString& text) override;
+    void setAlias(const QString& alias) override;
+
+    // Runs between filling the working tables and opening the count query (tests use it to
+    // let another workstation count in between).
+    std::function<void()> afterWorkTables;
 
     // The count query: one row per node and one for the unassigned ladders.
     Query& DetailQ() const { return *m_detailQ; }
