@@ -1,15 +1,20 @@
 // The ladder card, the ladder overview, the inspection overview and the control sheet over a
 // small register: texts on the rendered pages, grey cells, band switching, page breaks and
 // the PDF read back with pdftotext.
+#include "AppPrinter.h"
 #include "DataModule.h"
+#include "Dialogs.h"
 #include "RenderedReport.h"
 #include "RepLeiterF1.h"
 #include "RepLeiterUebF1.h"
 #include "RepLtPruefBlattF1.h"
 #include "RepLtPruefF1.h"
+#include "RepMenue.h"
+#include "TVekStdPreviewForm.h"
 #include "Table.h"
 #include "TestSupport.h"
 
+#include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -83,14 +88,19 @@ struct Register {
     ~Register() { dm.reset(); }
 };
 
-QString pdfText(TRepForm& form, const QString& file)
+QString pdfFileText(const QString& file)
 {
-    form.writePdf(file);
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return QStringLiteral("pdftotext failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfText(TRepForm& form, const QString& file)
+{
+    form.writePdf(file);
+    return pdfFileText(file);
 }
 
 int pdfPages(const QString& text) { return int(text.count(QLatin1Char('\f'))); }
@@ -159,6 +169,7 @@ private slots:
     void emptySelectionPrintsHeaders();
     void pdfReadBack_data();
     void pdfReadBack();
+    void singleControlSheetFromTheInspectionList();
 
 private:
     QTemporaryDir m_tmp;
@@ -600,6 +611,51 @@ void TestRecordReports::pdfReadBack()
     flat.replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
     for (const QString& e : expected)
         QVERIFY2(flat.contains(e), qPrintable(e + "\n" + text.left(3000)));
+}
+
+// What the inspection list's "Druck Kontrollblatt" and "Vorschau Kontrollblatt" call.
+void TestRecordReports::singleControlSheetFromTheInspectionList()
+{
+    Register reg;
+    const QString file = m_tmp.filePath(QStringLiteral("einzel.pdf"));
+    appPrinter()->setOutputFormat(QPrinter::PdfFormat);
+    appPrinter()->setOutputFileName(file);
+    {
+        TRepMenue m(*reg.dm);
+        m.SetPruefArtAnzeige(1);
+        Dialogs::scriptAnswer(false);
+        m.DruckEinzelKontrollblatt(reg.p2004);
+        QCOMPARE(Dialogs::shownTexts().last(), QStringLiteral("Kontrollblatt drucken ?"));
+        QVERIFY(!QFile::exists(file));
+        Dialogs::scriptAnswer(true);
+        m.DruckEinzelKontrollblatt(reg.p2004);
+    }
+    QString text = pdfFileText(file);
+    QCOMPARE(pdfPages(text), 1);
+    text.replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
+    for (const char* s : {"Einzelausdruck", "23.06.04", "Holme :", "Spreizsicherung :", "Leiter überprüft :"})
+        QVERIFY2(text.contains(QString::fromUtf8(s)), s);
+    QVERIFY(!text.contains("23.06.03"));
+    QVERIFY(!text.contains("maschinell"));
+    QVERIFY(!text.contains("Sortiert nach"));
+
+    // The preview of another inspection, simple layout.
+    QStringList shown;
+    Dialogs::setFormHook([&shown](QDialog* d) {
+        if (auto* f = qobject_cast<TVekStdPreviewForm*>(d))
+            shown = allTexts(*f->report());
+        return int(QDialog::Accepted);
+    });
+    TRepMenue m(*reg.dm);
+    m.SetPruefArtAnzeige(0);
+    m.VorschauEinzelKontrollblatt(reg.p2003);
+    QVERIFY(shown.contains("Einzelausdruck"));
+    QVERIFY(shown.contains("23.06.03"));
+    QVERIFY(shown.contains("Maier"));
+    QVERIFY(shown.contains("Prüfungen :"));
+    QVERIFY(!shown.contains("Holme  :"));
+    appPrinter()->setOutputFormat(QPrinter::NativeFormat);
+    appPrinter()->setOutputFileName(QString());
 }
 
 QTEST_MAIN(TestRecordReports)
