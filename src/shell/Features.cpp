@@ -6,4 +6,5 @@ void plugFeatures(TLeiterVerw& window)
     plugBarcode(window);
     plugMasterData(window);
     plugSearchAndFilters(window);
+    plugReports(window);
 }

@@ -8,5 +8,6 @@ void plugInspections(TLeiterVerw& window);      // pages "erforderl. Prüfungen"
 void plugBarcode(TLeiterVerw& window);          // F9 / F8 barcode search
 void plugMasterData(TLeiterVerw& window);       // "Stammdaten" editors and the department tree editor
 void plugSearchAndFilters(TLeiterVerw& window); // sort orders, searches, marks, filters
+void plugReports(TLeiterVerw& window);          // "Listen", "Vorschau" / "Druck", printing the current ladder
 
 void plugFeatures(TLeiterVerw& window);
