@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the program need, when they are missing.
-# With --tests also the PostgreSQL server the store tests run against (a workstation that only
+# With --tests also the PostgreSQL server the store tests run against and pdftotext, with which
+# the report tests read printed PDF files back (a workstation that only
 # runs the program does not need a server of its own).
 set -euo pipefail
 packages=(
@@ -9,7 +10,7 @@ packages=(
   libsqlite3-dev libsodium-dev libbenchmark-dev libpq-dev zlib1g-dev
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql)
+  packages+=(postgresql poppler-utils)
 fi
 missing=()
 for p in "${packages[@]}"; do
