@@ -80,7 +80,9 @@ void TDBTreeView::setDataSource(DataSet* dataSet)
         connect(m_ds, &QObject::destroyed, this, [this] { m_chained = false; clear(); m_pollTimer.stop(); });
         if (!m_readOnly)
             chainHooks();
-        m_pollTimer.start();
+        // A hidden tree (a closed drop-down) asks nobody; it catches up when shown.
+        if (isVisible())
+            m_pollTimer.start();
     } else {
         m_pollTimer.stop();
     }
@@ -433,6 +435,21 @@ void TDBTreeView::runScheduledRebuild()
     if (Table* t = table())
         t->refreshIfChanged();
     rebuild();
+}
+
+void TDBTreeView::showEvent(QShowEvent* event)
+{
+    QTreeWidget::showEvent(event);
+    if (!m_ds)
+        return;
+    checkChangedElsewhere();
+    m_pollTimer.start();
+}
+
+void TDBTreeView::hideEvent(QHideEvent* event)
+{
+    QTreeWidget::hideEvent(event);
+    m_pollTimer.stop();
 }
 
 void TDBTreeView::focusInEvent(QFocusEvent* event)

@@ -40,7 +40,8 @@ public:
 //
 // Bind the table after the window has set its hooks: the view keeps them and calls them
 // before its own reaction, so a window's refusal (rights, its messages) stops the view too.
-// Changes made by other workstations are noticed by asking the table every 500 ms.
+// Changes made by other workstations are noticed by asking the table's change counter every
+// 500 ms while the tree is visible; a hidden tree asks once when it is shown again.
 class TDBTreeView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -98,6 +99,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void commitData(QWidget* editor) override;

@@ -69,6 +69,13 @@ public:
     // tells whether one is still running. A file database answers nullopt and leaves this
     // to the network control directory.
     virtual bool serverBased() const { return false; }
+
+    // Change counters (Catalog): a server that notifies its clients of changes keeps the
+    // counter it read last and answers it without asking while no notice came. nullopt: ask.
+    virtual std::optional<qint64> knownChangeCount(const QString& table) { return std::nullopt; }
+    virtual void rememberChangeCount(const QString& table, qint64 count) {}
+    // Called inside the writing transaction after the counter went up.
+    virtual void announceChange(const QString& table) {}
     virtual void announceSession(const QString& sessionId, const QString& userName) {}
     virtual std::optional<bool> sessionAlive(const QString& sessionId) { return std::nullopt; }
     virtual std::optional<QStringList> sessionUsers() { return std::nullopt; }

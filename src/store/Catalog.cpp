@@ -149,13 +149,20 @@ std::optional<TableDef> readTable(Backend& db, const QString& tableName)
 
 qint64 changeCount(Backend& db, const QString& table)
 {
-    auto c = db.select(QStringLiteral("SELECT n FROM _hw_changes WHERE tbl = ?"), {normalTableName(table)});
-    return c->next() ? c->intValue(0) : 0;
+    const QString name = normalTableName(table);
+    if (const std::optional<qint64> known = db.knownChangeCount(name))
+        return *known;
+    auto c = db.select(QStringLiteral("SELECT n FROM _hw_changes WHERE tbl = ?"), {name});
+    const qint64 n = c->next() ? c->intValue(0) : 0;
+    db.rememberChangeCount(name, n);
+    return n;
 }
 
 void bumpChange(Backend& db, const QString& table)
 {
-    db.exec(QStringLiteral("UPDATE _hw_changes SET n = n + 1 WHERE tbl = ?"), {normalTableName(table)});
+    const QString name = normalTableName(table);
+    db.exec(QStringLiteral("UPDATE _hw_changes SET n = n + 1 WHERE tbl = ?"), {name});
+    db.announceChange(name);
 }
 
 void acquireLock(Backend& db, const QString& tableName, const QString& session, bool exclusive)

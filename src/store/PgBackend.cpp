@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
@@ -130,6 +131,7 @@ public:
                               EngineCode::DirNotFound);
         }
         PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+        listen();
         m_location = QStringLiteral("PostgreSQL-Server %1, Datenbank %2, Benutzer %3").arg(serverText(), QString::fromUtf8(PQdb(m_conn)),
                                                                                         QString::fromUtf8(PQuser(m_conn)));
     }
@@ -193,6 +195,34 @@ public:
         }
         return def.name + QLatin1Char(' ') + t;
     }
+    // Writers notify every connection on commit; the counters read since stay valid until a
+    // notice for their table comes. A long quiet spell re-reads them once in a while, in case
+    // a writer without notices (another tool) changed a table.
+    std::optional<qint64> knownChangeCount(const QString& table) override
+    {
+        if (inTransaction() || !m_listening)
+            return std::nullopt;
+        drainNotices();
+        const auto it = m_counts.constFind(table);
+        if (it == m_counts.constEnd() || it->read.elapsed() > kTrustMs)
+            return std::nullopt;
+        return it->count;
+    }
+    void rememberChangeCount(const QString& table, qint64 count) override
+    {
+        if (inTransaction() || !m_listening)
+            return;
+        Known k;
+        k.count = count;
+        k.read.start();
+        m_counts.insert(table, k);
+    }
+    void announceChange(const QString& table) override
+    {
+        m_counts.remove(table);
+        exec(QStringLiteral("SELECT pg_notify('hw_changes', ?)"), {table});
+    }
+
     QString trueLiteral() const override { return QStringLiteral("TRUE"); }
     QString falseLiteral() const override { return QStringLiteral("FALSE"); }
     QString dateLiteral(const QDate& date) const override
@@ -265,6 +295,34 @@ public:
     }
 
 private:
+    static constexpr qint64 kTrustMs = 60000;
+    struct Known {
+        qint64 count = 0;
+        QElapsedTimer read;
+    };
+
+    void listen()
+    {
+        m_counts.clear();
+        PGresult* res = PQexec(m_conn, "LISTEN hw_changes");
+        countStatement();
+        m_listening = res && PQresultStatus(res) == PGRES_COMMAND_OK;
+        PQclear(res);
+    }
+
+    // Reads what the server sent meanwhile, without a round trip.
+    void drainNotices()
+    {
+        if (!PQconsumeInput(m_conn)) {
+            m_counts.clear();
+            return;
+        }
+        while (PGnotify* n = PQnotifies(m_conn)) {
+            m_counts.remove(QString::fromUtf8(n->extra));
+            PQfreemem(n);
+        }
+    }
+
     QString serverText() const
     {
         const QString host = QString::fromUtf8(PQhost(m_conn));
@@ -387,6 +445,11 @@ private:
             forgetTransaction();
             PQreset(m_conn);
             m_prepared.clear();
+            // Notices sent while the connection was gone are lost: ask again from now on.
+            m_counts.clear();
+            m_listening = false;
+            if (PQstatus(m_conn) == CONNECTION_OK)
+                listen();
             throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen: %1").arg(msg), EngineCode::Generic);
         }
         if (state == "23505")
@@ -480,6 +543,8 @@ private:
     QHash<QString, QString> m_catalogNames;
     QHash<QString, QByteArray> m_prepared;
     int m_preparedCount = 0;
+    bool m_listening = false;
+    QHash<QString, Known> m_counts;
 };
 
 } // namespace

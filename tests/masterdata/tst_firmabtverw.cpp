@@ -1,3 +1,4 @@
+#include "Backend.h"
 #include "DBTreeView.h"
 #include "DataModule.h"
 #include "DbTreeLookupComboBox.h"
@@ -206,6 +207,41 @@ private slots:
         other.setValue("ParentID", m_ids.value("D"));
         other.post();
         QTRY_COMPARE_WITH_TIMEOUT(shape(tree), QString("A(Alpha, B(C)), D(E)"), 3000);
+    }
+
+    // A hidden tree (a closed drop-down) sends the database nothing while idle; shown
+    // again it catches up with what another workstation wrote meanwhile.
+    void hiddenTreeAsksNothing()
+    {
+        sampleTree();
+        m_dir->addAlias("ZWEITER");
+        Table t("FIRMEN");
+        t.open();
+        QWidget window;
+        auto* tree = new TDBTreeView(&window);
+        tree->setOptions(dtAutoExpand);
+        tree->setTableIDField("ID");
+        tree->setTableParentField("ParentID");
+        tree->setTableTextField("KurzBez");
+        tree->setSortType(TDBTreeView::stText);
+        tree->setDataSource(&t);
+        window.show();
+        tree->hide();
+        QTest::qWait(100);
+        const qint64 before = statementCount();
+        QTest::qWait(1600);
+        QCOMPARE(statementCount() - before, qint64(0));
+
+        Table other("FIRMEN");
+        other.setAlias("ZWEITER");
+        other.open();
+        other.append();
+        other.setValue("KurzBez", "E");
+        other.setValue("ParentID", m_ids.value("D"));
+        other.post();
+        QCOMPARE(shape(*tree), QString("A(B(C), Z), D"));
+        tree->show();
+        QTRY_COMPARE_WITH_TIMEOUT(shape(*tree), QString("A(B(C), Z), D(E)"), 3000);
     }
 
     // The editor's delete of a node with two children: three rows, children first, each

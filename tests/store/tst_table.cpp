@@ -522,6 +522,40 @@ private slots:
         engine.removeSessionAlias("DEFEKT");
     }
 
+    // Another workstation's write is noticed by the change counter. On a server the counter
+    // comes with the server's notice: asking again while nothing changed sends nothing.
+    void changesOfOtherWorkstationNoticed()
+    {
+        TestDataDir dir;
+        dir.addAlias("ZWEITER");
+        Table t("LT_LEIT");
+        t.open();
+        addLadder(t, 1, "A");
+        QVERIFY(!t.changedElsewhere());
+        const qint64 before = statementCount();
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(!t.changedElsewhere());
+        QCOMPARE(statementCount() - before, qint64(TestDataDir::onServer() ? 0 : 10));
+
+        Table other("LT_LEIT");
+        other.setAlias("ZWEITER");
+        other.open();
+        other.edit();
+        other.setValue("KurzBez", "B");
+        other.post();
+        QTRY_VERIFY_WITH_TIMEOUT(t.changedElsewhere(), 3000);
+        QVERIFY(t.refreshIfChanged());
+        QCOMPARE(t.value("KurzBez").toString(), QString("B"));
+        QVERIFY(!t.changedElsewhere());
+        // Our own write is not taken for another's.
+        t.edit();
+        t.setValue("KurzBez", "C");
+        t.post();
+        QTest::qWait(200);
+        QVERIFY(!t.changedElsewhere());
+        QVERIFY(other.changedElsewhere() || [&] { QTest::qWait(500); return other.changedElsewhere(); }());
+    }
+
     void conversionMessageOnKeySearch()
     {
         TestDataDir dir;
