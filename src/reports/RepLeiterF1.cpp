@@ -13,7 +13,7 @@ namespace {
 constexpr double breite = 190;   // A4 portrait within 10 mm margins
 
 // Inspection list columns: date, kind, eight criteria, inspector.
-constexpr double xDatum = 0, xPruefung = 18, xKrit = 50, wKrit = 14.5, xPruefer = xKrit + 8 * wKrit;
+constexpr double xDatum = 0, xPruefung = 16, xKrit = 61, wKrit = 13, xPruefer = xKrit + 8 * wKrit;
 
 QStringList kriterienKoepfe(bool erweitert)
 {
@@ -62,7 +62,9 @@ void addListenZeile(ReportBand* band, bool erweitert)
 {
     band->setFrame(ReportFrame::sides(false, true));
     band->addField(QRectF(xDatum + 1, 0.5, xPruefung - xDatum - 1, 4.5), QStringLiteral("Datum"), QStringLiteral("dd.mm.yy"));
-    band->addField(QRectF(xPruefung + 1, 0.5, xKrit - xPruefung - 1, 4.5), QStringLiteral("PruefungArtText"));
+    // Names of inspection kinds are long ("Vierteljährliche Prüfung"): a smaller size keeps
+    // them out of the criteria cells.
+    band->addField(QRectF(xPruefung + 1, 0.7, xKrit - xPruefung - 1, 4.3), QStringLiteral("PruefungArtText")).setFontSize(9);
     const auto felder = kriterienFelder(erweitert);
     for (int i = 0; i < felder.size(); ++i)
         RepLayout::addFlagCell(band, QRectF(xKrit + i * wKrit + 0.3, 0.2, wKrit - 0.6, 5.1), felder[i].first,

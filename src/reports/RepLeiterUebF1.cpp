@@ -9,7 +9,7 @@ namespace {
 constexpr double breite = 190;
 
 // Column edges: number, short description, company, type, material, issue date, due date.
-constexpr double xNr = 0, xKurz = 14, xFirma = 64, xArt = 122, xMat = 148, xAusg = 164, xTermin = 177;
+constexpr double xNr = 0, xKurz = 14, xFirma = 64, xArt = 118, xMat = 139, xAusg = 162, xTermin = 176;
 
 } // namespace
 
