@@ -81,10 +81,10 @@ void TRepMenue::FormCreate()
 {
     setObjectName(QStringLiteral("TRepMenue"));
     setWindowTitle(QStringLiteral("Leiter- Prüfungsverwaltung - Listen"));
-    setFixedSize(760, 470);
+    setFixedSize(800, 470);
 
     PageControl1 = named(new QTabWidget(this), "PageControl1");
-    PageControl1->setGeometry(8, 8, 744, 410);
+    PageControl1->setGeometry(8, 8, 784, 410);
 
     const QStringList leiterSort = {QStringLiteral("Leiter- Nr"), QStringLiteral("Leiter- KurzBez"),
                                     QStringLiteral("Leiter- Ausgabedatum"), QStringLiteral("Leiter- n. Prüf-Termin"),
@@ -102,7 +102,7 @@ void TRepMenue::FormCreate()
     };
     auto option = [](QWidget* page, const char* name, const QString& text, int y, bool on) {
         auto* cb = named(new QCheckBox(text, page), name);
-        cb->setGeometry(470, y, 260, 22);
+        cb->setGeometry(470, y, 310, 22);
         cb->setChecked(on);
         return cb;
     };
@@ -145,7 +145,7 @@ void TRepMenue::FormCreate()
     BDruckerConfig->setGeometry(8, 430, 110, 30);
     connect(BDruckerConfig, &QPushButton::clicked, this, &TRepMenue::BDruckerConfigClick);
     BEnde = named(new QPushButton(QStringLiteral("&Ende"), this), "BEnde");
-    BEnde->setGeometry(642, 430, 110, 30);
+    BEnde->setGeometry(682, 430, 110, 30);
     connect(BEnde, &QPushButton::clicked, this, &QDialog::reject);
 
     buildPanel();
