@@ -12,7 +12,7 @@ data="$root/data/demo"
 if [ ! -f "$data/tarvino.sqlite" ]; then
   echo "run: creating demo register in $data"
   mkdir -p "$data"
-  ./build-release/tools/hw_datagen --dir "$data" --companies 3 --ladders 400 --years 6 --seed 1
+  ./build-release/tools/hw_datagen --dir "$data" --companies 3 --ladders 400 --years 6 --seed 1 --demo
 fi
 ini="$root/build-release/src/shell/tarvino.ini"
 echo "run: writing $ini"
@@ -23,5 +23,7 @@ PrivateDir=${TMPDIR:-/tmp}/TEMPVEK
 [Data]
 Tarvino=$data
 INI
+echo "run: demo register: log in as user \"Demo\" with password \"demo\";"
+echo "run: the user administration (Extras > Benutzerverwaltung) asks for the master password \"master\"."
 echo "run: starting holmwacht"
 exec ./build-release/src/shell/holmwacht "$@"

@@ -1,5 +1,9 @@
+#include "Anmeldung.h"
 #include "DataGenerator.h"
+#include "Engine.h"
 #include "Errors.h"
+#include "TabellenPasswoerter.h"
+#include "UserState.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,6 +21,9 @@ int main(int argc, char** argv)
     parser.addOption({QStringLiteral("ladders"), QStringLiteral("Anzahl Leitern"), QStringLiteral("n"), QStringLiteral("400")});
     parser.addOption({QStringLiteral("years"), QStringLiteral("Jahre Prüfgeschichte"), QStringLiteral("n"), QStringLiteral("6")});
     parser.addOption({QStringLiteral("seed"), QStringLiteral("Startwert des Zufallsgenerators"), QStringLiteral("n"), QStringLiteral("1")});
+    parser.addOption({QStringLiteral("demo"),
+                      QStringLiteral("Demo-Register: Benutzer \"Demo\" (Passwort \"demo\", alle Rechte) und "
+                                     "Master-Passwort \"master\" der Benutzertabelle. Nie für ein echtes Register.")});
     parser.process(app);
     if (!parser.isSet(QStringLiteral("dir"))) {
         fprintf(stderr, "--dir fehlt\n");
@@ -33,6 +40,14 @@ int main(int argc, char** argv)
         const DataGeneratorResult r = generateRegister(o);
         printf("%d Leitern, %d Prüfungen, %d Firmen/Standorte/Abteilungen in %s\n", r.ladders, r.inspections,
                r.departments, qPrintable(o.dataDir));
+        if (parser.isSet(QStringLiteral("demo"))) {
+            // A register for trying the program out: known credentials instead of the first set-up.
+            Engine::instance().addSessionAlias(QStringLiteral("HWGEN"), o.dataDir, o.driver);
+            UserState::BenutzerDatenbank = QStringLiteral("HWGEN");
+            TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
+            ErsterAdministrator(QStringLiteral("Demo"), QStringLiteral("demo"), QStringLiteral("master"));
+            printf("Demo-Benutzer \"Demo\" (Passwort \"demo\"), Master-Passwort \"master\"\n");
+        }
     } catch (const HwError& e) {
         fprintf(stderr, "%s\n", e.what());
         return 1;

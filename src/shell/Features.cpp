@@ -7,4 +7,5 @@ void plugFeatures(TLeiterVerw& window)
     plugMasterData(window);
     plugSearchAndFilters(window);
     plugReports(window);
+    plugAccess(window);
 }

@@ -9,5 +9,6 @@ void plugBarcode(TLeiterVerw& window);          // F9 / F8 barcode search
 void plugMasterData(TLeiterVerw& window);       // "Stammdaten" editors and the department tree editor
 void plugSearchAndFilters(TLeiterVerw& window); // sort orders, searches, marks, filters
 void plugReports(TLeiterVerw& window);          // "Listen", "Vorschau" / "Druck", printing the current ladder
+void plugAccess(TLeiterVerw& window);           // change of user, own password, user administration
 
 void plugFeatures(TLeiterVerw& window);

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "Anmeldung.h"
 #include "AppConfig.h"
 #include "BarcodeFeature.h"
 #include "Features.h"
@@ -12,7 +13,6 @@
 
 int runHolmwacht(HwApplication& app, const QStringList& arguments)
 {
-    Q_UNUSED(arguments);
     AppConfig& config = AppConfig::instance();
     try {
         config.settings = readStartSettings(settingsFilePath());
@@ -20,6 +20,20 @@ int runHolmwacht(HwApplication& app, const QStringList& arguments)
     } catch (const HwError& e) {
         Dialogs::error(nullptr, e.message());
         return 1;
+    }
+
+    // With user administration: the command line's Admin branch, or the login. Nothing else
+    // is opened before the user is known; a failed or cancelled login ends the program.
+    if (UserState::UserAdministration) {
+        try {
+            if (!BenutzerStart(arguments.mid(1)))
+                return 0;
+        } catch (const Abort&) {
+            return 0;
+        } catch (const HwError& e) {
+            Dialogs::error(nullptr, e.message());
+            return 1;
+        }
     }
 
     // A missing alias, data directory or table surfaces here as the engine's error.
