@@ -37,9 +37,9 @@ FieldType typeFromDecl(const char* decl)
 
 QString damagedFileText(const QString& file, const QString& detail)
 {
-    return QStringLiteral("Die Datenbankdatei %1 ist beschädigt (%2).\nBitte das Programm beenden und die letzte "
+    return QStringLiteral("Die Datenbankdatei %1 ist beschädigt%2.\nBitte das Programm beenden und die letzte "
                           "Datensicherung dieser Datei zurückspielen; bis dahin nicht mehr darin arbeiten.")
-        .arg(file, detail);
+        .arg(file, detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail));
 }
 
 class SqliteCursor : public ResultCursor {
@@ -241,7 +241,8 @@ private:
     {
         sqlite3_stmt* stmt = nullptr;
         QStringList problems;
-        int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(5)", -1, &stmt, nullptr);
+        // The check's own lines (page numbers) mean nothing to the office: only whether it failed.
+        int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &stmt, nullptr);
         if (rc == SQLITE_OK) {
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
                 const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
@@ -254,12 +255,13 @@ private:
         sqlite3_finalize(stmt);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
             return;     // another workstation writes just now; its file is checked at its own start
+        QString detail;
         if (rc != SQLITE_DONE && rc != SQLITE_OK)
-            problems << error;
-        if (!problems.isEmpty()) {
+            detail = error;
+        if (!problems.isEmpty() || !detail.isEmpty()) {
             sqlite3_close(m_db);
             m_db = nullptr;
-            throw EngineError(damagedText(problems.join(QStringLiteral("; "))), EngineCode::Generic);
+            throw EngineError(damagedText(detail), EngineCode::Generic);
         }
     }
 
