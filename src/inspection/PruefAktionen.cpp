@@ -11,7 +11,7 @@
 bool DatensatzLoeschenBestaetigen(TUserControl& rights, QWidget* parent)
 {
     rights.CheckRight(crDelete);
-    return Dialogs::question(parent, QStringLiteral("Datensatz löschen ?"));
+    return Dialogs::questionDefaultNo(parent, QStringLiteral("Datensatz löschen ?"));
 }
 
 PruefAktionen::PruefAktionen(Table& leiter, Table& pruef, TDataModule1& dm, TUserControl& rights, QWidget* parent)

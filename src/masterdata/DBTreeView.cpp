@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 namespace {
 struct Flag {
@@ -29,8 +30,35 @@ bool TTreeIDNode::operator<(const QTreeWidgetItem& other) const
     return treeTextOrder(text(0), other.text(0)) < 0;
 }
 
+namespace {
+// The node's name is edited in place: the edit takes no more characters than the text field
+// holds, so the user sees the limit while typing instead of a cut name after saving.
+class TextSizeDelegate : public QStyledItemDelegate {
+public:
+    TextSizeDelegate(std::function<int()> size, QObject* parent) : QStyledItemDelegate(parent), m_size(std::move(size)) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            if (const int n = m_size(); n > 0)
+                line->setMaxLength(n);
+        return editor;
+    }
+
+private:
+    std::function<int()> m_size;
+};
+} // namespace
+
 TDBTreeView::TDBTreeView(QWidget* parent) : QTreeWidget(parent)
 {
+    setItemDelegate(new TextSizeDelegate(
+        [this] {
+            Table* t = table();
+            Field* f = t && t->active() ? t->findField(m_textField) : nullptr;
+            return f && f->type() == FieldType::Text ? f->def().size : 0;
+        },
+        this));
     setHeaderHidden(true);
     setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -643,7 +671,7 @@ void TDBTreeView::deleteSubtree(QTreeWidgetItem* node)
         for (QTreeWidgetItem* n : order) {
             const QString id = nodeID(n);
             selectNode(n);
-            if ((m_options & dtConfirmDelete) && !Dialogs::question(window(), QStringLiteral("Delete record ?")))
+            if ((m_options & dtConfirmDelete) && !Dialogs::questionDefaultNo(window(), QStringLiteral("Delete record ?")))
                 throw Abort();
             {
                 Flag s(m_syncing);

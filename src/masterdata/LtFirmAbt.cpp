@@ -24,6 +24,7 @@ TLtFirmAbt::~TLtFirmAbt() = default;
 
 void TLtFirmAbt::Load(DataSet& dataSet)
 {
+    ++m_generation;
     if (!dataSet.active())
         return;
     const Field& id = dataSet.field(QStringLiteral("ID"));

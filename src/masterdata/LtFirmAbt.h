@@ -32,6 +32,8 @@ public:
     bool IsAtOrBelow(const QString& id, const QString& ancestor) const;
 
     const TTVRecordList& list() const { return *m_list; }
+    // Changes with every Load and Reload: answers kept from before are stale then.
+    quint64 generation() const { return m_generation; }
 
 private:
     // Calls visit for the node's entry and each ancestor upwards; false when the node is
@@ -40,4 +42,5 @@ private:
     bool walkUp(const QString& id, Visit visit) const;
 
     std::unique_ptr<TTVRecordList> m_list;
+    quint64 m_generation = 0;
 };

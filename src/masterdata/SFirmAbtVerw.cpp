@@ -80,7 +80,7 @@ TSFirmAbtVerw::TSFirmAbtVerw(QWidget* parent) : QDialog(parent)
                 refuse(this, QStringLiteral("Datensatz wird im Leiterprogramm noch verwendet :\r\n"
                                             "Bitte vorm Löschen dort anderen Datensatz zuordnen => Abbruch"));
         }
-        if (!Dialogs::question(this, QStringLiteral("Datensatz löschen ?")))
+        if (!Dialogs::questionDefaultNo(this, QStringLiteral("Datensatz löschen ?")))
             throw Abort();
     };
     Detail->open();

@@ -107,7 +107,7 @@ StammdatenRegeln::StammdatenRegeln(const StammdatenConfig& config, Table& detail
             Dialogs::information(m_parent, QStringLiteral("Stammdaten werden schon verwendet"));
             throw Abort();
         }
-        if (!Dialogs::question(m_parent, QStringLiteral("Datensatz löschen ?")))
+        if (!Dialogs::questionDefaultNo(m_parent, QStringLiteral("Datensatz löschen ?")))
             throw Abort();
     };
     // Ladders and inspections store the key: renumbering a used row would orphan them.

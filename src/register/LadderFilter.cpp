@@ -16,7 +16,11 @@ bool LadderFilter::inDepartment(const DataSet& row) const
     const QVariant dept = row.fieldAt(m_deptField).value();
     if (!dept.isValid())
         return false;
-    // Few departments, many ladders: decide once per department.
+    // Few departments, many ladders: decide once per department, until the tree is read again.
+    if (m_deptMemoGeneration != m_departments.generation()) {
+        m_deptMemo.clear();
+        m_deptMemoGeneration = m_departments.generation();
+    }
     const int id = dept.toInt();
     auto it = m_deptMemo.constFind(id);
     if (it != m_deptMemo.constEnd())
@@ -100,11 +104,13 @@ bool LadderFilter::searchFirst(const QString& text)
 {
     m_suchText = text;
     m_matcher = TextMatcher(text);
-    const bool found = withSearchMode([this] { return m_ladders.findFirst(); });
-    // The search-text condition tests the current text.
-    if (conditionOn(FilterKind::SuchText))
+    // The search-text condition follows the new text before the search: the search can only
+    // reach rows the filter lets through.
+    if (conditionOn(FilterKind::SuchText)) {
+        m_values.insert(FilterKind::SuchText, text);
         m_ladders.refilter();
-    return found;
+    }
+    return withSearchMode([this] { return m_ladders.findFirst(); });
 }
 
 bool LadderFilter::searchNext()
@@ -173,6 +179,8 @@ bool LadderFilter::toggleMark()
     if (id.isEmpty())
         return false;
     const bool on = m_marks.toggle(id);
+    if (!on)
+        hideUnmarked();
     emit marksChanged();
     return on;
 }
@@ -186,8 +194,22 @@ void LadderFilter::mark()
 
 void LadderFilter::unmark()
 {
-    if (m_marks.remove(currentId()))
+    if (m_marks.remove(currentId())) {
+        hideUnmarked();
         emit marksChanged();
+    }
+}
+
+void LadderFilter::hideUnmarked()
+{
+    if (!conditionOn(FilterKind::Markierung))
+        return;
+    // The row just unmarked leaves the filtered rows; the cursor takes the row now in its place.
+    const int recNo = m_ladders.recNo();
+    const QString id = currentId();
+    m_ladders.refilter();
+    if (recNo > 0 && !m_ladders.isEmpty() && currentId() != id)
+        m_ladders.setRecNo(qMin(recNo, m_ladders.recordCount()));
 }
 
 bool LadderFilter::markToCurrent()

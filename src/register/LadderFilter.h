@@ -72,6 +72,7 @@ private:
     bool inDepartment(const DataSet& row) const;
     bool withSearchMode(const std::function<bool()>& search);
     bool withMarkSearchMode(const std::function<bool()>& search);
+    void hideUnmarked();
 
     Table& m_ladders;
     MarkListe& m_marks;
@@ -87,4 +88,5 @@ private:
     bool m_suchModus = false;
     bool m_markSuchModus = false;
     mutable QHash<int, bool> m_deptMemo;    // FirmenAbtID -> in the chosen subtree
+    mutable quint64 m_deptMemoGeneration = 0;
 };

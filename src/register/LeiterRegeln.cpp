@@ -59,7 +59,7 @@ int startNrAusText(const QString& text)
 void LeiterPruefBeforeDelete(TUserControl& rights, QWidget* dialogParent)
 {
     rights.CheckRight(crDelete);
-    if (!Dialogs::question(dialogParent, QStringLiteral("Datensatz löschen ?")))
+    if (!Dialogs::questionDefaultNo(dialogParent, QStringLiteral("Datensatz löschen ?")))
         throw Abort();
 }
 

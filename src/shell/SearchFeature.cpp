@@ -14,6 +14,7 @@
 #include "Table.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -194,7 +195,12 @@ private:
 
     void indexSearchTyped(const QString& typed)
     {
+        // Keys typed faster than the dialog opens are waiting already; once it is open they would
+        // go to a blocked window and be lost. They join the first one instead.
         QString text = typed;
+        m_typeAhead = &text;
+        QCoreApplication::processEvents();
+        m_typeAhead = nullptr;
         if (!EingabeDialog(QStringLiteral("Sortiert nach ") + activeFields(), QStringLiteral("Suche nach"), text, &m_w))
             return;
         gotoNearest(text);
@@ -339,8 +345,11 @@ private:
             refreshGrid();
         });
         plug("ActMarkChangeGotoNext", [this] {
+            const QVariant id = m_t.isEmpty() ? QVariant() : m_t.value(QStringLiteral("ID"));
             m_filter->toggleMark();
-            m_t.next();
+            // An unmarked row the marks filter hid has its successor in its place already.
+            if (!m_t.isEmpty() && m_t.value(QStringLiteral("ID")) == id)
+                m_t.next();
             refreshGrid();
         });
         plug("ActMark", [this] {
@@ -377,10 +386,22 @@ private:
             a->trigger();
     }
 
+    static bool isSearchCharacter(const QString& text, Qt::KeyboardModifiers mods)
+    {
+        return text.size() == 1 && text.at(0).unicode() > 32 && text.at(0).unicode() != 127
+            && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    }
+
     bool keyDown(QKeyEvent* e)
     {
         const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
         const int key = e->key();
+        if (m_typeAhead) {
+            // Between the first key of an index search and its dialog.
+            if (isSearchCharacter(e->text(), mods))
+                *m_typeAhead += e->text();
+            return true;
+        }
         if (m_t.isEditing())
             return false;
         if (mods == Qt::NoModifier && key == Qt::Key_Space) {
@@ -427,8 +448,7 @@ private:
             return true;
         }
         const QString text = e->text();
-        if (text.size() == 1 && text.at(0).unicode() > 32 && text.at(0).unicode() != 127
-            && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (isSearchCharacter(text, mods)) {
             runGuarded(&m_w, [this, text] { indexSearchTyped(text); });
             return true;
         }
@@ -444,7 +464,8 @@ private:
             const QVariant id = m_t.valueAt(row, m_idField);
             if (!id.isValid() || !m_filter->marks().contains(id.toString()))
                 return std::nullopt;
-            return selected ? QColor(Qt::red) : QColor(Qt::yellow);
+            // Dark red under the selection: white text on it reads as well as black on yellow.
+            return selected ? QColor(176, 0, 0) : QColor(Qt::yellow);
         };
         connect(&grid(), &QAbstractItemView::doubleClicked, this, [this] { trigger("ActMarkChange"); });
     }
@@ -453,6 +474,7 @@ private:
     Table& m_t;
     LadderFilter* m_filter;
     int m_idField;
+    QString* m_typeAhead = nullptr;
 };
 
 } // namespace

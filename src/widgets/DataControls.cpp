@@ -6,9 +6,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QStandardItemModel>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -93,7 +95,21 @@ void TFieldLink::commit()
 
 bool TFieldLink::commitGuarded()
 {
-    return runGuarded(m_control->window(), [this] { commit(); });
+    if (runGuarded(m_control->window(), [this] { commit(); }))
+        return true;
+    returnFocus();
+    return false;
+}
+
+void TFieldLink::returnFocus()
+{
+    // After the message the user corrects the refused value where it was typed; the focus may
+    // be on its way to another control now, hence after the events in hand.
+    QPointer<QWidget> control = m_control;
+    QTimer::singleShot(0, m_control, [control] {
+        if (control && control->isVisible() && control->isEnabled())
+            control->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 void TFieldLink::read()
@@ -116,8 +132,13 @@ void TFieldLink::read()
 TDataSource::TDataSource(DataSet* dataSet, QObject* parent) : QObject(parent), m_dataSet(dataSet)
 {
     connect(dataSet, &DataSet::currentChanged, this, [this] {
-        if (!m_dataSet->controlsDisabled())
-            refreshUnmodified();
+        if (!m_dataSet->controlsDisabled()) {
+            // Outside an edit nothing may stay pending: every control shows the new row.
+            if (m_dataSet->isEditing() || m_dataSet->state() == DataSetState::SetKey)
+                refreshUnmodified();
+            else
+                refreshControls();
+        }
         emit dataChanged();
     });
     connect(dataSet, &DataSet::rowsReset, this, [this] {
@@ -166,8 +187,14 @@ void TDataSource::updateRecord()
 {
     const QList<TFieldLink*> links = m_links;
     for (TFieldLink* l : links)
-        if (l->modified())
-            l->commit();
+        if (l->modified()) {
+            try {
+                l->commit();
+            } catch (...) {
+                l->returnFocus();
+                throw;
+            }
+        }
 }
 
 bool TDataSource::hasPendingChanges() const
@@ -355,11 +382,24 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent), m_link(this)
         setEditText(text);
         if (f && f->def().size > 0)
             lineEdit()->setMaxLength(f->def().size);
+        // A text wider than the box shows its start.
+        lineEdit()->setCursorPosition(0);
     };
     m_link.onWrite = [this](Field& f) { f.setAsString(currentText()); };
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
-        if (!m_link.reading())
-            m_link.markModified();
+        if (m_link.reading())
+            return;
+        DataSet* ds = m_link.dataSource() ? m_link.dataSource()->dataSet() : nullptr;
+        if (ds && !ds->isEditing() && ds->state() != DataSetState::SetKey) {
+            // A change that did not come through a key (drop, input method).
+            const QString typed = lineEdit()->text();
+            if (!m_link.beginEdit()) {
+                m_link.read();
+                return;
+            }
+            lineEdit()->setText(typed);
+        }
+        m_link.markModified();
     });
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] { m_link.commitGuarded(); });
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int) {
@@ -398,14 +438,41 @@ void TDBComboBox::showPopup()
     QComboBox::showPopup();
 }
 
+// The keys reach the combo box (its edit's focus proxy), which hands them to the edit
+// directly: the edit must start here, before the text changes.
+bool TDBComboBox::startEditForKey(QKeyEvent* key)
+{
+    const bool moves = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp
+        || key->key() == Qt::Key_PageDown;
+    if (!(isEditingKey(key) || moves) || !lineEdit())
+        return true;
+    return beginEditForKey(m_link, lineEdit());
+}
+
+void TDBComboBox::keyPressEvent(QKeyEvent* event)
+{
+    if (!startEditForKey(event)) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+void TDBComboBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && !m_link.beginEdit()) {
+        event->accept();
+        return;
+    }
+    QComboBox::inputMethodEvent(event);
+}
+
 bool TDBComboBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lineEdit()) {
         if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const bool moves = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp
-                || key->key() == Qt::Key_PageDown;
-            if ((isEditingKey(key) || moves) && !beginEditForKey(m_link, lineEdit()))
+            // Keys sent to the edit itself.
+            if (!startEditForKey(static_cast<QKeyEvent*>(event)))
                 return true;
         } else if (event->type() == QEvent::FocusOut) {
             if (!view()->isVisible() && writesOnLeaving(m_link))

@@ -35,8 +35,11 @@ public:
     bool beginEdit();
     // Writes the pending change (throws the field's refusal); a link without one does nothing.
     void commit();
-    // As commit, with a refusal shown in the error box; false then.
+    // As commit, with a refusal shown in the error box; false then, and the focus goes back
+    // to the control.
     bool commitGuarded();
+    // Puts the focus back into the control once the events in hand are done (after a refusal).
+    void returnFocus();
     // Shows the field's value; drops a pending change.
     void read();
 
@@ -130,9 +133,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    bool startEditForKey(QKeyEvent* key);
     TFieldLink m_link;
 };
 

@@ -66,17 +66,32 @@ void messageBox(QWidget* parent, QMessageBox::Icon icon, Dialogs::Kind kind, con
 
 } // namespace
 
-bool Dialogs::question(QWidget* parent, const QString& text, const QString& caption)
+namespace {
+bool yesNo(QWidget* parent, const QString& text, const QString& caption, bool defaultNo)
 {
-    if (auto a = takeScripted(Kind::Question, caption, text))
+    if (auto a = takeScripted(Dialogs::Kind::Question, caption, text)) {
+        if (defaultNo)
+            state().shown.last().defaultNo = true;
         return a->accept;
+    }
     QMessageBox box(QMessageBox::Question, appCaption(caption), text, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(defaultNo ? no : yes);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+} // namespace
+
+bool Dialogs::question(QWidget* parent, const QString& text, const QString& caption)
+{
+    return yesNo(parent, text, caption, false);
+}
+
+bool Dialogs::questionDefaultNo(QWidget* parent, const QString& text, const QString& caption)
+{
+    return yesNo(parent, text, caption, true);
 }
 
 std::optional<bool> Dialogs::questionYesNoCancel(QWidget* parent, const QString& text, const QString& caption)

@@ -28,10 +28,14 @@ public:
         QString caption;
         QString text;
         bool scripted;
+        bool defaultNo = false;     // a question with "&Nein" as its default button
     };
 
     // Yes/No confirmation with "&Ja" and "&Nein"; true on Ja.
     static bool question(QWidget* parent, const QString& text, const QString& caption = QString());
+    // The same with "&Nein" as the default button, for questions whose hasty Enter would destroy
+    // data (every delete question).
+    static bool questionDefaultNo(QWidget* parent, const QString& text, const QString& caption = QString());
     // Yes/No/Cancel ("&Ja", "&Nein", "Abbrechen"): true on Ja, false on Nein, empty on Cancel.
     // Scripted: scriptAnswer(true/false) for Ja/Nein, scriptCancel() for Cancel.
     static std::optional<bool> questionYesNoCancel(QWidget* parent, const QString& text,

@@ -10,7 +10,28 @@
 
 namespace {
 constexpr int kWidth = 280;
-}
+
+// A dialog hands the focus to its edit as if by Tab, which selects the whole text: the next key
+// would replace the preset text (the first typed character of a search). The caret stays after it.
+class PresetEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QLineEdit::focusInEvent(event);
+        if (m_first) {
+            m_first = false;
+            deselect();
+            setCursorPosition(int(text().size()));
+        }
+    }
+
+private:
+    bool m_first = true;
+};
+} // namespace
 
 TEingabeDialog::TEingabeDialog(const QString& caption, const QString& prompt, const QString& text, QWidget* parent)
     : QDialog(parent)
@@ -22,7 +43,7 @@ TEingabeDialog::TEingabeDialog(const QString& caption, const QString& prompt, co
     m_prompt->adjustSize();
     m_prompt->move(10, 10);
 
-    m_edit = new QLineEdit(this);
+    m_edit = new PresetEdit(this);
     m_edit->setObjectName(QStringLiteral("Edit"));
     m_edit->setMaxLength(255);
     m_edit->setText(text);
