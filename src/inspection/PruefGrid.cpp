@@ -6,9 +6,11 @@
 #include "Schema.h"
 #include "Table.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -197,6 +199,22 @@ void PruefGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
     QStyledItemDelegate::setModelData(editor, model, index);
 }
 
+bool PruefGridDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* cb = qobject_cast<QComboBox*>(object);
+        auto* ke = static_cast<QKeyEvent*>(event);
+        // Up and Down move between the inspections as in every other cell; the list itself
+        // opens with Alt+Down or F4.
+        if (cb && (ke->key() == Qt::Key_Up || ke->key() == Qt::Key_Down) && !(ke->modifiers() & Qt::AltModifier)
+            && !cb->view()->isVisible()) {
+            ke->ignore();   // on to the grid
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
 void PruefGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
@@ -239,8 +257,14 @@ TPruefGrid::TPruefGrid(Table* pruef, TDataModule1& dm, QWidget* parent) : QTable
     // Rule of the read-only done cells takes over from the first data change.
     pruef->field(QStringLiteral("PrErlMaterial")).setReadOnly(true);
 
+    // Rows reloaded: an editor hidden by the reset while it has the keyboard would hand the
+    // keyboard on with a Tab of its own, moving the cell cursor and leaving the record.
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { editorVerwerfen(); });
     connect(m_model, &CursorModel::currentRowChanged, this, [this] { folgeCursor(); });
-    connect(m_model, &CursorModel::editRefused, this, &TPruefGrid::fehler);
+    connect(m_model, &CursorModel::editRefused, this, [this](const QString& message) {
+        m_abgelehnt = true;
+        emit fehler(message);
+    });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { folgeCursor(); });
     folgeCursor();
 }
@@ -262,6 +286,37 @@ void TPruefGrid::folgeCursor()
     m_sync = false;
 }
 
+bool TPruefGrid::fokusInListe() const
+{
+    const QWidget* f = QApplication::focusWidget();
+    return f && (f == this || isAncestorOf(f));
+}
+
+void TPruefGrid::editorVerwerfen()
+{
+    const QModelIndex i = currentIndex();
+    if (QWidget* editor = i.isValid() ? indexWidget(i) : nullptr)
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+bool TPruefGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // The editor opens at once only while the user works in the list: when the ladder moves
+    // the list follows it without taking the keyboard away.
+    if (trigger == CurrentChanged && !fokusInListe())
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void TPruefGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    const Qt::FocusReason r = event->reason();
+    if ((r == Qt::TabFocusReason || r == Qt::BacktabFocusReason) && currentIndex().isValid()
+        && !indexWidget(currentIndex()))
+        edit(currentIndex(), CurrentChanged, nullptr);
+}
+
 void TPruefGrid::ersteSpalte()
 {
     const int row = m_pruef->currentViewRow();
@@ -278,18 +333,20 @@ void TPruefGrid::ersteSpalte()
 
 void TPruefGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    QTableView::currentChanged(current, previous);
-    if (m_sync || !current.isValid() || current.row() == m_pruef->currentViewRow())
+    if (m_sync || !current.isValid() || current.row() == m_pruef->currentViewRow()) {
+        QTableView::currentChanged(current, previous);
         return;
+    }
+    // Another record: the cell left writes its value, the cursor moves, and only then may an
+    // editor open, so the read-only rule of the record reached decides about it.
+    const int column = current.column();
+    if (QWidget* editor = previous.isValid() ? indexWidget(previous) : nullptr) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
     m_sync = true;
     try {
-        // Leaving a record saves what was changed and drops an untouched one.
-        if (m_pruef->isEditing()) {
-            if (m_pruef->modified())
-                m_pruef->post();
-            else
-                m_pruef->cancel();
-        }
+        datensatzVerlassen();
         const int target = qMin(current.row(), m_model->rowCount() - 1);
         if (target >= 0)
             m_pruef->moveToViewRow(target);
@@ -299,7 +356,30 @@ void TPruefGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
     } catch (const Abort&) {
     }
     m_sync = false;
-    folgeCursor();
+    const int row = m_pruef->currentViewRow();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex reached = m_model->index(row, column);
+    if (currentIndex() != reached) {
+        m_sync = true;
+        selectionModel()->setCurrentIndex(reached, QItemSelectionModel::ClearAndSelect);
+        m_sync = false;
+    } else {
+        QTableView::currentChanged(reached, QModelIndex());
+    }
+    if (previous.isValid() && previous.model() == m_model)
+        update(previous);
+}
+
+void TPruefGrid::datensatzVerlassen()
+{
+    // Leaving a record saves what was changed and drops an untouched one.
+    if (!m_pruef->isEditing())
+        return;
+    if (m_pruef->modified())
+        m_pruef->post();
+    else
+        m_pruef->cancel();
 }
 
 void TPruefGrid::keyPressEvent(QKeyEvent* event)
@@ -309,7 +389,16 @@ void TPruefGrid::keyPressEvent(QKeyEvent* event)
         || (event->key() == Qt::Key_Down && lastRow && m_pruef->state() != DataSetState::Insert);
     DataSet* master = m_pruef->masterSource();
     if (append && (!master || !master->isEmpty())) {
+        // A value typed into the open cell counts; a refused one keeps the user in the cell.
+        if (QWidget* editor = currentIndex().isValid() ? indexWidget(currentIndex()) : nullptr) {
+            m_abgelehnt = false;
+            commitData(editor);
+            if (m_abgelehnt)
+                return;
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
         try {
+            datensatzVerlassen();
             m_pruef->append();
         } catch (const HwError& e) {
             emit fehler(e.message());

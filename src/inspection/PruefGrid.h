@@ -35,6 +35,9 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
 signals:
     // The ellipsis button of the date cell.
     void editButtonClicked(const QModelIndex& index);
@@ -62,11 +65,18 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void folgeCursor();
+    // The open cell editor goes without writing, the keyboard stays in the list.
+    void editorVerwerfen();
+    bool fokusInListe() const;
+    void datensatzVerlassen();
     Table* m_pruef;
     PruefGridModel* m_model;
     PruefGridDelegate* m_delegate;
     bool m_sync = false;
+    bool m_abgelehnt = false;
 };

@@ -82,6 +82,9 @@ void plugInspections(TLeiterVerw& w)
             seite->LeiterBeforeScroll();
     };
 
+    // "Ende" asks before an unsaved inspection is lost, as for an unsaved ladder.
+    w.addUnsavedCheck(pruefSeite->LtPruef());
+
     // F5: after the window re-read everything, the inspections once more (the list may have
     // been in edit state while the others were read).
     Table* pruef = pruefSeite->LtPruef();

@@ -44,6 +44,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kMinWidth = 604;
@@ -605,13 +606,21 @@ void TLeiterVerw::changeEvent(QEvent* event)
     }
 }
 
+void TLeiterVerw::addUnsavedCheck(Table* cursor) { m_unsavedChecks << cursor; }
+
 void TLeiterVerw::closeEvent(QCloseEvent* event)
 {
-    if (m_leiter->isEditing()) {
+    const bool pageUnsaved = std::any_of(m_unsavedChecks.begin(), m_unsavedChecks.end(),
+                                         [](const QPointer<Table>& t) { return t && t->isEditing(); });
+    if (m_leiter->isEditing() || pageUnsaved) {
         if (!Dialogs::question(this, QStringLiteral("Programm beenden?\nDaten noch nicht gespeichert"))) {
             event->ignore();
             return;
         }
+        // The pages' records first: moving the ladder would save them.
+        for (const QPointer<Table>& t : m_unsavedChecks)
+            if (t)
+                t->cancel();
         m_leiter->cancel();
         QApplication::processEvents();
     } else if (!Dialogs::question(this, QStringLiteral("Programm beenden?"))) {

@@ -3,6 +3,7 @@
 #include "MarkListe.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 
@@ -83,6 +84,10 @@ public:
     // A control of the bars that waited for its feature (Sort, DbFilterAbt, SpBFilterAbtLoe)
     // takes part in the state display from now on.
     void setWidgetAvailable(QWidget* widget);
+
+    // A cursor of a plugged-in page whose unsaved record counts as unsaved data when the
+    // window closes (the question names it; Ja drops it with the ladder's changes).
+    void addUnsavedCheck(Table* cursor);
 
     // --- lists and trees that other windows change
     void FillFirmenListe();
@@ -166,4 +171,5 @@ private:
     TStatusPanels* m_status = nullptr;
     THelpWindow* m_help = nullptr;
     bool m_closing = false;
+    QList<QPointer<Table>> m_unsavedChecks;
 };

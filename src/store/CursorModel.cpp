@@ -21,13 +21,27 @@ CursorModel::CursorModel(DataSet* dataSet, QObject* parent) : QAbstractTableMode
         if (!m_dataSet->controlsDisabled())
             emit currentRowChanged(m_dataSet->currentViewRow());
     });
-    connect(dataSet, &DataSet::stateChanged, this, [this] {
-        if (!m_dataSet->controlsDisabled()) {
+    connect(dataSet, &DataSet::stateChanged, this, [this](DataSetState state) {
+        const bool opened = (state == DataSetState::Inactive) != (m_state == DataSetState::Inactive);
+        m_state = state;
+        if (m_dataSet->controlsDisabled())
+            return;
+        if (opened) {
             beginResetModel();
             endResetModel();
-            emit currentRowChanged(m_dataSet->currentViewRow());
+        } else {
+            // Rows that come or go bring their own reset; between browse and edit only the
+            // row and its indicator change. A reset here would take the open cell editor away
+            // while it writes its value.
+            const int row = m_dataSet->currentViewRow();
+            if (row >= 0 && row < rowCount()) {
+                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+                emit headerDataChanged(Qt::Vertical, row, row);
+            }
         }
+        emit currentRowChanged(m_dataSet->currentViewRow());
     });
+    m_state = dataSet->state();
     rebuildColumns();
 }
 
@@ -146,6 +160,10 @@ bool CursorModel::setData(const QModelIndex& index, const QVariant& value, int r
     try {
         if (index.row() != table->currentViewRow())
             table->moveToViewRow(index.row());
+        // Decided on the row reached: a cell read-only there takes nothing, whatever the
+        // editor believed when it opened.
+        if (!(flags(index) & Qt::ItemIsEditable))
+            return false;
         if (!table->isEditing())
             table->edit();
         if (value.typeId() == QMetaType::QString)

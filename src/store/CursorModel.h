@@ -4,6 +4,7 @@
 
 class DataSet;
 class Field;
+enum class DataSetState;
 
 // A grid's model over a cursor: one column per chosen field, display texts from the field
 // definitions; the current row follows the cursor and the cursor follows the grid.
@@ -42,4 +43,5 @@ private:
     QList<Field*> m_columns;
     QHash<QString, QString> m_titles;
     bool m_readOnly = false;
+    DataSetState m_state;
 };

@@ -171,6 +171,28 @@ private slots:
         QVERIFY(Dialogs::shown().isEmpty());
     }
 
+    // The grid's model takes no done flag for a criterion the record does not require, nor a
+    // value for the read-only "Sonstiges" column, whoever hands it in.
+    void modelRefusesReadOnlyCells()
+    {
+        PruefFixture fx;
+        const int id = PruefFixture::addLadder(5);
+        PruefFixture::addInspection(id, {{"Datum", QDate(2024, 1, 1)}, {"PrSchuhe", true}});
+        const int second = PruefFixture::addInspection(id, {{"Datum", QDate(2025, 1, 1)}});
+        fx.open(5);
+        TPruefungsSeite page(fx.leiter.get(), *fx.dm, *fx.dm->DataUserControl);
+        PruefGridModel* m = page.grid()->pruefModel();
+        Table* t = page.LtPruef();
+        t->first();
+        QVERIFY(!m->setData(m->index(1, page.grid()->spalte("PrErlSchuhe")), true));
+        QVERIFY(!m->setData(m->index(1, m->sonstigesSpalte()), true));
+        QVERIFY(t->state() != DataSetState::Edit || !t->modified());
+        t->cancel();
+        QVERIFY(!PruefFixture::stored("LT_PRUEF", second).value("PrErlSchuhe").toBool());
+        QVERIFY(m->setData(m->index(0, page.grid()->spalte("PrErlSchuhe")), true));
+        QVERIFY(t->field("PrErlSchuhe").asBoolean());
+    }
+
     // A refused insert through the button shows the rights message and adds nothing.
     void refusalShown()
     {
