@@ -96,6 +96,9 @@ void TRepLeiterCount::fillWorkTables()
     // Temporary: private to this connection, gone with it.
     db.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ZwFirmSort "
                            "(Nr INTEGER, Abt_Id INTEGER, Parent_Id INTEGER, Spalte INTEGER)"));
+    // The count joins every selected ladder to its node: without this index it compares each
+    // ladder with every node.
+    db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ZwFirmSort_NachAbt_ID ON ZwFirmSort (Abt_Id)"));
     db.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ZwDat (ID INTEGER, FirmenAbtID INTEGER)"));
     db.exec(QStringLiteral("DELETE FROM ZwFirmSort"));
     db.exec(QStringLiteral("DELETE FROM ZwDat"));
