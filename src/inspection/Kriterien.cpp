@@ -3,6 +3,8 @@
 #include "DataSet.h"
 #include "Schema.h"
 
+#include <QHash>
+
 namespace Kriterien {
 
 const QList<Gruppe>& gruppen()
@@ -99,19 +101,45 @@ void addGruppenFelder(DataSet& ds, bool withDone)
     }
 }
 
-void setzeGruppenFelder(DataSet& ds)
+Field* GruppenRechner::feld(DataSet& ds, const QString& name)
+{
+    if (ds.fieldCount() != m_fieldCount) {
+        m_positions.clear();
+        m_fieldCount = ds.fieldCount();
+    }
+    const auto it = m_positions.constFind(name);
+    if (it != m_positions.constEnd()) {
+        if (*it < 0)
+            return nullptr;
+        Field& f = ds.fieldAt(*it);
+        if (f.def().name.compare(name, Qt::CaseInsensitive) == 0)
+            return &f;
+    }
+    Field* f = ds.findField(name);
+    m_positions.insert(name, f ? f->index() : -1);
+    return f;
+}
+
+void GruppenRechner::operator()(DataSet& ds)
 {
     // A data set without done flags (the ladder) yields the required flags only.
-    const auto flag = [&ds](const QString& column) {
-        const Field* f = ds.findField(column);
+    const auto flag = [this, &ds](const QString& column) {
+        const Field* f = feld(ds, column);
         return f && f->asBoolean();
     };
     for (const Gruppe& g : gruppen()) {
         const GruppenErgebnis e = ergebnis(g, flag);
-        ds.setValue(berFeld(g), e.erforderlich);
-        if (ds.findField(berErlFeld(g)))
-            ds.setValue(berErlFeld(g), e.erledigt);
+        if (Field* ber = feld(ds, berFeld(g)))
+            ber->setValue(e.erforderlich);
+        if (Field* erl = feld(ds, berErlFeld(g)))
+            erl->setValue(e.erledigt);
     }
+}
+
+void setzeGruppenFelder(DataSet& ds)
+{
+    GruppenRechner rechner;
+    rechner(ds);
 }
 
 const QList<Einfach>& einfache()

@@ -1,10 +1,12 @@
 #pragma once
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class DataSet;
+class Field;
 
 // The criteria catalogue as the inspection windows need it: groups of the extended set with
 // their calculated pair, and the labels of the check boxes.
@@ -52,6 +54,17 @@ GruppenErgebnis ergebnis(const Gruppe& g, const std::function<bool(const QString
 // from its onCalcFields. The inspection cursor and the printed reports share both.
 void addGruppenFelder(DataSet& ds, bool withDone);
 void setzeGruppenFelder(DataSet& ds);
+
+// setzeGruppenFelder for one data set that is read row after row: it keeps the positions of
+// the fields it reads (checked by name), instead of searching every field by name per row.
+class GruppenRechner {
+public:
+    void operator()(DataSet& ds);
+private:
+    Field* feld(DataSet& ds, const QString& name);
+    QHash<QString, int> m_positions;
+    int m_fieldCount = -1;
+};
 
 // Captions of the simple criteria on the ladder page ("EditPrMaterial" ...), and the short
 // titles of their done columns in the inspection grid.

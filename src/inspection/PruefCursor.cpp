@@ -17,7 +17,7 @@ Table* createLtPruefCursor(TDataModule1& dm, Table* leiter, TUserControl& rights
                       dm.StPruefer, QStringLiteral("ID"), QStringLiteral("KurzBez"));
     Kriterien::addGruppenFelder(*t, true);
     // LtPruefCalcFields
-    t->onCalcFields = [](DataSet& d) { Kriterien::setzeGruppenFelder(d); };
+    t->onCalcFields = Kriterien::GruppenRechner();
     TUserControl* rc = &rights;
     t->beforeInsert = [rc](DataSet&) { rc->CheckRight(crInsert); };   // LtPruefBeforeInsert
     t->beforeEdit = [rc](DataSet&) { rc->CheckRight(crModify); };     // LtPruefBeforeEdit

@@ -17,4 +17,8 @@ public:
 
 private:
     DataSet& m_dataSet;
+    // Field positions by name: a report asks for the same names on every row, and the data
+    // set's own search compares every field. Checked by name on use, so a reopened data set
+    // with other columns is looked up afresh.
+    mutable QHash<QString, int> m_positions;
 };

@@ -98,7 +98,7 @@ TRepLeiterF1::TRepLeiterF1(TDataModule1& dm) : TRepForm(dm, TRepProfile::leiter(
     RepLayout::addLookup(q, QStringLiteral("PruefungArtText"), QStringLiteral("PruefungArt_ID"), dm.SPruef,
                          QStringLiteral("Nr"));
     Kriterien::addGruppenFelder(q, false);
-    RepLayout::addLeiterFelder(q, dm, FFirmAbt(), [](DataSet& d) { Kriterien::setzeGruppenFelder(d); });
+    RepLayout::addLeiterFelder(q, dm, FFirmAbt(), Kriterien::GruppenRechner());
     useQueryAsDataSource();
 
     m_ltPruef = std::make_unique<Table>(QStringLiteral("LT_PRUEF.DB"));
@@ -109,7 +109,7 @@ TRepLeiterF1::TRepLeiterF1(TDataModule1& dm) : TRepForm(dm, TRepProfile::leiter(
     RepLayout::addLookup(*m_ltPruef, QStringLiteral("PrueferKurzBez"), QStringLiteral("Pruefer_ID"), dm.StPruefer,
                          QStringLiteral("ID"));
     Kriterien::addGruppenFelder(*m_ltPruef, true);
-    m_ltPruef->onCalcFields = [](DataSet& d) { Kriterien::setzeGruppenFelder(d); };
+    m_ltPruef->onCalcFields = Kriterien::GruppenRechner();
     m_ltPruef->setMasterSource(&q, QStringLiteral("ID"));
     m_ltPruefSource = std::make_unique<DataSetSource>(*m_ltPruef);
 

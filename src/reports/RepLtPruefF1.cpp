@@ -104,7 +104,7 @@ TRepLtPruefF1::TRepLtPruefF1(TDataModule1& dm)
     RepLayout::addLookup(q, QStringLiteral("PrueferKurzBez"), QStringLiteral("Pruefer_ID"), dm.StPruefer,
                          QStringLiteral("ID"));
     Kriterien::addGruppenFelder(q, true);
-    RepLayout::addLeiterFelder(q, dm, FFirmAbt(), [](DataSet& d) { Kriterien::setzeGruppenFelder(d); });
+    RepLayout::addLeiterFelder(q, dm, FFirmAbt(), Kriterien::GruppenRechner());
     useQueryAsDataSource();
     buildBands();
     SetErweitert(0);
