@@ -3,6 +3,7 @@
 #include "DataModule.h"
 #include "DatumWaehlen.h"
 #include "Dialogs.h"
+#include "FlowLayout.h"
 #include "PruefAktionen.h"
 #include "PruefCursor.h"
 #include "PruefGrid.h"
@@ -25,7 +26,8 @@ TPruefungsSeite::TPruefungsSeite(Table* leiter, TDataModule1& dm, TUserControl& 
     m_aktionen = std::make_unique<PruefAktionen>(*leiter, *m_pruef, dm, rights, this);
 
     auto* l = new QVBoxLayout(this);
-    auto* bar = new QHBoxLayout;
+    // The buttons wrap to a second row rather than cut their captions in a narrow window.
+    auto* bar = new FlowLayout;
     l->addLayout(bar);
     auto button = [&](const char* name, const QString& caption, const QString& hint, void (TPruefungsSeite::*slot)()) {
         auto* b = new QPushButton(caption, this);
@@ -62,7 +64,6 @@ TPruefungsSeite::TPruefungsSeite(Table* leiter, TDataModule1& dm, TUserControl& 
     button("BAutomErledigtSetzen", QStringLiteral("Autom. Erl.-Setzen"),
            QStringLiteral("erforderliche Prüfungen\r\nautomatisch auf erledigt\r\nsetzen"),
            &TPruefungsSeite::BAutomErledigtSetzenClick);
-    bar->addStretch();
 
     m_grid = new TPruefGrid(m_pruef, dm, this);
     l->addWidget(m_grid, 1);

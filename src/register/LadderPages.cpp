@@ -136,6 +136,8 @@ TLeiterAllgemeinPage::TLeiterAllgemeinPage(TDataSource* source, TDataModule1& dm
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         c->setMinimumContentsLength(6);
     }
+    // The longest name of the usual kinds, "Vierteljährliche Prüfung", stays readable.
+    EditLookUpPruef->setMinimumContentsLength(24);
 
     // Binding
     EditNr->setDataSource(source, QStringLiteral("Nr"));

@@ -64,6 +64,10 @@ public:
                 o.state &= ~QStyle::State_Selected;
                 p->fillRect(o.rect, *c);
                 o.backgroundBrush = *c;
+                // Black or white, whichever reads better on the row's colour.
+                const QColor text = qGray(c->rgb()) >= 128 ? QColor(Qt::black) : QColor(Qt::white);
+                o.palette.setColor(QPalette::Text, text);
+                o.palette.setColor(QPalette::WindowText, text);
                 QStyledItemDelegate::paint(p, o, index);
                 return;
             }

@@ -35,7 +35,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     ProductName->setGeometry(80, 24, 190, 20);
     Version = new QLabel(panel);
     Version->setObjectName(QStringLiteral("Version"));
-    Version->setGeometry(80, 52, 190, 20);
+    // Below the icon the whole width of the panel: the version date stays whole.
+    Version->setGeometry(16, 76, 250, 20);
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

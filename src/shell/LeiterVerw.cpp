@@ -7,6 +7,7 @@
 #include "DataModule.h"
 #include "DBTreeView.h"
 #include "DbTreeLookupComboBox.h"
+#include "FlowLayout.h"
 #include "Dialogs.h"
 #include "HelpWindow.h"
 #include "Hints.h"
@@ -32,12 +33,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStatusTipEvent>
 #include <QTabBar>
@@ -124,6 +127,11 @@ TLeiterVerw::TLeiterVerw(TDataModule1& dataModule, QWidget* parent) : QMainWindo
     connect(m_grid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_menus->LtPopupMenu->popup(m_grid->viewport()->mapToGlobal(pos)); });
     m_grid->addKeyHandler([this](QKeyEvent* e) { return DBGridLeiterKeyDown(e); });
+    // At the minimum size the wrapped button rows take their room from the grid, down to a
+    // header and three rows.
+    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height()
+                             + 3 * m_grid->verticalHeader()->defaultSectionSize() + 2 * m_grid->frameWidth());
+    m_grid->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     gridLayout->addWidget(m_grid, 1);
     layout->addWidget(gridPanel, 1);
 
@@ -187,14 +195,29 @@ TLeiterVerw::~TLeiterVerw()
 
 // ------------------------------------------------------------------ layout
 
+namespace {
+// One group of a wrapping button bar: its controls stay side by side.
+QHBoxLayout* controlGroup(QWidget* panel, FlowLayout* flow)
+{
+    auto* group = new QWidget(panel);
+    auto* l = new QHBoxLayout(group);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(2);
+    flow->addWidget(group);
+    return l;
+}
+}
+
 void TLeiterVerw::buildButtonPanel(QWidget* parent)
 {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QStringLiteral("ButtonPanel"));
     panel->setFrameShape(QFrame::StyledPanel);
-    auto* l = new QHBoxLayout(panel);
-    l->setContentsMargins(2, 2, 2, 2);
-    l->setSpacing(2);
+    // Groups of controls that wrap to a second row in a narrow window instead of squeezing
+    // their captions.
+    auto* flow = new FlowLayout(panel, 2);
+    flow->setContentsMargins(2, 2, 2, 2);
+    QHBoxLayout* l = controlGroup(panel, flow);
 
     Nav = new TDBNavigator(panel);
     Nav->setObjectName(QStringLiteral("Nav"));
@@ -204,7 +227,8 @@ void TLeiterVerw::buildButtonPanel(QWidget* parent)
 
     Sort = new QComboBox(panel);
     Sort->setObjectName(QStringLiteral("Sort"));
-    Sort->setFixedWidth(84);
+    // As wide as its longest order name ("Kurzbezeichnung", "Erfassungsdatum").
+    Sort->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Sort->addItem(m_leiter->field(QStringLiteral("Nr")).displayLabel());
     setHint(Sort, QStringLiteral("Sortierung wechseln"));
     Sort->setProperty(kPendingWidget, true);
@@ -221,7 +245,7 @@ void TLeiterVerw::buildButtonPanel(QWidget* parent)
     BNeu->OnButtonClick = [this] { LeiterNeuExecute(); };
     BNeu->setFixedSize(60, 26);
     l->addWidget(BNeu);
-    l->addStretch(1);
+    l = controlGroup(panel, flow);
 
     // From here on the buttons keep their distance to the right edge.
     BLoe = button("BLoe", QStringLiteral("Löschen"), QStringLiteral("Leiter löschen|"), 58, panel);
@@ -255,9 +279,9 @@ void TLeiterVerw::buildButtonPanelZus(QWidget* parent)
     auto* panel = new QFrame(parent);
     panel->setObjectName(QStringLiteral("ButtonPanelZus"));
     panel->setFrameShape(QFrame::StyledPanel);
-    auto* l = new QHBoxLayout(panel);
-    l->setContentsMargins(2, 1, 2, 1);
-    l->setSpacing(2);
+    auto* flow = new FlowLayout(panel, 2);
+    flow->setContentsMargins(2, 1, 2, 1);
+    QHBoxLayout* l = controlGroup(panel, flow);
 
     SpBDetailNeu = toggle("SpBDetailNeu", QStringLiteral("erweiterte Prüfungen"),
                           QStringLiteral("Schalter muss eingerastet bleiben"), panel);
@@ -269,6 +293,7 @@ void TLeiterVerw::buildButtonPanelZus(QWidget* parent)
                          panel);
     l->addWidget(SpBKopieren);
 
+    l = controlGroup(panel, flow);
     auto* label = new QLabel(QStringLiteral("Firma/Abteilg.:"), panel);
     label->setObjectName(QStringLiteral("LabelFilterAbt"));
     QFont bold = label->font();
@@ -277,7 +302,7 @@ void TLeiterVerw::buildButtonPanelZus(QWidget* parent)
     l->addWidget(label);
     DbFilterAbt = new TDbTreeLookupComboBox(panel);
     DbFilterAbt->setObjectName(QStringLiteral("DbFilterAbt"));
-    DbFilterAbt->setMinimumWidth(60);
+    DbFilterAbt->setMinimumWidth(DbFilterAbt->fontMetrics().horizontalAdvance(QStringLiteral("Muster GmbH")) + 40);
     DbFilterAbt->setListSource(m_dm.StFirmAbtList, QStringLiteral("ID"), QStringLiteral("KurzBez"));
     DbFilterAbt->setListTreeIDField(QStringLiteral("ID"));
     DbFilterAbt->setListTreeParentField(QStringLiteral("ParentID"));
@@ -296,6 +321,7 @@ void TLeiterVerw::buildButtonPanelZus(QWidget* parent)
     SpBFilterAbtLoe->setEnabled(false);
     l->addWidget(SpBFilterAbtLoe);
 
+    l = controlGroup(panel, flow);
     VekPopUpControl1 = new TVekPopUpControl(panel);
     VekPopUpControl1->setObjectName(QStringLiteral("VekPopUpControl1"));
     VekPopUpControl1->setCaption(QStringLiteral("Markieren"));
@@ -336,7 +362,13 @@ void TLeiterVerw::buildDataPanel(QWidget* parent)
     sheetAllgemein->setWindowTitle(QStringLiteral("Allgemein"));
     auto* al = new QVBoxLayout(sheetAllgemein);
     al->setContentsMargins(0, 0, 0, 0);
-    al->addWidget(m_allgemein);
+    // Four columns of fields need more than the window's minimum width: the page scrolls
+    // rather than cutting its texts.
+    auto* scroll = new QScrollArea(sheetAllgemein);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_allgemein);
+    al->addWidget(scroll);
     m_notebook->addWidget(sheetAllgemein);
 
     // The criteria pages and the inspection list come with the inspection windows.

@@ -42,7 +42,7 @@ private slots:
             {"BAlleSetzen", "Alle  setzen"}, {"BPruefLoe", "Löschen"}, {"BPruefAbbruch", "Abbruch"},
             {"BPruefSpeichern", "Speichern"}, {"BPruefSetzen", "Pruef.-Setzen"}, {"BErledigtSetzen", "Erl.-Setzen"},
             {"BAutomErledigtSetzen", "Autom. Erl.-Setzen"}};
-        int lastX = -1;
+        int lastX = -1, lastY = -1;
         page.setErweitert(false);
         page.show();
         for (const auto& [name, caption] : expected) {
@@ -51,8 +51,10 @@ private slots:
             QCOMPARE(b->text(), caption);
             QVERIFY(!b->toolTip().isEmpty());
             if (b->isVisible()) {
-                QVERIFY2(b->x() > lastX, qPrintable(name));   // left to right
+                // Left to right, wrapping to a further row where the page is narrow.
+                QVERIFY2(b->y() > lastY || (b->y() == lastY && b->x() > lastX), qPrintable(name));
                 lastX = b->x();
+                lastY = b->y();
             }
         }
         QCOMPARE(page.findChild<QAbstractButton*>("BPruefAbbruch")->toolTip(),

@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(w.markListe().ids(), QStringList{r.leiter().lookup("Nr", {1}, "ID").toString()});
         QCOMPARE(r.status(3), QString("M : 1"));
         QCOMPARE(g->rowBackground(0, false), std::optional<QColor>(QColor(Qt::yellow)));
-        QCOMPARE(g->rowBackground(0, true), std::optional<QColor>(QColor(Qt::red)));
+        QCOMPARE(g->rowBackground(0, true), std::optional<QColor>(QColor(176, 0, 0)));
         QVERIFY(!g->rowBackground(1, false));
 
         // Shift+Down marks and moves, Shift+Up unmarks and moves.
