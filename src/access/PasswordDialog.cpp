@@ -44,7 +44,9 @@ TvekPasswordDialog::TvekPasswordDialog(Variante variante, const QString& titel, 
     setWindowTitle(variante == Variante::Abfrage      ? QStringLiteral("Paßwort - Abfrage")
                    : variante == Variante::Neueingabe ? QStringLiteral("Paßwort - Neueingabe")
                                                       : QStringLiteral("Paßwort - Änderung"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed dialog border: no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
 
     auto* header = new QWidget(this);
     auto* hl = new QHBoxLayout(header);

@@ -80,7 +80,7 @@ TSBenutzerVerw::TSBenutzerVerw(QWidget* parent) : QDialog(parent)
     DBGridDetail->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGridDetail->verticalHeader()->hide();
     const int cw = DBGridDetail->fontMetrics().averageCharWidth();
-    DBGridDetail->setColumnWidth(0, 20 * cw);
+    DBGridDetail->setColumnWidth(0, 16 * cw);
     for (int c = 1; c < cols.size(); ++c)
         DBGridDetail->setColumnWidth(c, 5 * cw + 8);
     connect(DBGridDetail->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -197,7 +197,7 @@ TSBenutzerVerw::TSBenutzerVerw(QWidget* parent) : QDialog(parent)
     connect(Detail, &DataSet::rowsReset, this, &TSBenutzerVerw::rowShown);
     connect(Detail, &DataSet::fieldChanged, this, [this] { rowShown(); });
     stateChange(Detail->state());
-    resize(640, 420);
+    resize(720, 440);
 }
 
 TSBenutzerVerw::~TSBenutzerVerw()

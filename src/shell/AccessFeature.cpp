@@ -35,6 +35,12 @@ void uebernehmen(TLeiterVerw& w, const QString& name, TUserRights rechte, bool g
     rights->Change();
 }
 
+// The keyboard goes back to the main window after a form, whatever way the form ended.
+struct Reaktivieren {
+    TLeiterVerw& w;
+    ~Reaktivieren() { w.activateWindow(); }
+};
+
 } // namespace
 
 void plugAccess(TLeiterVerw& w)
@@ -43,6 +49,7 @@ void plugAccess(TLeiterVerw& w)
         return;
     TMainMenus& m = *w.menus();
     m.plug(QStringLiteral("MDateiExLogin"), [&w] {
+        Reaktivieren zurueck{w};
         QString name;
         TUserRights rechte;
         bool gesperrt = true;
@@ -50,6 +57,7 @@ void plugAccess(TLeiterVerw& w)
             uebernehmen(w, name, rechte, gesperrt);
     });
     m.plug(QStringLiteral("MDateiExPassChange"), [&w] {
+        Reaktivieren zurueck{w};
         QString name = UserState::AktBenutzer;
         TUserRights rechte;
         bool gesperrt = true;
@@ -57,6 +65,7 @@ void plugAccess(TLeiterVerw& w)
             uebernehmen(w, name, rechte, gesperrt);
     });
     m.plug(QStringLiteral("MExAdminUser"), [&w] {
+        Reaktivieren zurueck{w};
         AdminModus(UserState::AktBenutzer, &w);
         w.grid()->setFocus();
     });
