@@ -110,6 +110,17 @@ TLeiterGrid::TLeiterGrid(DataSet* leiter, QWidget* parent) : QTableView(parent),
             m_dataSet->moveToViewRow(current.row());
         verticalHeader()->viewport()->update();
     });
+    // A press on a half-shown row scrolls the grid under the mouse, and the release then selects
+    // the row that came under it without making it current: the highlight would show another
+    // ladder than the one "Löschen" acts on. The highlight always follows the current row.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndex current = selectionModel()->currentIndex();
+        if (!current.isValid())
+            return;
+        const QModelIndexList rows = selectionModel()->selectedRows();
+        if (rows.size() != 1 || rows.first().row() != current.row())
+            selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    });
     connect(m_model, &CursorModel::currentRowChanged, this, [this](int) { followCursor(); });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { followCursor(); });
     applyWidths();

@@ -141,6 +141,40 @@ private slots:
         QCOMPARE(j.count("LT_LEIT"), 3);
     }
 
+    // A click on the half-shown last row scrolls the grid under the mouse; the highlight must
+    // stay on the ladder the cursor went to, and "Löschen" must delete exactly that one.
+    void clickOnHalfShownRowKeepsHighlightOnCursor()
+    {
+        Journey j;
+        for (int nr = 6; nr <= 30; ++nr)
+            Journey::addRow("LT_LEIT", {{"Nr", nr}, {"KurzBez", QString("Leiter %1").arg(nr)}});
+        j.open();
+        TLeiterGrid* grid = j.w->grid();
+        const int viewportHeight = grid->viewport()->height();
+        int half = -1;
+        for (int row = 0; row < grid->model()->rowCount(); ++row) {
+            const QRect r = grid->visualRect(grid->model()->index(row, 1));
+            if (r.top() < viewportHeight && r.bottom() >= viewportHeight) {
+                half = row;
+                break;
+            }
+        }
+        QVERIFY2(half > 0, "no half-shown row at the grid's bottom");
+        const QPoint pos = grid->visualRect(grid->model()->index(half, 1)).topLeft() + QPoint(4, 2);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, pos);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, pos);
+        const int nrColumn = grid->cursorModel()->columnOf("Nr");
+        const QModelIndexList selected = grid->selectionModel()->selectedRows(nrColumn);
+        QCOMPARE(selected.size(), 1);
+        const int cursorNr = j.w->leiter()->value("Nr").toInt();
+        QCOMPARE(selected.first().data().toInt(), cursorNr);
+
+        Dialogs::scriptAnswer(true);
+        Journey::click(j.w->BLoe);
+        QVERIFY(j.ladder(cursorNr).isEmpty());
+        QCOMPARE(j.count("LT_LEIT"), 29);
+    }
+
     // Enter on the delete question answers "Nein": the ladder stays.
     void enterDoesNotDelete()
     {
