@@ -10,6 +10,8 @@
 #include "ReportUnits.h"
 #include "Table.h"
 
+#include <QMap>
+
 namespace {
 
 using ReportUnits::layoutPixelsToMm;
@@ -50,7 +52,7 @@ TRepLeiterCount::TRepLeiterCount(TDataModule1& dm)
     query().setSql(QStringLiteral("SELECT ID,FirmenAbtID FROM LT_LEIT\nWHERE ID > 0"));
 
     m_detailQ->setObjectName(QStringLiteral("DetailQ"));
-    m_detailQ->setSql(QStringLiteral("SELECT Zw.Nr,Zw.Abt_ID,Zw.Parent_ID,Zw.Spalte AS ZwSpalte,Count(D.ID) AS ZwCount\n"
+    m_detailQ->setSql(QStringLiteral("SELECT Zw.Nr,Zw.Abt_ID,Zw.Parent_ID,Zw.Spalte AS ZwSpalte,COALESCE(SUM(D.Anzahl),0) AS ZwCount\n"
                                      "FROM ZwDAT D FULL OUTER JOIN  ZwFirmSort Zw ON D.FirmenAbtID = Zw.Abt_ID\n"
                                      "GROUP BY Zw.Nr,Zw.Abt_ID,Zw.Parent_ID,Zw.Spalte\n"
                                      "ORDER BY Zw.Nr"));
@@ -99,7 +101,9 @@ void TRepLeiterCount::fillWorkTables()
     // The count joins every selected ladder to its node: without this index it compares each
     // ladder with every node.
     db.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS ZwFirmSort_NachAbt_ID ON ZwFirmSort (Abt_Id)"));
-    db.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ZwDat (ID INTEGER, FirmenAbtID INTEGER)"));
+    // One row per department with its number of selected ladders: the selection passes the
+    // record filter (subtree, marks) here, and 100,000 ladders become a few thousand rows.
+    db.exec(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ZwDat (FirmenAbtID INTEGER, Anzahl INTEGER)"));
     db.exec(QStringLiteral("DELETE FROM ZwFirmSort"));
     db.exec(QStringLiteral("DELETE FROM ZwDat"));
 
@@ -110,14 +114,24 @@ void TRepLeiterCount::fillWorkTables()
 
     Query& zw = query();
     TRepForm::openQueries();
-    QList<QVariantList> rows;
-    rows.reserve(zw.recordCount());
-    const int idCol = zw.field(QStringLiteral("ID")).index();
     const int abtCol = zw.field(QStringLiteral("FirmenAbtID")).index();
-    for (int r = 0, n = zw.recordCount(); r < n; ++r)
-        rows << QVariantList{zw.valueAt(r, idCol), zw.valueAt(r, abtCol)};
+    QMap<qint64, int> perDepartment;
+    int withoutValue = 0;
+    for (int r = 0, n = zw.recordCount(); r < n; ++r) {
+        const QVariant abt = zw.valueAt(r, abtCol);
+        if (abt.isNull())
+            ++withoutValue;
+        else
+            ++perDepartment[abt.toLongLong()];
+    }
     zw.close();
-    insertRows(db, QStringLiteral("ZwDat"), QStringLiteral("ID,FirmenAbtID"), 2, rows);
+    QList<QVariantList> rows;
+    rows.reserve(perDepartment.size() + 1);
+    for (auto it = perDepartment.cbegin(); it != perDepartment.cend(); ++it)
+        rows << QVariantList{it.key(), it.value()};
+    if (withoutValue > 0)
+        rows << QVariantList{QVariant(), withoutValue};
+    insertRows(db, QStringLiteral("ZwDat"), QStringLiteral("FirmenAbtID,Anzahl"), 2, rows);
 }
 
 void TRepLeiterCount::openQueries()
