@@ -62,7 +62,7 @@ ReportText& addFlagCell(ReportBand* band, const QRectF& rect, const QString& fie
     return t;
 }
 
-double addLeiterBlock(ReportBand* band, double w, const LeiterBlock& spec)
+double addLeiterBlock(ReportBand* band, double w, const LeiterBlock& block)
 {
     // Heading row: number, type, material, company, divided by vertical lines.
     const double c1 = 36, c2 = 84, c3 = 126;
@@ -107,7 +107,7 @@ double addLeiterBlock(ReportBand* band, double w, const LeiterBlock& spec)
 
     y += 5;
     band->addLabel(QRectF(l1, y, v1 - l1, 5), QStringLiteral("erfaßt am.:"));
-    band->addField(QRectF(v1, y, l2 - v1 - 1, 5), spec.erfasstField, QStringLiteral("dd.mm.yy"));
+    band->addField(QRectF(v1, y, l2 - v1 - 1, 5), block.erfasstField, QStringLiteral("dd.mm.yy"));
     band->addLabel(QRectF(l2, y, v2 - l2, 5), QStringLiteral("Schrott :"));
     band->addField(QRectF(v2, y, 10, 5), QStringLiteral("Schrott")).setFormatter(flag(QStringLiteral("JA")));
     band->addField(QRectF(v2 + 11, y, 25, 5), QStringLiteral("SchrottDatum"), QStringLiteral("dd.mm.yy"));
@@ -117,10 +117,10 @@ double addLeiterBlock(ReportBand* band, double w, const LeiterBlock& spec)
     band->addField(QRectF(v1, y, w - v1, 5), QStringLiteral("FirmaAbtText"));
 
     y += 5;
-    if (spec.withTermin) {
+    if (block.withTermin) {
         band->addLabel(QRectF(l1, y, v1 - l1, 5), QStringLiteral("n. Prüf-Termin:")).setBold();
         band->addField(QRectF(v1, y, 20, 5), QStringLiteral("PruefTermin"), QStringLiteral("dd.mm.yy"));
-        band->addField(QRectF(v1 + 20, y, 45, 5), spec.pruefArtField).setBold();
+        band->addField(QRectF(v1 + 20, y, 45, 5), block.pruefArtField).setBold();
     }
     band->addField(QRectF(w - 82, y, 52, 5), QStringLiteral("LAend")).setAlignment(Qt::AlignRight | Qt::AlignTop)
         .setFormatter([](const QVariant& v) {

@@ -51,6 +51,6 @@ struct LeiterBlock {
     QString pruefArtField = QStringLiteral("PruefungArtText");
     bool withTermin = false;
 };
-double addLeiterBlock(ReportBand* band, double width, const LeiterBlock& spec);
+double addLeiterBlock(ReportBand* band, double width, const LeiterBlock& block);
 
 }

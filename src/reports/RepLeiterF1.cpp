@@ -146,9 +146,9 @@ void TRepLeiterF1::buildBands()
 
     // Ladder block with a thick line above.
     ReportBand* leiter = r.detail();
-    RepLayout::LeiterBlock spec;
-    spec.withTermin = true;
-    leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, spec));
+    RepLayout::LeiterBlock block;
+    block.withTermin = true;
+    leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, block));
     leiter->setFrame(ReportFrame::sides(true, false, false, false, 0.6));
 
     m_kriterienEinfach = leiter->addChild(12);

@@ -166,9 +166,9 @@ void TRepLtPruefBlattF1::buildBands()
     // Every inspection on a page of its own.
     ReportBand* leiter = r.detail();
     leiter->setForceNewPage(true);
-    RepLayout::LeiterBlock spec;
-    spec.erfasstField = QStringLiteral("Erfasstdatum");
-    leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, spec));
+    RepLayout::LeiterBlock block;
+    block.erfasstField = QStringLiteral("Erfasstdatum");
+    leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, block));
 
     ReportBand* pruefung = leiter->addChild(16);
     pruefung->setFrame(ReportFrame::sides(true, true, false, false, 0.6));
