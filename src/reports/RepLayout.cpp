@@ -3,6 +3,7 @@
 #include "DataModule.h"
 #include "DataSet.h"
 #include "DisplayMask.h"
+#include "Kriterien.h"
 #include "LtFirmAbt.h"
 #include "ReportBand.h"
 #include "ReportDataSource.h"
@@ -48,6 +49,14 @@ void addLeiterFelder(DataSet& ds, TDataModule1& dm, const TLtFirmAbt& firmAbt, s
         if (more)
             more(d);
     };
+}
+
+void addPruefungFelder(DataSet& ds, TDataModule1& dm, const TLtFirmAbt& firmAbt)
+{
+    addLookup(ds, QStringLiteral("PruefungArtText"), QStringLiteral("PruefungArt_ID"), dm.SPruef, QStringLiteral("Nr"));
+    addLookup(ds, QStringLiteral("PrueferKurzBez"), QStringLiteral("Pruefer_ID"), dm.StPruefer, QStringLiteral("ID"));
+    Kriterien::addGruppenFelder(ds, true);
+    addLeiterFelder(ds, dm, firmAbt, Kriterien::GruppenRechner());
 }
 
 ReportText& addFlagCell(ReportBand* band, const QRectF& rect, const QString& field, const QString& onText,

@@ -36,6 +36,9 @@ void addLookup(DataSet& ds, const QString& name, const QString& keyField, DataSe
 // filled by `more` for the row in context.
 void addLeiterFelder(DataSet& ds, TDataModule1& dm, const TLtFirmAbt& firmAbt,
                      std::function<void(DataSet&)> more = {});
+// The fields of a joined inspection/ladder query (inspection overview, control sheet): kind and
+// inspector texts, the group results of the inspection and the ladder's fields above.
+void addPruefungFelder(DataSet& ds, TDataModule1& dm, const TLtFirmAbt& firmAbt);
 
 // A criterion cell of a row: onText when the field is true, centred, on white when the row's
 // requiredField is true and on light grey when it is not.

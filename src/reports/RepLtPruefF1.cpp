@@ -99,12 +99,7 @@ TRepLtPruefF1::TRepLtPruefF1(TDataModule1& dm)
 {
     Query& q = query();
     q.setSql(selectText() + QStringLiteral("\nFROM LT_PRUEF P,LT_LEIT L\nWHERE P.LT_ID = L.ID"));
-    RepLayout::addLookup(q, QStringLiteral("PruefungArtText"), QStringLiteral("PruefungArt_ID"), dm.SPruef,
-                         QStringLiteral("Nr"));
-    RepLayout::addLookup(q, QStringLiteral("PrueferKurzBez"), QStringLiteral("Pruefer_ID"), dm.StPruefer,
-                         QStringLiteral("ID"));
-    Kriterien::addGruppenFelder(q, true);
-    RepLayout::addLeiterFelder(q, dm, FFirmAbt(), Kriterien::GruppenRechner());
+    RepLayout::addPruefungFelder(q, dm, FFirmAbt());
     useQueryAsDataSource();
     buildBands();
     SetErweitert(0);
