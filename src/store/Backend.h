@@ -1,6 +1,7 @@
 #pragma once
 #include "FieldDefs.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QStringList>
@@ -8,6 +9,8 @@
 #include <optional>
 
 // Rows of a SELECT, read column by column in the column's own type.
+class SharedRows;
+
 class ResultCursor {
 public:
     virtual ~ResultCursor() = default;
@@ -23,6 +26,8 @@ public:
     virtual qint32 dateJulianDay(int col) const = 0;       // RowStore::NullDate when unreadable
     virtual qint64 dateTimeMs(int col) const = 0;
     virtual bool boolValue(int col) const = 0;
+    // Number of rows when the database already handed over the whole result; -1 otherwise.
+    virtual int rowCountHint() const { return -1; }
 };
 
 // One database that serves an alias. Everything above the store speaks through Table and
@@ -79,6 +84,13 @@ public:
     virtual void announceSession(const QString& sessionId, const QString& userName) {}
     virtual std::optional<bool> sessionAlive(const QString& sessionId) { return std::nullopt; }
     virtual std::optional<QStringList> sessionUsers() { return std::nullopt; }
+
+    // Whole tables read through this database, shared by the cursors that show them; the
+    // entries go with the database.
+    QHash<QString, std::weak_ptr<SharedRows>>& sharedRows() { return m_sharedRows; }
+
+private:
+    QHash<QString, std::weak_ptr<SharedRows>> m_sharedRows;
 };
 
 // Counts nested begin/commit so that only the outermost pair talks to the database; a

@@ -197,7 +197,7 @@ QString Field::displayText() const { return formatValue(value()); }
 
 // ---------------------------------------------------------------- DataSet
 
-DataSet::DataSet(QObject* parent) : QObject(parent), m_store(std::make_unique<RowStore>())
+DataSet::DataSet(QObject* parent) : QObject(parent), m_store(std::make_shared<RowStore>())
 {
     Engine::instance().registerDataSet(this);
 }
@@ -278,7 +278,8 @@ void DataSet::close()
         return;
     if (beforeClose)
         beforeClose(*this);
-    m_store->clear();
+    // Rows shared with other cursors stay theirs; this cursor lets go of them.
+    m_store = std::make_shared<RowStore>();
     m_view.clear();
     m_pos = -1;
     m_eof = m_bof = true;

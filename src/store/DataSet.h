@@ -180,6 +180,8 @@ protected:
     // Subclasses fill the store: the stored fields are the first fields, in column order.
     void setStoredFields(const QList<FieldDef>& defs);
     RowStore& store() const { return *m_store; }
+    // Rows held elsewhere (shared by several cursors of one table) instead of this cursor's own.
+    void attachStore(std::shared_ptr<RowStore> rows) { m_store = std::move(rows); }
     void setState(DataSetState s);
     // Rebuilds the visible order from the store (sort + range + filter); keeps the row
     // identified by keepPhys when it is still visible.
@@ -211,7 +213,7 @@ private:
     void fillCalcCache(int physRow) const;
 
     std::vector<std::unique_ptr<Field>> m_fields;
-    std::unique_ptr<RowStore> m_store;
+    std::shared_ptr<RowStore> m_store;
     std::vector<int> m_view;                // physical rows in visible order
     int m_pos = -1;
     bool m_eof = true;

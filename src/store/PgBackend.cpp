@@ -37,6 +37,7 @@ public:
 
     bool next() override { return ++m_row < m_rows; }
     int columnCount() const override { return PQnfields(m_res); }
+    int rowCountHint() const override { return m_rows; }
     QString columnName(int col) const override
     {
         // The server folds unquoted names to lower case; give them back as the program spells them.

@@ -238,6 +238,20 @@ int RowStore::compareToValue(int row, int col, const QVariant& value, bool ci) c
     return compareVariants(m_cols[size_t(col)].type, get(row, col), value, ci);
 }
 
+int RowStore::compareInt(int row, int col, qint64 value) const
+{
+    if (isNull(row, col))
+        return -1;
+    const Column& c = m_cols[size_t(col)];
+    qint64 have = c.ints[size_t(row)];
+    if (!c.wide.empty()) {
+        const auto it = c.wide.find(size_t(row));
+        if (it != c.wide.end())
+            have = it->second;
+    }
+    return cmp(have, value);
+}
+
 QString RowStore::keyText(int row, int col) const
 {
     const QVariant v = get(row, col);

@@ -49,6 +49,9 @@ public:
     // Ordering of a row's value against a value of the column's type.
     int compareToValue(int row, int col, const QVariant& value, bool caseInsensitive) const;
 
+    // Ordering of an integer or date column's value against a number (empty sorts first).
+    int compareInt(int row, int col, qint64 value) const;
+
     // Text of a value for key comparisons (lookups, locate).
     QString keyText(int row, int col) const;
 

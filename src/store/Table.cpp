@@ -6,6 +6,7 @@
 #include "Query.h"
 #include "RowStore.h"
 #include "Schema.h"
+#include "SharedRows.h"
 #include "TableSecurity.h"
 
 #include <algorithm>
@@ -147,10 +148,21 @@ void Table::open()
     try {
         setStoredFields(m_def.fields);
         setIndexFieldNames(m_indexFields);
+        m_keyCols.clear();
+        if (const IndexDef* p = m_def.primaryIndex())
+            for (const QString& f : p->fieldList())
+                for (int i = 0; i < m_def.fields.size(); ++i)
+                    if (m_def.fields[i].name.compare(f, Qt::CaseInsensitive) == 0)
+                        m_keyCols.push_back(i);
         if (m_master)
             m_rangeValues = masterValues();
-        loadRows();
+        // A detail shows a range of its own; the whole table is read once for all cursors.
+        if (!m_master && !m_keyCols.empty())
+            attachSharedRows();
+        else
+            loadRows();
     } catch (...) {
+        detachSharedRows();
         Engine::instance().unlockTable(m_alias, m_tableName);
         m_locked = false;
         throw;
@@ -163,6 +175,8 @@ void Table::close()
     if (!active())
         return;
     DataSet::close();
+    detachSharedRows();
+    m_viewStale = false;
     if (m_locked) {
         Engine::instance().unlockTable(m_alias, m_tableName);
         m_locked = false;
@@ -210,6 +224,15 @@ void Table::loadRows()
         sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
     }
     auto cursor = backend.select(sql, params);
+    if (!m_master) {
+        // Room for every row at once: growing column by column costs copies and page faults.
+        qint64 rows = cursor->rowCountHint();
+        if (rows < 0) {
+            auto count = backend.select(QStringLiteral("SELECT COUNT(*) FROM %1").arg(normalTableName(m_tableName)));
+            rows = count->next() ? count->intValue(0) : 0;
+        }
+        rs.reserve(int(std::clamp<qint64>(rows, 0, 50'000'000)));
+    }
     std::vector<int> map;
     for (int i = 0; i < m_def.fields.size(); ++i)
         map.push_back(i);
@@ -243,10 +266,230 @@ void Table::loadInto(int phys, ResultCursor& c, const std::vector<int>& map)
         rs.setRowVersion(phys, c.intValue(n));
 }
 
+// ------------------------------------------------------------------ rows shared by cursors
+
+void Table::attachSharedRows()
+{
+    QStringList layout;
+    for (const FieldDef& f : m_def.fields)
+        layout << f.name.toUpper() + QLatin1Char(':') + QString::number(int(f.type));
+    m_shared = SharedRows::acquire(db(), m_tableName, layout.join(QLatin1Char(',')));
+    // The cursor reads and writes the shared rows through store(); they live as long as a cursor holds them.
+    attachStore(std::shared_ptr<RowStore>(m_shared, &m_shared->rows));
+    if (m_shared->seenChange < 0) {
+        m_shared->rows.setColumns(m_def.fields);
+        loadRows();
+        m_shared->seenChange = m_seenChange;
+        m_shared->setKeyOrderValid(false);
+    } else if (Catalog::changeCount(db(), m_tableName) != m_shared->seenChange) {
+        // Written since the others read it: this cursor must open on the table as it is now.
+        rereadSharedRows(true);
+        tellOtherCursors(-1);
+    } else {
+        m_seenChange = m_shared->seenChange;
+    }
+    m_shared->cursors.push_back(this);
+}
+
+void Table::detachSharedRows()
+{
+    if (!m_shared)
+        return;
+    auto& list = m_shared->cursors;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    m_shared.reset();
+    // Never keep a hold on the shared rows: a later open sets this cursor's columns afresh.
+    attachStore(std::make_shared<RowStore>());
+}
+
+void Table::ensureKeyOrder()
+{
+    SharedRows& sh = *m_shared;
+    if (sh.keyOrderValid())
+        return;
+    const RowStore& rs = sh.rows;
+    std::vector<int>& order = sh.keyOrder();
+    order.clear();
+    order.reserve(size_t(rs.rowCount()));
+    for (int r = 0; r < rs.rowCount(); ++r)
+        if (!rs.deleted(r))
+            order.push_back(r);
+    const auto keyLess = [&](int a, int b) {
+        for (int col : m_keyCols)
+            if (const int c = rs.compareRows(a, b, col, false))
+                return c < 0;
+        return false;
+    };
+    // Rows mostly arrive in key order already.
+    if (!std::is_sorted(order.begin(), order.end(), keyLess))
+        std::sort(order.begin(), order.end(), keyLess);
+    sh.setKeyOrderValid(true);
+}
+
+int Table::compareKeyToResult(int phys, ResultCursor& c) const
+{
+    const RowStore& rs = store();
+    for (int col : m_keyCols) {
+        int r = 0;
+        const FieldType t = rs.columnType(col);
+        if (c.isNull(col) || rs.isNull(phys, col))
+            r = rs.isNull(phys, col) == c.isNull(col) ? 0 : (rs.isNull(phys, col) ? -1 : 1);
+        else if (t == FieldType::Integer || t == FieldType::AutoInc)
+            r = rs.compareInt(phys, col, c.intValue(col));
+        else if (t == FieldType::Text || t == FieldType::Memo)
+            r = rs.get(phys, col).toString().compare(c.textValue(col), Qt::CaseSensitive);
+        else if (t == FieldType::Date)
+            r = rs.compareInt(phys, col, c.dateJulianDay(col));
+        else if (t == FieldType::DateTime)
+            r = rs.compareToValue(phys, col, QDateTime(QDate::fromJulianDay(c.dateTimeMs(col) / 86400000),
+                                                       QTime::fromMSecsSinceStartOfDay(int(c.dateTimeMs(col) % 86400000))), false);
+        else if (t == FieldType::Float)
+            r = rs.compareToValue(phys, col, c.doubleValue(col), false);
+        else
+            r = rs.compareToValue(phys, col, c.boolValue(col), false);
+        if (r)
+            return r;
+    }
+    return 0;
+}
+
+int Table::sharedRowOf(ResultCursor& c) const
+{
+    const std::vector<int>& order = m_shared->keyOrder();
+    size_t lo = 0, hi = order.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        const int cmp = compareKeyToResult(order[mid], c);
+        if (cmp == 0)
+            return order[mid];
+        if (cmp < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return -1;
+}
+
+void Table::rereadSharedRows(bool skipUnchanged)
+{
+    Backend& backend = db();
+    SharedRows& sh = *m_shared;
+    RowStore& rs = sh.rows;
+    const qint64 counter = Catalog::changeCount(backend, m_tableName);
+    ensureKeyOrder();
+    auto c = backend.select(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), normalTableName(m_tableName)));
+    const int versionCol = int(m_def.fields.size());
+    std::vector<int> map;
+    for (int i = 0; i < versionCol; ++i)
+        map.push_back(i);
+    std::vector<quint8> seen(size_t(rs.rowCount()), 0);
+    bool rowsAddedOrGone = false;
+    while (c->next()) {
+        int phys = sharedRowOf(*c);
+        if (phys < 0) {
+            phys = rs.appendRow();
+            seen.push_back(1);
+            rowsAddedOrGone = true;
+        } else {
+            seen[size_t(phys)] = 1;
+            if (skipUnchanged && rs.rowVersion(phys) == c->intValue(versionCol))
+                continue;
+        }
+        loadInto(phys, *c, map);
+    }
+    for (int r : sh.keyOrder()) {
+        if (!seen[size_t(r)]) {
+            rs.markDeleted(r);
+            rowsAddedOrGone = true;
+        }
+    }
+    if (rowsAddedOrGone)
+        sh.setKeyOrderValid(false);
+    sh.seenChange = counter;
+    m_seenChange = counter;
+    m_sortCacheValid = false;
+}
+
+void Table::tellOtherCursors(int phys)
+{
+    if (!m_shared)
+        return;
+    // A cursor told may close or open others: walk a copy, skip those gone meanwhile.
+    const std::shared_ptr<SharedRows> keep = m_shared;
+    const std::vector<Table*> cursors = keep->cursors;
+    for (Table* t : cursors) {
+        if (t == this || std::find(keep->cursors.begin(), keep->cursors.end(), t) == keep->cursors.end())
+            continue;
+        if (phys < 0)
+            t->sharedRowsReloaded();
+        else
+            t->sharedRowChanged(phys);
+    }
+}
+
+void Table::rowWritten(int phys, bool keyOrderChanged)
+{
+    placeRow(phys);
+    if (!m_shared)
+        return;
+    if (keyOrderChanged)
+        m_shared->setKeyOrderValid(false);
+    tellOtherCursors(phys);
+}
+
+void Table::sharedRowChanged(int phys)
+{
+    placeRow(phys);
+    invalidateCalcCache();
+    bumpGeneration();
+    if (state() == DataSetState::Browse)
+        rebuildKeepingPlace();
+    else
+        m_viewStale = true;
+}
+
+void Table::sharedRowsReloaded()
+{
+    m_sortCacheValid = false;
+    invalidateCalcCache();
+    bumpGeneration();
+    if (state() == DataSetState::Browse)
+        rebuildKeepingPlace();
+    else
+        m_viewStale = true;
+}
+
+void Table::rebuildKeepingPlace()
+{
+    m_viewStale = false;
+    const int oldPos = viewPos();
+    const int oldPhys = currentPhys();
+    rebuildView(oldPhys);
+    if (oldPhys >= 0 && currentPhys() != oldPhys) {
+        // The row is gone: the one now in its place becomes current, and everyone is told so.
+        setCurrentPos(oldPos);
+        emit currentChanged();
+    }
+}
+
+void Table::catchUpView()
+{
+    if (m_viewStale && state() == DataSetState::Browse)
+        rebuildKeepingPlace();
+}
+
+// ------------------------------------------------------------------ refresh
+
 void Table::refresh()
 {
     if (!active() || isEditing())
         return;
+    if (m_shared) {
+        rereadSharedRows(false);
+        rebuildKeepingPlace();
+        tellOtherCursors(-1);
+        return;
+    }
     const QVariantList key = currentPhys() >= 0 ? primaryKeyValues() : QVariantList();
     const int oldPos = viewPos();
     loadRows();
@@ -281,7 +524,20 @@ bool Table::refreshIfChanged()
 {
     if (!changedElsewhere() || isEditing())
         return false;
-    refresh();
+    if (!m_shared) {
+        refresh();
+        return true;
+    }
+    const qint64 now = Catalog::changeCount(db(), m_tableName);
+    if (now == m_shared->seenChange) {
+        // Another cursor of this process already read or wrote the change into the shared rows.
+        m_seenChange = now;
+        rebuildKeepingPlace();
+        return true;
+    }
+    rereadSharedRows(true);
+    rebuildKeepingPlace();
+    tellOtherCursors(-1);
     return true;
 }
 
@@ -327,6 +583,19 @@ const IndexDef* Table::indexForFields(const QString& fields) const
     return nullptr;
 }
 
+// Index order; equal index values in primary-key order, then in the order read.
+bool Table::rowLess(int a, int b) const
+{
+    const RowStore& rs = store();
+    for (size_t k = 0; k < m_sortCols.size(); ++k)
+        if (const int c = rs.compareRows(a, b, m_sortCols[k], m_sortCi[k]))
+            return c < 0;
+    for (int col : m_keyCols)
+        if (const int c = rs.compareRows(a, b, col, false))
+            return c < 0;
+    return a < b;
+}
+
 std::vector<int> Table::orderedRows() const
 {
     if (m_sortCacheValid)
@@ -337,28 +606,28 @@ std::vector<int> Table::orderedRows() const
     for (int r = 0; r < rs.rowCount(); ++r)
         if (!rs.deleted(r))
             rows.push_back(r);
-    std::vector<int> tie;
-    if (const IndexDef* p = m_def.primaryIndex())
-        for (const QString& f : p->fieldList())
-            for (int i = 0; i < m_def.fields.size(); ++i)
-                if (m_def.fields[i].name.compare(f, Qt::CaseInsensitive) == 0)
-                    tie.push_back(i);
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-        for (size_t k = 0; k < m_sortCols.size(); ++k) {
-            const int c = rs.compareRows(a, b, m_sortCols[k], m_sortCi[k]);
-            if (c)
-                return c < 0;
-        }
-        for (int col : tie) {
-            const int c = rs.compareRows(a, b, col, false);
-            if (c)
-                return c < 0;
-        }
-        return a < b;
-    });
+    const auto less = [this](int a, int b) { return rowLess(a, b); };
+    if (!std::is_sorted(rows.begin(), rows.end(), less))
+        std::sort(rows.begin(), rows.end(), less);
     m_sortCache = rows;
     m_sortCacheValid = true;
     return rows;
+}
+
+// One row was written, added or deleted: moves it to its place in the index order instead of
+// sorting every row again.
+void Table::placeRow(int phys)
+{
+    if (!m_sortCacheValid)
+        return;
+    const auto it = std::find(m_sortCache.begin(), m_sortCache.end(), phys);
+    if (it != m_sortCache.end())
+        m_sortCache.erase(it);
+    if (phys < 0 || phys >= store().rowCount() || store().deleted(phys))
+        return;
+    const auto at = std::lower_bound(m_sortCache.begin(), m_sortCache.end(), phys,
+                                     [this](int a, int b) { return rowLess(a, b); });
+    m_sortCache.insert(at, phys);
 }
 
 int Table::compareRowToValues(int phys, const QStringList& fields, const QVariantList& values) const
@@ -462,6 +731,7 @@ bool Table::gotoKey()
     const QVariantList values = keyBufferValues(*this, m_buffer);
     m_buffer.clear();
     setState(DataSetState::Browse);
+    catchUpView();
     return findKey(values);
 }
 
@@ -470,6 +740,7 @@ void Table::gotoNearest()
     const QVariantList values = keyBufferValues(*this, m_buffer);
     m_buffer.clear();
     setState(DataSetState::Browse);
+    catchUpView();
     findNearest(values);
 }
 
@@ -581,18 +852,25 @@ void Table::rereadCurrent()
     const int phys = currentPhys();
     if (phys < 0 || keyFields().isEmpty())
         return;
+    const qint64 versionBefore = store().rowVersion(phys);
     if (readRowByKey(primaryKeyValues(), phys) < 0) {
         store().markDeleted(phys);
-        m_sortCacheValid = false;
+        if (m_shared)
+            m_shared->setKeyOrderValid(false);
+        placeRow(phys);
         const int pos = viewPos();
         rebuildView();
         setCurrentPos(pos);
         emit currentChanged();
+        tellOtherCursors(phys);
         throw EngineError(deletedElsewhereText(), EngineCode::RecordDeleted);
     }
     invalidateCalcCache();
     bumpGeneration();
     emit rowChanged(viewPos());
+    // This cursor keeps its order while the row is edited; the cache and the others follow it.
+    if (store().rowVersion(phys) != versionBefore)
+        rowWritten(phys, false);
 }
 
 void Table::edit()
@@ -619,6 +897,8 @@ void Table::edit()
     for (int i = 0; i < fieldCount(); ++i)
         if (fieldAt(i).kind() == FieldKind::Data)
             m_buffer[size_t(i)] = store().get(phys, i);
+    m_editKey = primaryKeyValues();
+    m_editVersion = store().rowVersion(phys);
     setState(DataSetState::Edit);
     if (afterEdit)
         afterEdit(*this);
@@ -629,6 +909,8 @@ void Table::noteOwnWrite()
 {
     // Our own write moves the counter by one; anything more was another workstation.
     const qint64 now = Catalog::changeCount(db(), m_tableName);
+    if (m_shared && now == m_shared->seenChange + 1)
+        m_shared->seenChange = now;
     if (now == m_seenChange + 1)
         m_seenChange = now;
 }
@@ -638,6 +920,7 @@ void Table::post()
     if (state() == DataSetState::SetKey) {
         setState(DataSetState::Browse);
         m_buffer.clear();
+        catchUpView();
         return;
     }
     if (!isEditing())
@@ -676,24 +959,24 @@ void Table::post()
                 newKey << (f.type() == FieldType::AutoInc ? QVariant(backend.lastInsertId()) : m_buffer[size_t(f.index())]);
             }
         } else {
-            const int phys = currentPhys();
             QStringList sets;
             for (const QString& c : cols)
                 sets << c + QStringLiteral(" = ?");
             sets << QStringLiteral("%1 = %1 + 1").arg(QLatin1String(Catalog::RowVersionColumn));
             QStringList conds;
             QVariantList params = values;
-            for (const QString& k : kf) {
-                conds << k + QStringLiteral(" = ?");
-                params << store().get(phys, field(k).index());
+            // The row as editing found it, whatever another cursor of this process re-read since.
+            for (int i = 0; i < kf.size(); ++i) {
+                conds << kf[i] + QStringLiteral(" = ?");
+                params << m_editKey.value(i);
             }
             conds << QStringLiteral("%1 = ?").arg(QLatin1String(Catalog::RowVersionColumn));
-            params << store().rowVersion(phys);
+            params << m_editVersion;
             const int n = backend.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                                            .arg(table, sets.join(QStringLiteral(", ")), conds.join(QStringLiteral(" AND "))),
                                        params);
             if (n == 0) {
-                QVariantList oldKey = primaryKeyValues();
+                const QVariantList oldKey = m_editKey;
                 QStringList kc;
                 for (const QString& k : kf)
                     kc << k + QStringLiteral(" = ?");
@@ -711,12 +994,23 @@ void Table::post()
     }
     noteOwnWrite();
     const int phys = readRowByKey(newKey, inserting ? -1 : currentPhys());
+    const bool keyMoved = inserting || newKey != m_editKey;
     m_buffer.clear();
     m_bufferChanged.clear();
     m_insertPos = -1;
-    m_sortCacheValid = false;
     setState(DataSetState::Browse);
+    if (phys >= 0) {
+        placeRow(phys);
+    } else {
+        m_sortCacheValid = false;
+    }
+    m_viewStale = false;
     rebuildView(phys);
+    if (m_shared && phys >= 0) {
+        if (keyMoved)
+            m_shared->setKeyOrderValid(false);
+        tellOtherCursors(phys);
+    }
     if (afterPost)
         afterPost(*this);
 }
@@ -740,6 +1034,7 @@ void Table::cancel()
     if (state() == DataSetState::SetKey) {
         m_buffer.clear();
         setState(DataSetState::Browse);
+        catchUpView();
         return;
     }
     if (!isEditing())
@@ -756,6 +1051,7 @@ void Table::cancel()
     else
         emit rowChanged(viewPos());
     emit currentChanged();
+    catchUpView();
     if (afterCancel)
         afterCancel(*this);
 }
@@ -805,10 +1101,14 @@ void Table::remove()
     noteOwnWrite();
     const int pos = viewPos();
     store().markDeleted(phys);
-    m_sortCacheValid = false;
+    placeRow(phys);
     rebuildView(-2);
     setCurrentPos(pos);
     emit currentChanged();
+    if (m_shared) {
+        m_shared->setKeyOrderValid(false);
+        tellOtherCursors(phys);
+    }
     if (afterDelete)
         afterDelete(*this);
 }

@@ -5,6 +5,7 @@
 class Backend;
 class Query;
 class ResultCursor;
+class SharedRows;
 
 // A cursor on one table: states and hooks, the active index, key searches, master-detail
 // range and writes that never overwrite a row another workstation changed meanwhile.
@@ -84,12 +85,31 @@ public:
     void setMasterSource(DataSet* master, const QString& masterFields);
     DataSet* masterSource() const { return m_master; }
 
+    // Another cursor of this process changed the rows this cursor shares with it: one row
+    // (written, added or deleted), or all of them after a re-read.
+    void sharedRowChanged(int phys);
+    void sharedRowsReloaded();
+
 protected:
     std::vector<int> orderedRows() const override;
     void writeValue(Field& f, const QVariant& v) override;
 
 private:
     void loadRows();
+    void attachSharedRows();
+    void detachSharedRows();
+    // Re-reads the shared rows in place; rows whose version did not move are kept as they are
+    // when skipUnchanged (every write of the program moves the version).
+    void rereadSharedRows(bool skipUnchanged);
+    void ensureKeyOrder();
+    int sharedRowOf(ResultCursor& c) const;
+    int compareKeyToResult(int phys, ResultCursor& c) const;
+    void tellOtherCursors(int phys);
+    void rowWritten(int phys, bool keyOrderChanged);
+    bool rowLess(int a, int b) const;
+    void placeRow(int phys);
+    void rebuildKeepingPlace();
+    void catchUpView();
     void loadInto(int physRow, ResultCursor& c, const std::vector<int>& map);
     QString selectList() const;
     QVariantList masterValues() const;
@@ -126,4 +146,11 @@ private:
     mutable bool m_sortCacheValid = false;
     std::vector<int> m_sortCols;
     std::vector<bool> m_sortCi;
+    std::vector<int> m_keyCols;                // columns of the primary key
+    std::shared_ptr<SharedRows> m_shared;      // rows shared with the other cursors of the table
+    bool m_viewStale = false;                  // shared rows changed while this cursor was editing
+    // The row as it was when editing began: another cursor may re-read the shared row meanwhile,
+    // and the save must still be refused when another workstation changed it.
+    QVariantList m_editKey;
+    qint64 m_editVersion = 0;
 };

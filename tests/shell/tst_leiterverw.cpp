@@ -723,7 +723,9 @@ private slots:
         Register r({1});
         TLeiterVerw& w = r.open();
         {
+            r.dir.addAlias("NEBENAN");
             Table other("LT_LEIT");
+            other.setAlias("NEBENAN");
             other.open();
             other.append();
             other.setValue("Nr", 42);

@@ -1,0 +1,226 @@
+#include "Backend.h"
+#include "Engine.h"
+#include "Table.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QtTest>
+
+// Several cursors of one process on one table (the data module's ladder cursors beside the main
+// window's): the rows are read once, each cursor keeps its own order, place and filter, and a
+// write through one is seen by the others at once.
+class TestSharedRows : public QObject {
+    Q_OBJECT
+
+private:
+    static int addLadder(Table& t, int nr, const QString& text)
+    {
+        t.append();
+        t.setValue("Nr", nr);
+        t.setValue("KurzBez", text);
+        t.post();
+        return t.field("ID").asInteger();
+    }
+
+    static QList<int> numbersInOrder(Table& t)
+    {
+        QList<int> out;
+        for (int r = 0; r < t.viewRowCount(); ++r)
+            out << t.valueAt(r, t.field("Nr").index()).toInt();
+        return out;
+    }
+
+private slots:
+    // A second cursor opened on an unchanged table reads nothing: it shows the rows the first
+    // one read (a write that bypasses the program is not seen). Once the table's change counter
+    // moved, a newly opened cursor reads the rows that changed.
+    void secondCursorReadsNothing()
+    {
+        TestDataDir dir;
+        Table first("LT_LEIT");
+        first.open();
+        addLadder(first, 1, "A");
+        Engine::instance().backend().exec("UPDATE LT_LEIT SET KurzBez = 'unbemerkt'");
+        Table second("LT_LEIT");
+        second.setIndexFieldNames("Nr");
+        second.open();
+        QCOMPARE(second.value("KurzBez").toString(), QString("A"));
+
+        dir.addAlias("ZWEITER");
+        Table elsewhere("LT_LEIT");
+        elsewhere.setAlias("ZWEITER");
+        elsewhere.open();
+        addLadder(elsewhere, 2, "B");
+        Table third("LT_LEIT");
+        third.setIndexFieldNames("Nr");
+        third.open();
+        QCOMPARE(third.recordCount(), 2);
+        third.last();
+        QCOMPARE(third.value("KurzBez").toString(), QString("B"));
+        // The cursors already open got the re-read rows too, each in its own order.
+        QCOMPARE(second.recordCount(), 2);
+        QCOMPARE(numbersInOrder(second), (QList<int>{1, 2}));
+        QCOMPARE(first.recordCount(), 2);
+    }
+
+    // A number changed, a ladder added and a ladder deleted through one cursor: every other
+    // cursor finds them by its own index at once, keeps its current row and its filter.
+    void writesReachTheOtherCursors()
+    {
+        TestDataDir dir;
+        Table byId("LT_LEIT");
+        byId.setIndexFieldNames("ID");
+        byId.open();
+        for (int nr : {30, 10, 20})
+            addLadder(byId, nr, QString("L%1").arg(nr));
+        Table byNr("LT_LEIT");
+        byNr.setIndexFieldNames("Nr");
+        byNr.open();
+        Table filtered("LT_LEIT");
+        filtered.setIndexFieldNames("Nr");
+        filtered.onFilterRecord = [](DataSet& d) { return d.field("Nr").asInteger() < 100; };
+        filtered.setFiltered(true);
+        filtered.open();
+        QVERIFY(byNr.findKey({20}));
+        QVERIFY(filtered.findKey({30}));
+
+        byId.first();                                   // Nr 30
+        byId.edit();
+        byId.setValue("Nr", 500);
+        byId.post();
+        QCOMPARE(numbersInOrder(byNr), (QList<int>{10, 20, 500}));
+        QVERIFY(!byNr.findKey({30}));
+        QVERIFY(byNr.findKey({500}));
+        QCOMPARE(numbersInOrder(filtered), (QList<int>{10, 20}));
+        QCOMPARE(filtered.field("Nr").asInteger(), 20);  // its row left the filter: the one in its place
+
+        QSignalSpy reset(&byNr, &DataSet::rowsReset);
+        byNr.findKey({20});
+        addLadder(byId, 15, "neu");
+        QVERIFY(reset.count() > 0);
+        QCOMPARE(numbersInOrder(byNr), (QList<int>{10, 15, 20, 500}));
+        QCOMPARE(byNr.field("Nr").asInteger(), 20);
+        QCOMPARE(numbersInOrder(filtered), (QList<int>{10, 15, 20}));
+
+        QVERIFY(byId.locate("Nr", {20}));
+        QSignalSpy moved(&byNr, &DataSet::currentChanged);
+        byId.remove();
+        QCOMPARE(numbersInOrder(byNr), (QList<int>{10, 15, 500}));
+        QVERIFY(moved.count() > 0);
+        QCOMPARE(byNr.field("Nr").asInteger(), 500);     // the row now in the deleted row's place
+        QVERIFY(!byNr.findKey({20}));
+    }
+
+    // A cursor editing a row that another cursor of this process saves meanwhile must not
+    // overwrite that save, although both show the same shared row.
+    void editWhileAnotherCursorSaves_data()
+    {
+        QTest::addColumn<bool>("deleteInstead");
+        QTest::newRow("changed") << false;
+        QTest::newRow("deleted") << true;
+    }
+
+    void editWhileAnotherCursorSaves()
+    {
+        QFETCH(bool, deleteInstead);
+        TestDataDir dir;
+        Table mine("LT_LEIT");
+        mine.open();
+        addLadder(mine, 1, "Original");
+        addLadder(mine, 2, "Zwei");
+        mine.first();
+        Table theirs("LT_LEIT");
+        theirs.open();
+        theirs.first();
+        mine.edit();
+        mine.setValue("KurzBez", "Meine");
+        if (deleteInstead) {
+            theirs.remove();
+        } else {
+            theirs.edit();
+            theirs.setValue("KurzBez", "Ihre");
+            theirs.post();
+        }
+        try {
+            mine.post();
+            QFAIL("lost update");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), deleteInstead ? EngineCode::RecordDeleted : EngineCode::RecordChanged);
+        }
+        QCOMPARE(mine.state(), DataSetState::Edit);
+        mine.cancel();
+        auto c = Engine::instance().backend().select("SELECT KurzBez FROM LT_LEIT ORDER BY Nr");
+        QVERIFY(c->next());
+        QCOMPARE(c->textValue(0), deleteInstead ? QString("Zwei") : QString("Ihre"));
+        // After the edit ended the cursor shows the stored rows.
+        QCOMPARE(mine.recordCount(), deleteInstead ? 1 : 2);
+        mine.first();
+        QCOMPARE(mine.value("KurzBez").toString(), deleteInstead ? QString("Zwei") : QString("Ihre"));
+    }
+
+    // The number operations ask whether the table changed and must find a ladder another
+    // workstation added a moment ago, whichever cursor of this process read it first.
+    void otherWorkstationSeenByEveryCursor()
+    {
+        TestDataDir dir;
+        Table numbers("LT_LEIT");
+        numbers.setIndexFieldNames("Nr");
+        numbers.open();
+        addLadder(numbers, 1, "A");
+        Table window("LT_LEIT");
+        window.open();
+        dir.addAlias("ZWEITER");
+        Table elsewhere("LT_LEIT");
+        elsewhere.setAlias("ZWEITER");
+        elsewhere.open();
+        addLadder(elsewhere, 7, "fremd");
+        QTRY_VERIFY_WITH_TIMEOUT(window.changedElsewhere(), 3000);
+        QVERIFY(window.refreshIfChanged());
+        QCOMPARE(window.recordCount(), 2);
+        // The other cursor still learns that the table changed since it looked, and finds the row.
+        QVERIFY(numbers.changedElsewhere());
+        QVERIFY(numbers.refreshIfChanged());
+        QVERIFY(numbers.findKey({7}));
+        QVERIFY(!numbers.changedElsewhere());
+        // A write of this process: the cursor that wrote is up to date, the other one is told.
+        addLadder(window, 8, "eigen");
+        QVERIFY(!window.changedElsewhere());
+        QVERIFY(numbers.findKey({8}));
+    }
+
+    // Bookmarks stay on their row across re-reads of the shared rows.
+    void bookmarkSurvivesReread()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.setIndexFieldNames("Nr");
+        t.open();
+        for (int nr = 1; nr <= 5; ++nr)
+            addLadder(t, nr, QString("L%1").arg(nr));
+        QVERIFY(t.findKey({4}));
+        const DataSet::Bookmark mark = t.bookmark();
+        dir.addAlias("ZWEITER");
+        Table elsewhere("LT_LEIT");
+        elsewhere.setAlias("ZWEITER");
+        elsewhere.setIndexFieldNames("Nr");
+        elsewhere.open();
+        elsewhere.findKey({2});
+        elsewhere.remove();
+        addLadder(elsewhere, 0, "davor");
+        t.refresh();
+        t.first();
+        QVERIFY(t.gotoBookmark(mark));
+        QCOMPARE(t.field("Nr").asInteger(), 4);
+        QCOMPARE(numbersInOrder(t), (QList<int>{0, 1, 3, 4, 5}));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TestSharedRows test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sharedrows.moc"
