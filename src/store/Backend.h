@@ -1,6 +1,7 @@
 #pragma once
 #include "FieldDefs.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -28,6 +29,9 @@ public:
     virtual bool boolValue(int col) const = 0;
     // Number of rows when the database already handed over the whole result; -1 otherwise.
     virtual int rowCountHint() const { return -1; }
+    // A text value's UTF-8 bytes, valid until the next row; lets a reader reuse a string it
+    // already holds instead of decoding the same text again.
+    virtual QByteArrayView textBytes(int col) const = 0;
 };
 
 // One database that serves an alias. Everything above the store speaks through Table and

@@ -83,6 +83,10 @@ public:
     {
         return QString::fromUtf8(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
     }
+    QByteArrayView textBytes(int col) const override
+    {
+        return QByteArrayView(PQgetvalue(m_res, m_row, col), PQgetlength(m_res, m_row, col));
+    }
     qint32 dateJulianDay(int col) const override
     {
         if (PQgetisnull(m_res, m_row, col))

@@ -73,6 +73,27 @@ void RowStore::reserve(int rows)
     m_version.reserve(n);
 }
 
+void RowStore::resize(int rows)
+{
+    const size_t n = size_t(std::max(rows, 0));
+    for (Column& c : m_cols) {
+        switch (c.type) {
+        case FieldType::Integer: case FieldType::AutoInc: c.ints.resize(n, 0); c.nulls.resize(n, 1); break;
+        case FieldType::Date: c.ints.resize(n, NullDate); break;
+        case FieldType::Float: c.doubles.resize(n, 0); c.nulls.resize(n, 1); break;
+        case FieldType::DateTime: c.longs.resize(n, NullDateTime); break;
+        case FieldType::Text: case FieldType::Memo: c.texts.resize(n); break;
+        case FieldType::Boolean: c.bools.resize(n, -1); break;
+        }
+        if (!c.wide.empty() && n < size_t(m_rows))
+            for (auto it = c.wide.begin(); it != c.wide.end();)
+                it = it->first >= n ? c.wide.erase(it) : std::next(it);
+    }
+    m_deleted.resize(n, 0);
+    m_version.resize(n, 0);
+    m_rows = int(n);
+}
+
 int RowStore::appendRow()
 {
     for (Column& c : m_cols) {

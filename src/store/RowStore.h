@@ -25,6 +25,8 @@ public:
     void reserve(int rows);
     int rowCount() const { return m_rows; }         // physical rows, deleted ones included
     int appendRow();                                // all columns empty
+    // Grows (rows all empty) or shrinks to this many rows, every column at once.
+    void resize(int rows);
     void markDeleted(int row) { m_deleted[size_t(row)] = 1; }
     bool deleted(int row) const { return m_deleted[size_t(row)] != 0; }
     qint64 rowVersion(int row) const { return m_version[size_t(row)]; }

@@ -86,6 +86,11 @@ public:
         const int n = sqlite3_column_bytes(m_stmt, col);
         return p ? QString::fromUtf8(p, n) : QString();
     }
+    QByteArrayView textBytes(int col) const override
+    {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+        return p ? QByteArrayView(p, sqlite3_column_bytes(m_stmt, col)) : QByteArrayView();
+    }
     qint32 dateJulianDay(int col) const override
     {
         if (sqlite3_column_type(m_stmt, col) != SQLITE_TEXT)

@@ -4,6 +4,7 @@
 #include "Catalog.h"
 #include "Engine.h"
 #include "Query.h"
+#include "RowLoader.h"
 #include "RowStore.h"
 #include "Schema.h"
 #include "SharedRows.h"
@@ -225,45 +226,25 @@ void Table::loadRows()
     }
     auto cursor = backend.select(sql, params);
     if (!m_master) {
-        // Room for every row at once: growing column by column costs copies and page faults.
+        // All rows made at once, column by column: appending row by row costs a branch per
+        // column and row, copies on growth and page faults.
         qint64 rows = cursor->rowCountHint();
         if (rows < 0) {
             auto count = backend.select(QStringLiteral("SELECT COUNT(*) FROM %1").arg(normalTableName(m_tableName)));
             rows = count->next() ? count->intValue(0) : 0;
         }
-        rs.reserve(int(std::clamp<qint64>(rows, 0, 50'000'000)));
+        rs.resize(int(std::clamp<qint64>(rows, 0, 50'000'000)));
     }
-    std::vector<int> map;
-    for (int i = 0; i < m_def.fields.size(); ++i)
-        map.push_back(i);
+    RowLoader loader(rs, int(m_def.fields.size()), m_def.primaryIndex() != nullptr);
+    int phys = 0;
     while (cursor->next()) {
-        const int phys = rs.appendRow();
-        loadInto(phys, *cursor, map);
+        if (phys == rs.rowCount())
+            rs.appendRow();                     // written between counting and reading
+        loader.load(phys++, *cursor, true);
     }
+    if (phys < rs.rowCount())
+        rs.resize(phys);
     m_sortCacheValid = false;
-}
-
-void Table::loadInto(int phys, ResultCursor& c, const std::vector<int>& map)
-{
-    RowStore& rs = store();
-    const int n = int(map.size());
-    for (int i = 0; i < n; ++i) {
-        const int col = map[size_t(i)];
-        if (c.isNull(i)) {
-            rs.setNull(phys, col);
-            continue;
-        }
-        switch (rs.columnType(col)) {
-        case FieldType::Integer: case FieldType::AutoInc: rs.setInt(phys, col, c.intValue(i)); break;
-        case FieldType::Float: rs.setDouble(phys, col, c.doubleValue(i)); break;
-        case FieldType::Text: case FieldType::Memo: rs.setText(phys, col, c.textValue(i)); break;
-        case FieldType::Date: rs.setDateJd(phys, col, c.dateJulianDay(i)); break;
-        case FieldType::DateTime: rs.setDateTimeMs(phys, col, c.dateTimeMs(i)); break;
-        case FieldType::Boolean: rs.setBool(phys, col, c.boolValue(i)); break;
-        }
-    }
-    if (m_def.primaryIndex() && c.columnCount() > n)
-        rs.setRowVersion(phys, c.intValue(n));
 }
 
 // ------------------------------------------------------------------ rows shared by cursors
@@ -379,14 +360,13 @@ void Table::rereadSharedRows(bool skipUnchanged)
     ensureKeyOrder();
     auto c = backend.select(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), normalTableName(m_tableName)));
     const int versionCol = int(m_def.fields.size());
-    std::vector<int> map;
-    for (int i = 0; i < versionCol; ++i)
-        map.push_back(i);
+    RowLoader loader(rs, versionCol, true);
     std::vector<quint8> seen(size_t(rs.rowCount()), 0);
     bool rowsAddedOrGone = false;
     while (c->next()) {
         int phys = sharedRowOf(*c);
-        if (phys < 0) {
+        const bool added = phys < 0;
+        if (added) {
             phys = rs.appendRow();
             seen.push_back(1);
             rowsAddedOrGone = true;
@@ -395,7 +375,7 @@ void Table::rereadSharedRows(bool skipUnchanged)
             if (skipUnchanged && rs.rowVersion(phys) == c->intValue(versionCol))
                 continue;
         }
-        loadInto(phys, *c, map);
+        loader.load(phys, *c, added);
     }
     for (int r : sh.keyOrder()) {
         if (!seen[size_t(r)]) {
@@ -840,10 +820,7 @@ int Table::readRowByKey(const QVariantList& keyValues, int intoPhys)
     if (!c->next())
         return -1;
     const int phys = intoPhys >= 0 ? intoPhys : store().appendRow();
-    std::vector<int> map;
-    for (int i = 0; i < m_def.fields.size(); ++i)
-        map.push_back(i);
-    loadInto(phys, *c, map);
+    RowLoader(store(), int(m_def.fields.size()), m_def.primaryIndex() != nullptr).load(phys, *c, intoPhys < 0);
     return phys;
 }
 

@@ -110,7 +110,6 @@ private:
     void placeRow(int phys);
     void rebuildKeepingPlace();
     void catchUpView();
-    void loadInto(int physRow, ResultCursor& c, const std::vector<int>& map);
     QString selectList() const;
     QVariantList masterValues() const;
     QStringList rangeFields() const;
