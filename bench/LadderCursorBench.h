@@ -15,9 +15,21 @@
 
 namespace ladderbench {
 
-// Peak resident memory of this process so far, in KB.
+// Peak resident memory of this process so far, in KB: VmHWM of the process's own address space.
+// getrusage's ru_maxrss is not used: Linux carries the high-water mark of the address space
+// replaced by exec over into it, so a child started by a large parent would report the parent's.
 inline long peakRssKb()
 {
+    if (FILE* f = fopen("/proc/self/status", "r")) {
+        char line[256];
+        long kb = -1;
+        while (fgets(line, sizeof line, f))
+            if (sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+                break;
+        fclose(f);
+        if (kb >= 0)
+            return kb;
+    }
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;

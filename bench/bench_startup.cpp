@@ -1,0 +1,470 @@
+// What a user waits for at start-up: the program's own start (runHolmwacht, as main() calls it)
+// on a generated register, from the accepted login to the main window shown with the event loop
+// idle, and from runHolmwacht's call to the same point. Beside it, in the same run: the main
+// ladder cursor opened alone (as bench_store opens it) and the bare SELECT of LT_LEIT through the
+// database's C API, the floor. Each measurement runs in a process of its own, so that its peak
+// resident memory is its own: the bench copies itself next to the register with a tarvino.ini
+// and starts that copy (offscreen, no arguments; the mode goes by environment). The child answers
+// the login dialog by keys, user "Demo", password "demo".
+//
+//   bench_startup [--sizes 10000,100000,1000000] [--runs 3] [--years 1] [--companies 8]
+//                 [--pg-sizes 10000,100000]
+// With HW_TEST_PGHOST (HW_TEST_PGPORT, HW_TEST_PGUSER, PGPASSWORD) set, the same against a
+// PostgreSQL server for --pg-sizes, in a database of its own that is dropped afterwards; the
+// floor is then the SELECT through libpq.
+#include "Anmeldung.h"
+#include "AppConfig.h"
+#include "Backend.h"
+#include "DataGenerator.h"
+#include "DataModule.h"
+#include "Engine.h"
+#include "Errors.h"
+#include "HwApplication.h"
+#include "LadderCursorBench.h"
+#include "LeiterVerw.h"
+#include "PasswordDialog.h"
+#include "Startup.h"
+#include "TabellenPasswoerter.h"
+#include "UserState.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+using namespace ladderbench;
+
+constexpr const char* ModeVariable = "HW_BENCH_STARTUP_CHILD";
+
+[[noreturn]] void childFails(const QString& why)
+{
+    fprintf(stderr, "child: %s\n", qPrintable(why));
+    fflush(stdout);
+    fflush(stderr);
+    std::_Exit(3);
+}
+
+// ---------------------------------------------------------------- child processes
+
+// runHolmwacht with the login answered by keys; the clock runs from its call and from the
+// accepted login to the first moment the event loop waits after the main window was shown.
+int childStartup(int argc, char** argv)
+{
+    HwApplication app(argc, argv);
+    app.installGermanTranslations();
+    const long baseKb = peakRssKb();
+
+    QElapsedTimer clock;
+    qint64 loginNs = -1, shownNs = -1, idleNs = -1;
+    int logins = 0, ladderRows = -1, windowRows = -1;
+
+    // Watches for the login dialog and any message box (which would mean the start failed).
+    QTimer watcher;
+    watcher.setInterval(5);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            childFails(QStringLiteral("message box \"%1\"").arg(box->text()));
+        auto* dialog = qobject_cast<TvekPasswordDialog*>(modal);
+        if (!dialog || !dialog->isVisible() || dialog->property("hwBenchAnswered").toBool())
+            return;
+        if (dialog->windowTitle() != QStringLiteral("Paßwort - Abfrage"))
+            childFails(QStringLiteral("unexpected dialog \"%1\"").arg(dialog->windowTitle()));
+        QWidget* focus = QApplication::focusWidget();
+        if (!focus || focus->window() != dialog)
+            return;     // not active yet
+        if (++logins > 1)
+            childFails(QStringLiteral("the login was asked again: user Demo/demo refused"));
+        dialog->setProperty("hwBenchAnswered", true);
+        QObject::connect(dialog, &QDialog::accepted, [&] { loginNs = clock.nsecsElapsed(); });
+        QTest::keyClicks(focus, QStringLiteral("Demo"));
+        QTest::keyClick(focus, Qt::Key_Return);
+        QWidget* password = QApplication::focusWidget();
+        QTest::keyClicks(password, QStringLiteral("demo"));
+        QTest::keyClick(password, Qt::Key_Return);
+    });
+    watcher.start();
+
+    // Shown main window, then the first time the event loop has nothing left to do.
+    struct ShowFilter : QObject {
+        std::function<void(TLeiterVerw*)> onShow;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            if (e->type() == QEvent::Show)
+                if (auto* w = qobject_cast<TLeiterVerw*>(o))
+                    onShow(w);
+            return false;
+        }
+    } filter;
+    QMetaObject::Connection idleWatch;
+    filter.onShow = [&](TLeiterVerw* window) {
+        if (shownNs >= 0)
+            return;
+        shownNs = clock.nsecsElapsed();
+        watcher.stop();
+        QTimer::singleShot(0, [&, window] {
+            idleWatch = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [&, window] {
+                QObject::disconnect(idleWatch);
+                idleNs = clock.nsecsElapsed();
+                if (TDataModule1* dm = TDataModule1::instance())
+                    ladderRows = dm->SLeiter->recordCount();
+                windowRows = window->leiter() ? window->leiter()->recordCount() : -1;
+                QCoreApplication::exit(0);
+            });
+        });
+    };
+    app.installEventFilter(&filter);
+
+    clock.start();
+    const int rc = runHolmwacht(app, app.arguments());
+    if (rc != 0 || idleNs < 0 || loginNs < 0)
+        childFails(QStringLiteral("runHolmwacht returned %1 (login %2, idle %3)").arg(rc).arg(loginNs >= 0).arg(idleNs >= 0));
+    printf("RESULT ms=%.3f whole_ms=%.3f shown_ms=%.3f kb=%ld base_kb=%ld rows=%d window_rows=%d\n",
+           (idleNs - loginNs) / 1e6, idleNs / 1e6, (shownNs - loginNs) / 1e6, peakRssKb(), baseKb, ladderRows, windowRows);
+    return 0;
+}
+
+// The ladder cursor alone, opened as bench_store opens it, on the register of tarvino.ini.
+int childCursor(int argc, char** argv, const StartSettings& s)
+{
+    QApplication app(argc, argv);
+    const long baseKb = peakRssKb();
+    if (s.usesServer()) {
+        ServerSettings server;
+        server.host = s.server;
+        server.port = s.port.toInt();
+        server.database = s.database;
+        server.user = s.user;
+        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), server);
+    } else {
+        Engine::instance().addSessionAlias(QStringLiteral("TARVINO"), s.dataPath);
+    }
+    double ms = 0;
+    int rows = 0;
+    try {
+        Cursors c;
+        QHash<int, QString> paths;
+        ms = openLadderCursorMs(c, paths);
+        rows = c.ladders.recordCount();
+    } catch (const HwError& e) {
+        childFails(e.message());
+    }
+    printf("RESULT ms=%.3f kb=%ld base_kb=%ld rows=%d\n", ms, peakRssKb(), baseKb, rows);
+    return 0;
+}
+
+// The floor: one SELECT * FROM LT_LEIT, every value read once.
+int childSelect(int argc, char** argv, const StartSettings& s)
+{
+    QApplication app(argc, argv);
+    const long baseKb = peakRssKb();
+    double ms = 0;
+    if (s.usesServer()) {
+        ServerSettings server;
+        server.host = s.server;
+        server.port = s.port.toInt();
+        server.database = s.database;
+        server.user = s.user;
+        ms = bareSelectPgMs(server.connInfo());
+    } else {
+        ms = bareSelectMs(s.dataPath);
+    }
+    printf("RESULT ms=%.3f kb=%ld base_kb=%ld\n", ms, peakRssKb(), baseKb);
+    return 0;
+}
+
+int child(const QByteArray& mode, int argc, char** argv)
+{
+    // The settings of the copy next to the register, read as the program reads them.
+    const QString ini = QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteDir().filePath(QStringLiteral("tarvino.ini"));
+    const StartSettings s = readStartSettings(ini);
+    if (mode == "startup")
+        return childStartup(argc, argv);
+    if (mode == "cursor")
+        return childCursor(argc, argv, s);
+    if (mode == "select")
+        return childSelect(argc, argv, s);
+    childFails(QStringLiteral("unknown mode %1").arg(QString::fromLatin1(mode)));
+}
+
+// ---------------------------------------------------------------- parent
+
+struct Sample {
+    double ms = 0, wholeMs = 0, shownMs = 0;
+    long kb = 0, baseKb = 0;
+    int rows = -1, windowRows = -1;
+};
+
+struct Series {
+    std::vector<Sample> runs;
+    const Sample& first() const { return runs.front(); }
+    Sample best() const
+    {
+        return *std::min_element(runs.begin(), runs.end(), [](const Sample& a, const Sample& b) { return a.ms < b.ms; });
+    }
+    double bestWholeMs() const
+    {
+        double m = 1e18;
+        for (const Sample& s : runs)
+            m = std::min(m, s.wholeMs);
+        return m;
+    }
+    long minKb() const
+    {
+        long m = LONG_MAX;
+        for (const Sample& s : runs)
+            m = std::min(m, s.kb);
+        return m;
+    }
+};
+
+// One register with its program copy and settings file.
+struct Site {
+    QString root;       // holds bin/, priv/ and, for the data directory, data/
+    QString program;    // the copy of this executable in root/bin
+};
+
+Site prepareSite(const QString& root, const QStringList& dataLines)
+{
+    Site site;
+    site.root = root;
+    QDir(root).mkpath(QStringLiteral("bin"));
+    QDir(root).mkpath(QStringLiteral("priv"));
+    site.program = root + QStringLiteral("/bin/") + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    QFile::remove(site.program);
+    if (!QFile::copy(QCoreApplication::applicationFilePath(), site.program))
+        qFatal("cannot copy the program to %s", qPrintable(site.program));
+    QFile ini(root + QStringLiteral("/bin/tarvino.ini"));
+    if (!ini.open(QIODevice::WriteOnly | QIODevice::Text))
+        qFatal("cannot write %s", qPrintable(ini.fileName()));
+    QStringList lines{QStringLiteral("[System]"), QStringLiteral("PrivateDir=%1/priv").arg(root), QString(), QStringLiteral("[Data]")};
+    lines += dataLines;
+    ini.write((lines.join('\n') + '\n').toUtf8());
+    return site;
+}
+
+std::optional<Sample> runChild(const Site& site, const char* mode)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(ModeVariable), QString::fromLatin1(mode));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The engine's persistent configuration of this machine takes no part.
+    env.insert(QStringLiteral("HOLMWACHT_ENGINE_CFG"), site.root + QStringLiteral("/engine.cfg"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(site.root);
+    p.start(site.program, {});
+    if (!p.waitForFinished(15 * 60 * 1000)) {
+        p.kill();
+        p.waitForFinished();
+        fprintf(stderr, "%s: no result within 15 minutes\n", mode);
+        return std::nullopt;
+    }
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^RESULT (.*)$"), QRegularExpression::MultilineOption).match(out);
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !m.hasMatch()) {
+        fprintf(stderr, "%s: child failed (exit %d)\n%s%s", mode, p.exitCode(), qPrintable(out), qPrintable(err));
+        return std::nullopt;
+    }
+    QHash<QString, QString> v;
+    for (const QString& kv : m.captured(1).split(' ', Qt::SkipEmptyParts))
+        v.insert(kv.section('=', 0, 0), kv.section('=', 1));
+    Sample s;
+    s.ms = v.value(QStringLiteral("ms")).toDouble();
+    s.wholeMs = v.value(QStringLiteral("whole_ms")).toDouble();
+    s.shownMs = v.value(QStringLiteral("shown_ms")).toDouble();
+    s.kb = v.value(QStringLiteral("kb")).toLong();
+    s.baseKb = v.value(QStringLiteral("base_kb")).toLong();
+    s.rows = v.value(QStringLiteral("rows"), QStringLiteral("-1")).toInt();
+    s.windowRows = v.value(QStringLiteral("window_rows"), QStringLiteral("-1")).toInt();
+    return s;
+}
+
+// The machine is shared: the figures are read against its load.
+QString loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(' ', 0, 2) : QStringLiteral("?");
+}
+
+double mb(long kb) { return kb / 1024.0; }
+
+// The three measurements, round after round (start-up first: its first run is what a user meets).
+bool measureSite(const Site& site, int ladders, int runs, const char* floorName)
+{
+    Series startup, cursor, select;
+    for (int run = 0; run < runs; ++run) {
+        const auto a = runChild(site, "startup");
+        const auto b = runChild(site, "cursor");
+        const auto c = runChild(site, "select");
+        if (!a || !b || !c)
+            return false;
+        startup.runs.push_back(*a);
+        cursor.runs.push_back(*b);
+        select.runs.push_back(*c);
+        if (a->rows != ladders || b->rows != ladders)
+            fprintf(stderr, "wrong row count: start-up %d (main window %d), cursor %d, expected %d\n", a->rows,
+                    a->windowRows, b->rows, ladders);
+    }
+    const Sample s1 = startup.first(), sb = startup.best(), c1 = cursor.first(), cb = cursor.best(), f1 = select.first(),
+                 fb = select.best();
+    const QString best = QStringLiteral("best of %1").arg(runs);
+    printf("  %-52s%10s %10s   %s\n", "", "first", qPrintable(best), "peak MB first / lowest (process base)");
+    auto line = [](const char* label, double first, double bestMs, long kbFirst, long kbMin, long base) {
+        if (kbFirst > 0)
+            printf("  %-52s%10.1f %10.1f ms  %7.1f / %.1f (%.1f)\n", label, first, bestMs, mb(kbFirst), mb(kbMin), mb(base));
+        else
+            printf("  %-52s%10.1f %10.1f ms\n", label, first, bestMs);
+    };
+    line("start-up, login accepted -> main window idle", s1.ms, sb.ms, s1.kb, startup.minKb(), s1.baseKb);
+    line("  of it: login accepted -> main window shown", s1.shownMs, sb.shownMs, 0, 0, 0);
+    line("start-up, runHolmwacht called -> main window idle", s1.wholeMs, startup.bestWholeMs(), 0, 0, 0);
+    line("ladder cursor open alone (Nr, lookups, path)", c1.ms, cb.ms, c1.kb, cursor.minKb(), c1.baseKb);
+    line(qPrintable(QStringLiteral("bare SELECT * FROM LT_LEIT (%1)").arg(QLatin1String(floorName))), f1.ms, fb.ms, f1.kb,
+         select.minKb(), f1.baseKb);
+    auto ratio = [](const char* label, double t1, double tb, double m1, double mb) {
+        printf("  %-52s%10.2f %10.2f     memory %.2f / %.2f\n", label, t1, tb, m1, mb);
+    };
+    ratio("ratio start-up / cursor", s1.ms / c1.ms, sb.ms / cb.ms, double(s1.kb) / c1.kb, double(startup.minKb()) / cursor.minKb());
+    ratio("ratio start-up / bare SELECT", s1.ms / f1.ms, sb.ms / fb.ms, double(s1.kb) / f1.kb, double(startup.minKb()) / select.minKb());
+    ratio("ratio cursor / bare SELECT", c1.ms / f1.ms, cb.ms / fb.ms, double(c1.kb) / f1.kb, double(cursor.minKb()) / select.minKb());
+    printf("  rows loaded: start-up %d (main window's cursor %d), cursor alone %d\n", s1.rows, s1.windowRows, c1.rows);
+    printf("  load average after the runs: %s\n", qPrintable(loadAverage()));
+    fflush(stdout);
+    return true;
+}
+
+// The login user of a generated register, as hw_datagen --demo writes it.
+void addDemoUser(const QString& path, const QString& driver)
+{
+    Engine::instance().addSessionAlias(QStringLiteral("HWGEN"), path, driver);
+    UserState::BenutzerDatenbank = QStringLiteral("HWGEN");
+    TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
+    ErsterAdministrator(QStringLiteral("Demo"), QStringLiteral("demo"), QStringLiteral("master"));
+    Engine::instance().reset();
+}
+
+QList<int> sizesFrom(const QString& text)
+{
+    QList<int> sizes;
+    for (const QString& part : text.split(',', Qt::SkipEmptyParts))
+        if (const int n = part.trimmed().toInt(); n > 0)
+            sizes << n;
+    return sizes;
+}
+
+void printRegister(const char* where, const DataGeneratorResult& r, const DataGeneratorOptions& o, double seconds)
+{
+    printf("\n%s: %d ladders, %d inspections (%d year%s of history), %d companies/sites/departments, "
+           "generated in %.1f s\n",
+           where, r.ladders, r.inspections, o.years, o.years == 1 ? "" : "s", r.departments, seconds);
+    fflush(stdout);
+}
+
+int parent(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("sizes"), QStringLiteral("ladders per register, comma-separated"), QStringLiteral("list"),
+                      QStringLiteral("10000,100000,1000000")});
+    parser.addOption({QStringLiteral("pg-sizes"), QStringLiteral("the same on the PostgreSQL server (HW_TEST_PGHOST)"),
+                      QStringLiteral("list"), QStringLiteral("10000,100000")});
+    parser.addOption({QStringLiteral("runs"), QStringLiteral("processes per measurement"), QStringLiteral("n"), QStringLiteral("3")});
+    parser.addOption({QStringLiteral("years"), QStringLiteral("years of inspection history"), QStringLiteral("n"), QStringLiteral("1")});
+    parser.addOption({QStringLiteral("companies"), QStringLiteral("companies"), QStringLiteral("n"), QStringLiteral("8")});
+    parser.process(app);
+    const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
+    DataGeneratorOptions o;
+    o.companies = std::max(1, parser.value(QStringLiteral("companies")).toInt());
+    o.years = std::max(1, parser.value(QStringLiteral("years")).toInt());
+
+    printf("Start-up of the program (runHolmwacht, offscreen, login by keys) against the ladder cursor and the bare "
+           "SELECT;\n%d child process%s per measurement, first = the first process of its kind on the register.\n",
+           runs, runs == 1 ? "" : "es");
+    printf("Load average at the start: %s (%d cores)\n", qPrintable(loadAverage()), QThread::idealThreadCount());
+    bool ok = true;
+    for (const int ladders : sizesFrom(parser.value(QStringLiteral("sizes")))) {
+        QTemporaryDir dir;
+        o.dataDir = dir.filePath(QStringLiteral("data"));
+        o.driver = QStringLiteral("PARADOX");
+        o.ladders = ladders;
+        QDir().mkpath(o.dataDir);
+        QElapsedTimer gen;
+        gen.start();
+        try {
+            const DataGeneratorResult r = generateRegister(o);
+            addDemoUser(o.dataDir, o.driver);
+            printRegister("SQLite", r, o, gen.nsecsElapsed() / 1e9);
+        } catch (const HwError& e) {
+            fprintf(stderr, "%s\n", e.what());
+            return 1;
+        }
+        const Site site = prepareSite(dir.path(), {QStringLiteral("Tarvino=%1").arg(o.dataDir)});
+        ok = measureSite(site, ladders, runs, "SQLite C API") && ok;
+    }
+
+    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+        return ok ? 0 : 1;
+    ServerSettings server;
+    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
+    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
+    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
+    server.database = QStringLiteral("postgres");
+    const QString maintenance = server.connInfo();
+    for (const int ladders : sizesFrom(parser.value(QStringLiteral("pg-sizes")))) {
+        // A database of this run's own, dropped at the end.
+        const QString dbName = QStringLiteral("hwbench_startup_%1_%2").arg(QCoreApplication::applicationPid()).arg(ladders);
+        createPgBackend(maintenance)->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
+        ServerSettings db = server;
+        db.database = dbName;
+        QTemporaryDir dir;
+        try {
+            o.dataDir = db.connInfo();
+            o.driver = QStringLiteral("POSTGRESQL");
+            o.ladders = ladders;
+            QElapsedTimer gen;
+            gen.start();
+            const DataGeneratorResult r = generateRegister(o);
+            addDemoUser(o.dataDir, o.driver);
+            createPgBackend(db.connInfo())->exec(QStringLiteral("VACUUM ANALYZE"), {});
+            printRegister(qPrintable(QStringLiteral("PostgreSQL on %1:%2").arg(server.host).arg(server.port)), r, o,
+                          gen.nsecsElapsed() / 1e9);
+            const Site site = prepareSite(dir.path(), {QStringLiteral("Server=%1").arg(server.host),
+                                                       QStringLiteral("Port=%1").arg(server.port),
+                                                       QStringLiteral("Database=%1").arg(dbName),
+                                                       QStringLiteral("User=%1").arg(server.user)});
+            ok = measureSite(site, ladders, runs, "libpq") && ok;
+        } catch (const HwError& e) {
+            fprintf(stderr, "%s\n", e.what());
+            ok = false;
+        }
+        Engine::instance().reset();
+        createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
+    }
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const QByteArray mode = qgetenv(ModeVariable);
+    return mode.isEmpty() ? parent(argc, argv) : child(mode, argc, argv);
+}
