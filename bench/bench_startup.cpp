@@ -344,6 +344,14 @@ bool measureSite(const Site& site, int ladders, int runs, const char* floorName)
     ratio("ratio start-up / cursor", s1.ms / c1.ms, sb.ms / cb.ms, double(s1.kb) / c1.kb, double(startup.minKb()) / cursor.minKb());
     ratio("ratio start-up / bare SELECT", s1.ms / f1.ms, sb.ms / fb.ms, double(s1.kb) / f1.kb, double(startup.minKb()) / select.minKb());
     ratio("ratio cursor / bare SELECT", c1.ms / f1.ms, cb.ms / fb.ms, double(c1.kb) / f1.kb, double(cursor.minKb()) / select.minKb());
+    auto all = [](const Series& x) {
+        QStringList v;
+        for (const Sample& s : x.runs)
+            v << QString::number(s.ms, 'f', 0);
+        return v.join(QStringLiteral(", "));
+    };
+    printf("  every run, ms: start-up %s; cursor %s; bare SELECT %s\n", qPrintable(all(startup)), qPrintable(all(cursor)),
+           qPrintable(all(select)));
     printf("  rows loaded: start-up %d (main window's cursor %d), cursor alone %d\n", s1.rows, s1.windowRows, c1.rows);
     printf("  load average after the runs: %s\n", qPrintable(loadAverage()));
     fflush(stdout);
