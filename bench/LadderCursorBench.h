@@ -35,15 +35,18 @@ inline long peakRssKb()
     return u.ru_maxrss;
 }
 
+// The SELECT of the floor; bench_store's asks for the cursor's order too.
+inline constexpr const char* SortedSelect = "SELECT * FROM LT_LEIT ORDER BY Nr";
+
 // The floor: every row and column read once, as the store must do at least.
-inline double bareSelectMs(const QString& dir)
+inline double bareSelectMs(const QString& dir, const char* sql = SortedSelect)
 {
     QElapsedTimer timer;
     timer.start();
     sqlite3* db = nullptr;
     sqlite3_open_v2(QString(dir + "/tarvino.sqlite").toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT * FROM LT_LEIT ORDER BY Nr", -1, &st, nullptr);
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
     long long sink = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {
         const int n = sqlite3_column_count(st);
@@ -64,12 +67,12 @@ inline double bareSelectMs(const QString& dir)
 
 // The server's floor: the same SELECT through libpq, every value read once (text results,
 // as the store reads them). The connection is made before the clock starts, as the store's is.
-inline double bareSelectPgMs(const QString& conninfo)
+inline double bareSelectPgMs(const QString& conninfo, const char* sql = SortedSelect)
 {
     PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
     QElapsedTimer timer;
     timer.start();
-    PGresult* res = PQexec(conn, "SELECT * FROM LT_LEIT ORDER BY Nr");
+    PGresult* res = PQexec(conn, sql);
     if (PQresultStatus(res) != PGRES_TUPLES_OK)
         fprintf(stderr, "floor: %s\n", PQerrorMessage(conn));
     long long sink = 0;

@@ -1,8 +1,9 @@
 // What a user waits for at start-up: the program's own start (runHolmwacht, as main() calls it)
 // on a generated register, from the accepted login to the main window shown with the event loop
 // idle, and from runHolmwacht's call to the same point. Beside it, in the same run: the main
-// ladder cursor opened alone (as bench_store opens it) and the bare SELECT of LT_LEIT through the
-// database's C API, the floor. Each measurement runs in a process of its own, so that its peak
+// ladder cursor opened alone (as bench_store opens it) and the floor, the bare SELECT of LT_LEIT
+// through the database's C API: unsorted as the store sends it, and in Nr order as bench_store's
+// floor. Each measurement runs in a process of its own, so that its peak
 // resident memory is its own: the bench copies itself next to the register with a tarvino.ini
 // and starts that copy (offscreen, no arguments; the mode goes by environment). The child answers
 // the login dialog by keys, user "Demo", password "demo".
@@ -168,9 +169,11 @@ int childCursor(int argc, char** argv, const StartSettings& s)
     return 0;
 }
 
-// The floor: one SELECT * FROM LT_LEIT, every value read once.
-int childSelect(int argc, char** argv, const StartSettings& s)
+// The floor: one SELECT * FROM LT_LEIT, every value read once; unsorted as the store asks for
+// it, or in Nr order as bench_store's floor.
+int childSelect(int argc, char** argv, const StartSettings& s, bool sorted)
 {
+    const char* sql = sorted ? SortedSelect : "SELECT * FROM LT_LEIT";
     QApplication app(argc, argv);
     const long baseKb = peakRssKb();
     double ms = 0;
@@ -180,9 +183,9 @@ int childSelect(int argc, char** argv, const StartSettings& s)
         server.port = s.port.toInt();
         server.database = s.database;
         server.user = s.user;
-        ms = bareSelectPgMs(server.connInfo());
+        ms = bareSelectPgMs(server.connInfo(), sql);
     } else {
-        ms = bareSelectMs(s.dataPath);
+        ms = bareSelectMs(s.dataPath, sql);
     }
     printf("RESULT ms=%.3f kb=%ld base_kb=%ld\n", ms, peakRssKb(), baseKb);
     return 0;
@@ -197,8 +200,8 @@ int child(const QByteArray& mode, int argc, char** argv)
         return childStartup(argc, argv);
     if (mode == "cursor")
         return childCursor(argc, argv, s);
-    if (mode == "select")
-        return childSelect(argc, argv, s);
+    if (mode == "select" || mode == "select-sorted")
+        return childSelect(argc, argv, s, mode == "select-sorted");
     childFails(QStringLiteral("unknown mode %1").arg(QString::fromLatin1(mode)));
 }
 
@@ -308,50 +311,58 @@ double mb(long kb) { return kb / 1024.0; }
 // The three measurements, round after round (start-up first: its first run is what a user meets).
 bool measureSite(const Site& site, int ladders, int runs, const char* floorName)
 {
-    Series startup, cursor, select;
+    Series startup, cursor, select, sorted;
     for (int run = 0; run < runs; ++run) {
         const auto a = runChild(site, "startup");
         const auto b = runChild(site, "cursor");
         const auto c = runChild(site, "select");
-        if (!a || !b || !c)
+        const auto d = runChild(site, "select-sorted");
+        if (!a || !b || !c || !d)
             return false;
         startup.runs.push_back(*a);
         cursor.runs.push_back(*b);
         select.runs.push_back(*c);
+        sorted.runs.push_back(*d);
         if (a->rows != ladders || b->rows != ladders)
             fprintf(stderr, "wrong row count: start-up %d (main window %d), cursor %d, expected %d\n", a->rows,
                     a->windowRows, b->rows, ladders);
     }
     const Sample s1 = startup.first(), sb = startup.best(), c1 = cursor.first(), cb = cursor.best(), f1 = select.first(),
-                 fb = select.best();
+                 fb = select.best(), o1 = sorted.first(), ob = sorted.best();
     const QString best = QStringLiteral("best of %1").arg(runs);
-    printf("  %-52s%10s %10s   %s\n", "", "first", qPrintable(best), "peak MB first / lowest (process base)");
-    auto line = [](const char* label, double first, double bestMs, long kbFirst, long kbMin, long base) {
+    printf("  %-54s%10s %10s   %s\n", "", "first", qPrintable(best), "peak MB first / lowest (process base)");
+    auto line = [](const QString& label, double first, double bestMs, long kbFirst, long kbMin, long base) {
         if (kbFirst > 0)
-            printf("  %-52s%10.1f %10.1f ms  %7.1f / %.1f (%.1f)\n", label, first, bestMs, mb(kbFirst), mb(kbMin), mb(base));
+            printf("  %-54s%10.1f %10.1f ms  %7.1f / %.1f (%.1f)\n", qPrintable(label), first, bestMs, mb(kbFirst), mb(kbMin),
+                   mb(base));
         else
-            printf("  %-52s%10.1f %10.1f ms\n", label, first, bestMs);
+            printf("  %-54s%10.1f %10.1f ms\n", qPrintable(label), first, bestMs);
     };
-    line("start-up, login accepted -> main window idle", s1.ms, sb.ms, s1.kb, startup.minKb(), s1.baseKb);
-    line("  of it: login accepted -> main window shown", s1.shownMs, sb.shownMs, 0, 0, 0);
-    line("start-up, runHolmwacht called -> main window idle", s1.wholeMs, startup.bestWholeMs(), 0, 0, 0);
-    line("ladder cursor open alone (Nr, lookups, path)", c1.ms, cb.ms, c1.kb, cursor.minKb(), c1.baseKb);
-    line(qPrintable(QStringLiteral("bare SELECT * FROM LT_LEIT (%1)").arg(QLatin1String(floorName))), f1.ms, fb.ms, f1.kb,
-         select.minKb(), f1.baseKb);
-    auto ratio = [](const char* label, double t1, double tb, double m1, double mb) {
-        printf("  %-52s%10.2f %10.2f     memory %.2f / %.2f\n", label, t1, tb, m1, mb);
+    const QString api = QLatin1String(floorName);
+    line(QStringLiteral("start-up, login accepted -> main window idle"), s1.ms, sb.ms, s1.kb, startup.minKb(), s1.baseKb);
+    line(QStringLiteral("  of it: login accepted -> main window shown"), s1.shownMs, sb.shownMs, 0, 0, 0);
+    line(QStringLiteral("start-up, runHolmwacht called -> main window idle"), s1.wholeMs, startup.bestWholeMs(), 0, 0, 0);
+    line(QStringLiteral("ladder cursor open alone (Nr, lookups, path)"), c1.ms, cb.ms, c1.kb, cursor.minKb(), c1.baseKb);
+    line(QStringLiteral("bare SELECT * FROM LT_LEIT (%1)").arg(api), f1.ms, fb.ms, f1.kb, select.minKb(), f1.baseKb);
+    line(QStringLiteral("bare SELECT ... ORDER BY Nr (%1)").arg(api), o1.ms, ob.ms, o1.kb, sorted.minKb(), o1.baseKb);
+    auto ratio = [](const char* label, const Sample& a1, const Sample& ab, const Series& a, const Sample& b1, const Sample& bb,
+                    const Series& b) {
+        printf("  %-54s%10.2f %10.2f     memory %.2f / %.2f\n", label, a1.ms / b1.ms, ab.ms / bb.ms, double(a1.kb) / b1.kb,
+               double(a.minKb()) / b.minKb());
     };
-    ratio("ratio start-up / cursor", s1.ms / c1.ms, sb.ms / cb.ms, double(s1.kb) / c1.kb, double(startup.minKb()) / cursor.minKb());
-    ratio("ratio start-up / bare SELECT", s1.ms / f1.ms, sb.ms / fb.ms, double(s1.kb) / f1.kb, double(startup.minKb()) / select.minKb());
-    ratio("ratio cursor / bare SELECT", c1.ms / f1.ms, cb.ms / fb.ms, double(c1.kb) / f1.kb, double(cursor.minKb()) / select.minKb());
+    ratio("ratio start-up / cursor", s1, sb, startup, c1, cb, cursor);
+    ratio("ratio start-up / bare SELECT", s1, sb, startup, f1, fb, select);
+    ratio("ratio cursor / bare SELECT", c1, cb, cursor, f1, fb, select);
+    ratio("ratio start-up / bare SELECT ORDER BY Nr", s1, sb, startup, o1, ob, sorted);
+    ratio("ratio cursor / bare SELECT ORDER BY Nr", c1, cb, cursor, o1, ob, sorted);
     auto all = [](const Series& x) {
         QStringList v;
         for (const Sample& s : x.runs)
             v << QString::number(s.ms, 'f', 0);
         return v.join(QStringLiteral(", "));
     };
-    printf("  every run, ms: start-up %s; cursor %s; bare SELECT %s\n", qPrintable(all(startup)), qPrintable(all(cursor)),
-           qPrintable(all(select)));
+    printf("  every run, ms: start-up %s; cursor %s; SELECT %s; SELECT ORDER BY Nr %s\n", qPrintable(all(startup)),
+           qPrintable(all(cursor)), qPrintable(all(select)), qPrintable(all(sorted)));
     printf("  rows loaded: start-up %d (main window's cursor %d), cursor alone %d\n", s1.rows, s1.windowRows, c1.rows);
     printf("  load average after the runs: %s\n", qPrintable(loadAverage()));
     fflush(stdout);
