@@ -67,7 +67,9 @@ inline double bareSelectMs(const QString& dir, const char* sql = SortedSelect)
 
 // The server's floor: the same SELECT through libpq, every value read once (text results,
 // as the store reads them). The connection is made before the clock starts, as the store's is.
-inline double bareSelectPgMs(const QString& conninfo, const char* sql = SortedSelect)
+// readMs gets the time before PQclear: freeing a large result can cost as much as receiving it
+// (glibc trims the heap page by page as the blocks go back, each trim a TLB flush on a VM).
+inline double bareSelectPgMs(const QString& conninfo, const char* sql = SortedSelect, double* readMs = nullptr)
 {
     PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
     QElapsedTimer timer;
@@ -81,6 +83,8 @@ inline double bareSelectPgMs(const QString& conninfo, const char* sql = SortedSe
         for (int c = 0; c < cols; ++c)
             if (!PQgetisnull(res, r, c))
                 sink += PQgetlength(res, r, c) + *PQgetvalue(res, r, c);
+    if (readMs)
+        *readMs = timer.nsecsElapsed() / 1e6;
     PQclear(res);
     const double ms = timer.nsecsElapsed() / 1e6;
     PQfinish(conn);
