@@ -123,6 +123,9 @@ int childStartup(int argc, char** argv)
             idleWatch = QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [&, window] {
                 QObject::disconnect(idleWatch);
                 idleNs = clock.nsecsElapsed();
+                // A message box's own loop waits too: that is no idle main window.
+                if (QWidget* modal = QApplication::activeModalWidget())
+                    childFails(QStringLiteral("a modal window is open at idle: \"%1\"").arg(modal->windowTitle()));
                 if (TDataModule1* dm = TDataModule1::instance())
                     ladderRows = dm->SLeiter->recordCount();
                 windowRows = window->leiter() ? window->leiter()->recordCount() : -1;
