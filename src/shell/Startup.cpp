@@ -11,6 +11,12 @@
 #include "LeiterVerw.h"
 #include "UserState.h"
 
+namespace {
+std::function<void()> g_loggedInObserver;
+}
+
+void setLoggedInObserver(std::function<void()> observer) { g_loggedInObserver = std::move(observer); }
+
 int runHolmwacht(HwApplication& app, const QStringList& arguments)
 {
     AppConfig& config = AppConfig::instance();
@@ -35,6 +41,9 @@ int runHolmwacht(HwApplication& app, const QStringList& arguments)
             return 1;
         }
     }
+
+    if (g_loggedInObserver)
+        g_loggedInObserver();
 
     // A missing alias, data directory or table surfaces here as the engine's error.
     std::unique_ptr<TDataModule1> dataModule;
