@@ -178,6 +178,9 @@ int childCursor(int argc, char** argv, const StartSettings& s)
     double ms = 0;
     int rows = 0;
     try {
+        // The database is opened and checked before the clock, as the program does before the
+        // login: both figures start with an open database.
+        Engine::instance().backend();
         Cursors c;
         QHash<int, QString> paths;
         ms = openLadderCursorMs(c, paths);
