@@ -160,18 +160,24 @@ int childStartup(int argc, char** argv)
     return 0;
 }
 
+// The server of tarvino.ini, as the program reads it.
+ServerSettings serverOf(const StartSettings& s)
+{
+    ServerSettings server;
+    server.host = s.server;
+    server.port = s.port.toInt();
+    server.database = s.database;
+    server.user = s.user;
+    return server;
+}
+
 // The ladder cursor alone, opened as bench_store opens it, on the register of tarvino.ini.
 int childCursor(int argc, char** argv, const StartSettings& s)
 {
     QApplication app(argc, argv);
     const long baseKb = peakRssKb();
     if (s.usesServer()) {
-        ServerSettings server;
-        server.host = s.server;
-        server.port = s.port.toInt();
-        server.database = s.database;
-        server.user = s.user;
-        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), server);
+        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), serverOf(s));
     } else {
         Engine::instance().addSessionAlias(QStringLiteral("TARVINO"), s.dataPath);
     }
@@ -201,12 +207,7 @@ int childSelect(int argc, char** argv, const StartSettings& s, bool sorted)
     const long baseKb = peakRssKb();
     double ms = 0, withClearMs = 0;
     if (s.usesServer()) {
-        ServerSettings server;
-        server.host = s.server;
-        server.port = s.port.toInt();
-        server.database = s.database;
-        server.user = s.user;
-        withClearMs = bareSelectPgMs(server.connInfo(), sql, &ms);
+        withClearMs = bareSelectPgMs(serverOf(s).connInfo(), sql, &ms);
     } else {
         ms = withClearMs = bareSelectMs(s.dataPath, sql);
     }

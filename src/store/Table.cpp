@@ -400,10 +400,7 @@ void Table::tellOtherCursors(int phys)
     for (Table* t : cursors) {
         if (t == this || std::find(keep->cursors.begin(), keep->cursors.end(), t) == keep->cursors.end())
             continue;
-        if (phys < 0)
-            t->sharedRowsReloaded();
-        else
-            t->sharedRowChanged(phys);
+        t->sharedRowsChanged(phys);
     }
 }
 
@@ -417,20 +414,12 @@ void Table::rowWritten(int phys, bool keyOrderChanged)
     tellOtherCursors(phys);
 }
 
-void Table::sharedRowChanged(int phys)
+void Table::sharedRowsChanged(int phys)
 {
-    placeRow(phys);
-    invalidateCalcCache();
-    bumpGeneration();
-    if (state() == DataSetState::Browse)
-        rebuildKeepingPlace();
+    if (phys >= 0)
+        placeRow(phys);
     else
-        m_viewStale = true;
-}
-
-void Table::sharedRowsReloaded()
-{
-    m_sortCacheValid = false;
+        m_sortCacheValid = false;
     invalidateCalcCache();
     bumpGeneration();
     if (state() == DataSetState::Browse)

@@ -86,9 +86,8 @@ public:
     DataSet* masterSource() const { return m_master; }
 
     // Another cursor of this process changed the rows this cursor shares with it: one row
-    // (written, added or deleted), or all of them after a re-read.
-    void sharedRowChanged(int phys);
-    void sharedRowsReloaded();
+    // (written, added or deleted), or all of them (-1) after a re-read.
+    void sharedRowsChanged(int phys);
 
 protected:
     std::vector<int> orderedRows() const override;
