@@ -1,4 +1,5 @@
 #pragma once
+#include "ColumnAllocator.h"
 #include "FieldDefs.h"
 
 #include <QString>
@@ -60,17 +61,17 @@ public:
 private:
     struct Column {
         FieldType type;
-        std::vector<qint32> ints;       // Integer, AutoInc, Date (Julian day)
-        std::vector<double> doubles;    // Float
-        std::vector<qint64> longs;      // DateTime
-        std::vector<QString> texts;     // Text, Memo
-        std::vector<qint8> bools;       // Boolean
-        std::vector<quint8> nulls;      // Integer, AutoInc, Float
+        ColumnVector<qint32> ints;       // Integer, AutoInc, Date (Julian day)
+        ColumnVector<double> doubles;    // Float
+        ColumnVector<qint64> longs;      // DateTime
+        ColumnVector<QString> texts;     // Text, Memo
+        ColumnVector<qint8> bools;       // Boolean
+        ColumnVector<quint8> nulls;      // Integer, AutoInc, Float
         std::unordered_map<size_t, qint64> wide;   // Integer values beyond 32 bits; ints holds them clamped
     };
     std::vector<Column> m_cols;
-    std::vector<quint8> m_deleted;
-    std::vector<qint64> m_version;
+    ColumnVector<quint8> m_deleted;
+    ColumnVector<qint64> m_version;
     int m_rows = 0;
 };
 
