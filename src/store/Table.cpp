@@ -404,9 +404,8 @@ void Table::tellOtherCursors(int phys)
     }
 }
 
-void Table::rowWritten(int phys, bool keyOrderChanged)
+void Table::shareRowWrite(int phys, bool keyOrderChanged)
 {
-    placeRow(phys);
     if (!m_shared)
         return;
     if (keyOrderChanged)
@@ -821,22 +820,22 @@ void Table::rereadCurrent()
     const qint64 versionBefore = store().rowVersion(phys);
     if (readRowByKey(primaryKeyValues(), phys) < 0) {
         store().markDeleted(phys);
-        if (m_shared)
-            m_shared->setKeyOrderValid(false);
         placeRow(phys);
         const int pos = viewPos();
         rebuildView();
         setCurrentPos(pos);
         emit currentChanged();
-        tellOtherCursors(phys);
+        shareRowWrite(phys, true);
         throw EngineError(deletedElsewhereText(), EngineCode::RecordDeleted);
     }
     invalidateCalcCache();
     bumpGeneration();
     emit rowChanged(viewPos());
     // This cursor keeps its order while the row is edited; the cache and the others follow it.
-    if (store().rowVersion(phys) != versionBefore)
-        rowWritten(phys, false);
+    if (store().rowVersion(phys) != versionBefore) {
+        placeRow(phys);
+        shareRowWrite(phys, false);
+    }
 }
 
 void Table::edit()
@@ -972,11 +971,8 @@ void Table::post()
     }
     m_viewStale = false;
     rebuildView(phys);
-    if (m_shared && phys >= 0) {
-        if (keyMoved)
-            m_shared->setKeyOrderValid(false);
-        tellOtherCursors(phys);
-    }
+    if (phys >= 0)
+        shareRowWrite(phys, keyMoved);
     if (afterPost)
         afterPost(*this);
 }
@@ -1071,10 +1067,7 @@ void Table::remove()
     rebuildView(-2);
     setCurrentPos(pos);
     emit currentChanged();
-    if (m_shared) {
-        m_shared->setKeyOrderValid(false);
-        tellOtherCursors(phys);
-    }
+    shareRowWrite(phys, true);
     if (afterDelete)
         afterDelete(*this);
 }

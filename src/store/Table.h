@@ -104,7 +104,8 @@ private:
     int sharedRowOf(ResultCursor& c) const;
     int compareKeyToResult(int phys, ResultCursor& c) const;
     void tellOtherCursors(int phys);
-    void rowWritten(int phys, bool keyOrderChanged);
+    // After this cursor wrote a row of the shared rows: the key order and the other cursors follow.
+    void shareRowWrite(int phys, bool keyOrderChanged);
     bool rowLess(int a, int b) const;
     void placeRow(int phys);
     void rebuildKeepingPlace();
