@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the program need, when they are missing.
-# With --tests also the PostgreSQL server the store tests run against and pdftotext, with which
-# the report tests read printed PDF files back (a workstation that only
-# runs the program does not need a server of its own).
+# With --tests also the PostgreSQL server the store tests run against, pdftotext and pdftoppm,
+# with which the report tests read printed PDF files back, zbarimg that decodes printed barcodes,
+# and sqlite3 and unzip to look at written files from outside (a workstation that only runs the
+# program does not need a server of its own).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
   libsqlite3-dev libsodium-dev libbenchmark-dev libpq-dev zlib1g-dev
+  libzint-dev libxlsxwriter-dev pxlib-dev
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql poppler-utils)
+  packages+=(postgresql poppler-utils zbar-tools sqlite3 unzip)
 fi
 missing=()
 for p in "${packages[@]}"; do
