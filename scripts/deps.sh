@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the program need, when they are missing.
 # With --tests also the PostgreSQL server the store tests run against, pdftotext and pdftoppm,
 # with which the report tests read printed PDF files back, zbarimg that decodes printed barcodes,
-# and sqlite3 and unzip to look at written files from outside (a workstation that only runs the
+# sqlite3 and unzip to look at written files from outside, and the validators of the desktop
+# entry and the AppStream file of the package (a workstation that only runs the
 # program does not need a server of its own).
 set -euo pipefail
 packages=(
@@ -12,7 +13,7 @@ packages=(
   libzint-dev libxlsxwriter-dev pxlib-dev
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql poppler-utils zbar-tools sqlite3 unzip)
+  packages+=(postgresql poppler-utils zbar-tools sqlite3 unzip desktop-file-utils appstream)
 fi
 missing=()
 for p in "${packages[@]}"; do

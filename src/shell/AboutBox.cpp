@@ -38,6 +38,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     // Below the icon the whole width of the panel: the version date stays whole.
     Version->setGeometry(16, 76, 250, 20);
 
+    // Which settings file this run uses: the first question when a workstation starts on the wrong register.
+    Settings = new QLabel(panel);
+    Settings->setObjectName(QStringLiteral("Settings"));
+    Settings->setGeometry(16, 100, 250, 20);
+
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
@@ -54,5 +59,8 @@ void TAboutBox::zeigen(QWidget* parent)
     TAboutBox box(parent);
     box.setWindowTitle(box.windowTitle() + QStringLiteral(" Vers.: ") + config.version);
     box.Version->setText(QStringLiteral("int. Version : %1 - %2").arg(config.internalVersion, config.versionDate));
+    const QString settings = settingsInUseText();
+    box.Settings->setText(box.Settings->fontMetrics().elidedText(settings, Qt::ElideMiddle, box.Settings->width()));
+    box.Settings->setToolTip(settings);
     Dialogs::exec(&box);
 }

@@ -12,6 +12,7 @@ public:
 
     QLabel* ProductName;
     QLabel* Version;
+    QLabel* Settings;
     QPushButton* OKButton;
 
     // As opened from "Über ...": caption and version label with the program's versions;

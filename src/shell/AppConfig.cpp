@@ -14,9 +14,58 @@ AppConfig& AppConfig::instance()
     return config;
 }
 
-QString settingsFilePath()
+#ifndef HW_SYSCONFDIR
+#define HW_SYSCONFDIR "/etc"
+#endif
+
+QStringList settingsFileCandidates(const SettingsPlaces& places)
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tarvino.ini"));
+    const QString name = QStringLiteral("tarvino.ini");
+    const QString userConfig = !places.xdgConfigHome.isEmpty() && QDir::isAbsolutePath(places.xdgConfigHome)
+                                   ? places.xdgConfigHome
+                                   : QDir(places.homeDir).filePath(QStringLiteral(".config"));
+    return {QDir(places.programDir).filePath(name), QDir(userConfig).filePath(QStringLiteral("holmwacht/") + name),
+            QDir(places.systemDir).filePath(QStringLiteral("holmwacht/") + name)};
+}
+
+SettingsPlaces settingsPlaces()
+{
+    SettingsPlaces places;
+    places.programDir = QCoreApplication::applicationDirPath();
+    places.xdgConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    places.homeDir = QDir::homePath();
+    places.systemDir = QStringLiteral(HW_SYSCONFDIR);
+    return places;
+}
+
+QString findSettingsFile(const SettingsPlaces& places)
+{
+    for (const QString& candidate : settingsFileCandidates(places)) {
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return {};
+}
+
+QString settingsFilePath() { return findSettingsFile(settingsPlaces()); }
+
+QString missingSettingsMessage(const SettingsPlaces& places)
+{
+    const QStringList candidates = settingsFileCandidates(places);
+    return QStringLiteral("Die Einstellungsdatei tarvino.ini wurde nicht gefunden. Gesucht wurde in dieser Reihenfolge:\n"
+                          "  %1\n  %2\n  %3\n\n"
+                          "Legen Sie eine dieser Dateien an, zum Beispiel:\n\n"
+                          "[Data]\nTarvino=/srv/holmwacht\n\n"
+                          "(das Datenverzeichnis des Registers) oder für ein Register auf einem PostgreSQL-Server:\n\n"
+                          "[Data]\nServer=db1.firma.local\nDatabase=tarvino")
+        .arg(candidates.value(0), candidates.value(1), candidates.value(2));
+}
+
+QString settingsInUseText()
+{
+    const QString file = settingsFilePath();
+    return file.isEmpty() ? QStringLiteral("Einstellungen : keine tarvino.ini gefunden")
+                          : QStringLiteral("Einstellungen : %1").arg(QDir::toNativeSeparators(file));
 }
 
 StartSettings readStartSettings(const QString& iniFile)

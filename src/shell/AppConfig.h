@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-// The settings file tarvino.ini beside the program: sections System and Data.
+// The settings file tarvino.ini: sections System and Data.
 struct StartSettings {
     QString netFileDir;     // [System] NetFileDir
     QString privateDir;     // [System] PrivateDir
@@ -28,8 +28,26 @@ struct AppConfig {
     static AppConfig& instance();
 };
 
-// <program directory>/tarvino.ini
+// Where tarvino.ini is looked for, in this order: beside the program (existing installations
+// keep it there), the user's $XDG_CONFIG_HOME/holmwacht (~/.config/holmwacht without it), the
+// system's /etc/holmwacht.
+struct SettingsPlaces {
+    QString programDir;
+    QString xdgConfigHome;  // empty: not set
+    QString homeDir;
+    QString systemDir;      // the system's configuration directory, /etc for an installed program
+};
+QStringList settingsFileCandidates(const SettingsPlaces& places);
+// The places of this process.
+SettingsPlaces settingsPlaces();
+// The first candidate that exists as a file; empty when there is none.
+QString findSettingsFile(const SettingsPlaces& places);
+// The settings file in use: the file found, or empty when there is none.
 QString settingsFilePath();
+// German message for a start without any settings file: names the places and an example.
+QString missingSettingsMessage(const SettingsPlaces& places);
+// One line for the About box and --version: the file in use, or that there is none.
+QString settingsInUseText();
 // A missing file reads like a file without keys. Keys and sections ignore case; values are
 // taken as they stand (Windows paths with backslashes included).
 StartSettings readStartSettings(const QString& iniFile);

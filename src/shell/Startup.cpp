@@ -5,6 +5,7 @@
 #include "BarcodeFeature.h"
 #include "Features.h"
 #include "DataModule.h"
+#include "Engine.h"
 #include "Dialogs.h"
 #include "Errors.h"
 #include "HwApplication.h"
@@ -17,11 +18,28 @@ std::function<void()> g_loggedInObserver;
 
 void setLoggedInObserver(std::function<void()> observer) { g_loggedInObserver = std::move(observer); }
 
+QString versionText()
+{
+    const AppConfig& config = AppConfig::instance();
+    return QStringLiteral("Holmwacht %1 (int. Version %2 - %3)\n%4\n")
+        .arg(config.version, config.internalVersion, config.versionDate, settingsInUseText());
+}
+
+StartSettings loadStartSettings(const SettingsPlaces& places)
+{
+    const QString settingsFile = findSettingsFile(places);
+    // Without any settings file only an alias of the engine's own configuration can name the
+    // register; never start on a data directory nobody chose.
+    if (settingsFile.isEmpty() && !Engine::instance().aliasKnown(QStringLiteral("TARVINO")))
+        throw HwError(missingSettingsMessage(places));
+    return readStartSettings(settingsFile);
+}
+
 int runHolmwacht(HwApplication& app, const QStringList& arguments)
 {
     AppConfig& config = AppConfig::instance();
     try {
-        config.settings = readStartSettings(settingsFilePath());
+        config.settings = loadStartSettings(settingsPlaces());
         configureEngine(config.settings);
     } catch (const HwError& e) {
         Dialogs::error(nullptr, e.message());

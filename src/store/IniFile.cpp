@@ -5,6 +5,8 @@
 
 QString readIniValue(const QString& fileName, const QString& section, const QString& key)
 {
+    if (fileName.isEmpty())
+        return QString();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();

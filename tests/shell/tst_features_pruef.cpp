@@ -344,7 +344,7 @@ private slots:
     {
         Register r;
         TLeiterVerw& w = r.open();
-        QFile ini(settingsFilePath());
+        QFile ini(settingsFileCandidates(settingsPlaces()).first());
         QVERIFY2(!ini.exists(), "a settings file lies next to the test");
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Barcode]\r\nPort=/dev/ttyHW9\r\nCOM2=/dev/ttyUSB7\r\n");

@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "Engine.h"
 #include "LeiterVerw.h"
+#include "Startup.h"
 #include "Table.h"
 #include "TestSupport.h"
 
@@ -41,6 +42,77 @@ private slots:
         // A missing file reads like one without keys, without a message.
         const StartSettings none = readStartSettings(dir.filePath("fehlt.ini"));
         QVERIFY(none.netFileDir.isEmpty() && none.privateDir.isEmpty() && none.dataPath.isEmpty());
+    }
+
+    // tarvino.ini beside the program wins, then the user's, then the system's; none: empty,
+    // and the start's message names all three places.
+    void settingsLookupOrder_data()
+    {
+        QTest::addColumn<QStringList>("present");   // program, user, system
+        QTest::addColumn<bool>("xdgSet");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("program alone") << QStringList{"program"} << true << "program";
+        QTest::newRow("user alone") << QStringList{"user"} << true << "user";
+        QTest::newRow("user alone, no XDG_CONFIG_HOME") << QStringList{"user"} << false << "user";
+        QTest::newRow("system alone") << QStringList{"system"} << true << "system";
+        QTest::newRow("program and system") << QStringList{"program", "system"} << true << "program";
+        QTest::newRow("user and system") << QStringList{"user", "system"} << true << "user";
+        QTest::newRow("all three") << QStringList{"program", "user", "system"} << false << "program";
+        QTest::newRow("none") << QStringList{} << true << "";
+    }
+
+    void settingsLookupOrder()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(bool, xdgSet);
+        QFETCH(QString, expected);
+        QTemporaryDir root;
+        SettingsPlaces places;
+        places.programDir = root.filePath("bin");
+        places.homeDir = root.filePath("home");
+        places.xdgConfigHome = xdgSet ? root.filePath("xdg") : QString();
+        places.systemDir = root.filePath("etc");
+        const QString userDir = xdgSet ? root.filePath("xdg/holmwacht") : root.filePath("home/.config/holmwacht");
+        const QHash<QString, QString> files{{"program", root.filePath("bin/tarvino.ini")},
+                                            {"user", userDir + "/tarvino.ini"},
+                                            {"system", root.filePath("etc/holmwacht/tarvino.ini")}};
+        // A folder of the same name is no settings file.
+        QVERIFY(QDir().mkpath(files.value("program")));
+        QVERIFY(QDir().rmdir(files.value("program")));
+        for (const QString& place : present) {
+            QVERIFY(QDir().mkpath(QFileInfo(files.value(place)).absolutePath()));
+            writeFile(files.value(place), "[Data]\nTarvino=/daten/" + place.toUtf8() + "\n");
+        }
+        const QString found = findSettingsFile(places);
+        QCOMPARE(found, files.value(expected));
+        if (!found.isEmpty())
+            QCOMPARE(readStartSettings(found).dataPath, "/daten/" + expected);
+        const QString message = missingSettingsMessage(places);
+        for (const QString& file : files)
+            QVERIFY2(message.contains(file), qPrintable(message));
+    }
+
+    // A start without any settings file and without an alias of the engine's configuration ends
+    // with that message; it never makes up a data directory. An alias of the engine's
+    // configuration still serves as before.
+    void startWithoutSettingsFile()
+    {
+        QTemporaryDir dir;
+        SettingsPlaces places;
+        places.programDir = dir.filePath("bin");
+        places.homeDir = dir.filePath("home");
+        places.systemDir = dir.filePath("etc");
+        Engine::instance().setConfigFile(dir.filePath("engine.cfg"));
+        try {
+            loadStartSettings(places);
+            QFAIL("started without settings");
+        } catch (const HwError& e) {
+            QVERIFY2(e.message().startsWith("Die Einstellungsdatei tarvino.ini wurde nicht gefunden"), qPrintable(e.message()));
+            QVERIFY(e.message().contains(dir.filePath("etc/holmwacht/tarvino.ini")));
+        }
+        writeFile(dir.filePath("engine.cfg"), "[DATABASES\\TARVINO\\DB INFO]\nPATH=" + dir.path().toUtf8() + "\n");
+        QVERIFY(loadStartSettings(places).dataPath.isEmpty());
+        Engine::instance().setConfigFile(QString());
     }
 
     // The register on a server: the keys of [Data], and a start that cannot reach the server
