@@ -1,0 +1,164 @@
+#include "FaelligeLeitern.h"
+
+#include "Backend.h"
+#include "Engine.h"
+#include "IniFile.h"
+#include "LtFirmAbt.h"
+#include "RowStore.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+#include <algorithm>
+
+namespace {
+const char* const kSection = "Faelligkeit";
+const char* const kKey = "Wochen";
+
+QDate julian(ResultCursor& c, int col)
+{
+    if (c.isNull(col))
+        return QDate();
+    const qint32 jd = c.dateJulianDay(col);
+    return jd == RowStore::NullDate ? QDate() : QDate::fromJulianDay(jd);
+}
+} // namespace
+
+Faelligkeit faelligkeit(const QDate& termin, const QDate& heute, const QDate& bis)
+{
+    if (!termin.isValid())
+        return Faelligkeit::OhneTermin;
+    if (termin < heute)
+        return Faelligkeit::Ueberfaellig;
+    if (termin <= bis)
+        return Faelligkeit::BaldFaellig;
+    return Faelligkeit::Keine;
+}
+
+FaelligeListe faelligeLeitern(const FaelligAuswahl& a, const TLtFirmAbt& departments, const QString& alias)
+{
+    const QDate bis = a.bis.isValid() ? a.bis : a.heute.addDays(7 * kFaelligWochenStandard);
+    Backend& db = Engine::instance().backend(alias);
+    // The last inspection is asked only for the ladders the date already picked.
+    QString sql = QStringLiteral(
+        "SELECT L.ID, L.Nr, L.ExNrBez, L.KurzBez, L.FirmenAbtID, L.PruefTermin, %1, A.KurzBez, "
+        "(SELECT MAX(P.Datum) FROM LT_PRUEF P WHERE P.LT_ID = L.ID) "
+        "FROM LT_LEIT L LEFT JOIN LARTEN A ON A.ID = L.Art_ID "
+        "WHERE (L.PruefTermin <= ? OR L.PruefTermin IS NULL)")
+                      .arg(db.boolOrFalse(QStringLiteral("L.Schrott")));
+    if (!a.mitSchrott)
+        sql += QStringLiteral(" AND %1 = %2").arg(db.boolOrFalse(QStringLiteral("L.Schrott")), db.falseLiteral());
+    std::unique_ptr<ResultCursor> c = db.select(sql, {bis});
+
+    FaelligeListe liste;
+    QList<FaelligeLeiter> ohne;
+    while (c->next()) {
+        FaelligeLeiter z;
+        z.firmenAbtId = c->isNull(4) ? -1 : int(c->intValue(4));
+        if (!a.abtKey.isEmpty()
+            && (z.firmenAbtId < 0 || !departments.IsAtOrBelow(QString::number(z.firmenAbtId), a.abtKey)))
+            continue;
+        z.id = int(c->intValue(0));
+        z.nr = int(c->intValue(1));
+        z.exNr = c->textValue(2);
+        z.kurzBez = c->textValue(3);
+        z.termin = julian(*c, 5);
+        z.schrott = c->boolValue(6);
+        z.art = c->isNull(7) ? QString() : c->textValue(7);
+        z.letztePruefung = julian(*c, 8);
+        if (z.firmenAbtId >= 0)
+            z.abteilung = departments.PathText(QString::number(z.firmenAbtId));
+        z.status = faelligkeit(z.termin, a.heute, bis);
+        if (z.status == Faelligkeit::OhneTermin) {
+            ++liste.ohneTermin;
+            ohne << z;
+            continue;
+        }
+        z.tageUeberfaellig = int(z.termin.daysTo(a.heute));
+        if (z.status == Faelligkeit::Ueberfaellig)
+            ++liste.ueberfaellig;
+        else
+            ++liste.baldFaellig;
+        liste.zeilen << z;
+    }
+    std::sort(liste.zeilen.begin(), liste.zeilen.end(), [](const FaelligeLeiter& x, const FaelligeLeiter& y) {
+        return x.termin != y.termin ? x.termin < y.termin : x.nr < y.nr;
+    });
+    std::sort(ohne.begin(), ohne.end(), [](const FaelligeLeiter& x, const FaelligeLeiter& y) { return x.nr < y.nr; });
+    liste.zeilen << ohne;
+    return liste;
+}
+
+int anzahlUeberfaellig(const QDate& heute, const QString& alias)
+{
+    Backend& db = Engine::instance().backend(alias);
+    std::unique_ptr<ResultCursor> c =
+        db.select(QStringLiteral("SELECT COUNT(*) FROM LT_LEIT WHERE PruefTermin < ? AND %1 = %2")
+                      .arg(db.boolOrFalse(QStringLiteral("Schrott")), db.falseLiteral()),
+                  {heute});
+    return c->next() ? int(c->intValue(0)) : 0;
+}
+
+int faelligWochen(const QString& iniFile)
+{
+    bool ok = false;
+    const int n = readIniValue(iniFile, QLatin1String(kSection), QLatin1String(kKey)).toInt(&ok);
+    return ok && n >= 1 && n <= 104 ? n : kFaelligWochenStandard;
+}
+
+bool setFaelligWochen(const QString& iniFile, int wochen)
+{
+    QStringList lines;
+    {
+        QFile in(iniFile);
+        if (in.exists()) {
+            if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+                return false;
+            QTextStream s(&in);
+            while (!s.atEnd())
+                lines << s.readLine();
+        }
+    }
+    const QString entry = QStringLiteral("%1=%2").arg(QLatin1String(kKey)).arg(wochen);
+    int sectionLine = -1;
+    int insertAt = -1;
+    bool done = false;
+    for (int i = 0; i < lines.size() && !done; ++i) {
+        const QString t = lines[i].trimmed();
+        if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
+            if (sectionLine >= 0)
+                break;      // the section ended without the key
+            if (t.mid(1, t.size() - 2).trimmed().compare(QLatin1String(kSection), Qt::CaseInsensitive) == 0) {
+                sectionLine = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (sectionLine < 0)
+            continue;
+        const int eq = int(t.indexOf(QLatin1Char('=')));
+        if (eq > 0 && t.left(eq).trimmed().compare(QLatin1String(kKey), Qt::CaseInsensitive) == 0) {
+            lines[i] = entry;
+            done = true;
+        } else if (!t.isEmpty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (!done) {
+        if (sectionLine < 0) {
+            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+                lines << QString();
+            lines << QStringLiteral("[%1]").arg(QLatin1String(kSection)) << entry;
+        } else {
+            lines.insert(insertAt, entry);
+        }
+    }
+    QSaveFile out(iniFile);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    QTextStream s(&out);
+    for (const QString& l : lines)
+        s << l << '\n';
+    s.flush();
+    return out.commit();
+}
