@@ -8,4 +8,5 @@ void plugFeatures(TLeiterVerw& window)
     plugSearchAndFilters(window);
     plugReports(window);
     plugAccess(window);
+    plugDue(window);
 }

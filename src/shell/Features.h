@@ -10,5 +10,6 @@ void plugMasterData(TLeiterVerw& window);       // "Stammdaten" editors and the 
 void plugSearchAndFilters(TLeiterVerw& window); // sort orders, searches, marks, filters
 void plugReports(TLeiterVerw& window);          // "Listen", "Vorschau" / "Druck", printing the current ladder
 void plugAccess(TLeiterVerw& window);           // change of user, own password, user administration
+void plugDue(TLeiterVerw& window);              // due list, due colours, overdue notice, exports
 
 void plugFeatures(TLeiterVerw& window);

@@ -1,0 +1,123 @@
+#include "FaelligePruefungen.h"
+#include "JourneyFixture.h"
+#include "LeiterGrid.h"
+#include "LadderPages.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+// Due inspections from the main window: the count, the notice, the list and its jump, the
+// colours of the due date in the grid.
+class TestJourneysFaellig : public QObject {
+    Q_OBJECT
+
+    // Ladder 1 of the register is due on 01.06.2026; 6 is overdue, 7 due soon, 8 overdue but
+    // scrapped, 9 due after the four weeks; 2 to 5 have no date.
+    static void addDue()
+    {
+        const QDate heute = QDate::currentDate();
+        Journey::addRow("LT_LEIT", {{"Nr", 6}, {"KurzBez", "Überfällige"}, {"PruefTermin", heute.addDays(-3)}});
+        Journey::addRow("LT_LEIT", {{"Nr", 7}, {"KurzBez", "Bald fällige"}, {"PruefTermin", heute.addDays(5)}});
+        Journey::addRow("LT_LEIT", {{"Nr", 8}, {"KurzBez", "Schrott"}, {"PruefTermin", heute.addDays(-30)}, {"Schrott", true}});
+        Journey::addRow("LT_LEIT", {{"Nr", 9}, {"KurzBez", "Später"}, {"PruefTermin", heute.addDays(60)}});
+    }
+
+    static QColor cellColour(const Journey& j, int nr)
+    {
+        TLeiterGrid* g = j.w->grid();
+        const int col = g->columns().indexOf("PruefTermin");
+        const QModelIndex idx = g->model()->index(j.rowOfNr(nr), col);
+        g->scrollTo(idx);
+        const QRect r = g->visualRect(idx);
+        const QImage img = g->viewport()->grab().toImage();
+        return img.pixelColor(r.left() + 3, r.center().y());
+    }
+
+private slots:
+    void listeUndSprung()
+    {
+        if (QDate::currentDate() <= QDate(2026, 6, 1))
+            QFAIL("the register's ladder 1 must lie in the past");
+        Journey j;
+        addDue();
+        j.open();
+        auto* count = static_cast<QLabel*>(j.child("LabUeberfaellig"));
+        QTRY_COMPARE(count->text(), QString("2 überfällig"));
+        auto* hinweis = j.child("HinweisUeberfaellig");
+        QTRY_VERIFY(hinweis->isVisible());
+        auto* oeffnen = hinweis->findChild<QPushButton*>("BHinweisOeffnen");
+        QVERIFY(oeffnen->text().startsWith("2 Leitern sind überfällig"));
+
+        Journey::key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        auto* liste = j.w->findChild<TFaelligePruefungen*>("FaelligePruefungen");
+        QVERIFY(liste);
+        QTRY_VERIFY(liste->isVisible());
+        QTRY_VERIFY(liste->GridFaellig->hasFocus());
+        QCOMPARE(liste->LabAnzahl->text(), QString("2 überfällig, 1 bald fällig, 4 ohne Termin"));
+        QAbstractItemModel* m = liste->GridFaellig->model();
+        QStringList firstColumn;
+        for (int r = 0; r < m->rowCount(); ++r)
+            firstColumn << m->index(r, 0).data().toString();
+        QCOMPARE(firstColumn, (QStringList{"1", "6", "7", "ohne Termin", "2", "3", "4", "5"}));
+        QCOMPARE(m->index(1, 6).data().toInt(), 3);
+        QCOMPARE(m->index(2, 6).data().toInt(), -5);
+
+        // Down twice to ladder 7, Enter: the main window is on it, the list stays open.
+        Journey::key(Qt::Key_Down);
+        Journey::key(Qt::Key_Down);
+        Journey::key(Qt::Key_Return);
+        QCOMPARE(j.w->leiter()->field("Nr").asInteger(), 7);
+        QCOMPARE(j.w->grid()->currentIndex().row(), j.rowOfNr(7));
+        QVERIFY(liste->isVisible());
+
+        // A double click on a ladder without a date below the heading.
+        const QRect r = liste->GridFaellig->visualRect(m->index(5, 1));
+        QTest::mouseClick(liste->GridFaellig->viewport(), Qt::LeftButton, {}, r.center());
+        QTest::mouseDClick(liste->GridFaellig->viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(j.w->leiter()->field("Nr").asInteger(), 3);
+    }
+
+    // Red for overdue, amber for due soon, nothing for later or no date, also on a marked row.
+    void farbenImRaster()
+    {
+        Journey j;
+        addDue();
+        j.open();
+        const QColor rot(204, 0, 0), gelb(255, 170, 0);
+        QCOMPARE(cellColour(j, 6), rot);
+        QCOMPARE(cellColour(j, 7), gelb);
+        QVERIFY(cellColour(j, 9) != rot && cellColour(j, 9) != gelb);
+        QVERIFY(cellColour(j, 8) != rot);                 // scrapped: out of use
+        QVERIFY(cellColour(j, 2) != rot && cellColour(j, 2) != gelb);
+        j.clickLadder(6);
+        Journey::key(Qt::Key_Space);                        // marks 6, moves on to 7
+        Journey::key(Qt::Key_Space);                        // marks 7, moves on
+        QCOMPARE(cellColour(j, 6), rot);
+        QCOMPARE(cellColour(j, 7), gelb);
+    }
+
+    // Another workstation adds an overdue ladder: F5 counts it; an inspection moves the date.
+    void zahlFolgt()
+    {
+        Journey j;
+        j.open();
+        auto* count = static_cast<QLabel*>(j.child("LabUeberfaellig"));
+        QTRY_COMPARE(count->text(), QString("1 überfällig"));
+        Journey::addRow("LT_LEIT", {{"Nr", 20}, {"KurzBez", "Neu"}, {"PruefTermin", QDate::currentDate().addDays(-1)}});
+        Journey::key(Qt::Key_F5);
+        QTRY_COMPARE(count->text(), QString("2 überfällig"));
+        // Ladder 1's due date put into the future through the detail page and saved.
+        j.clickLadder(1);
+        Journey::click(j.child("EditPruefTermin"));
+        Journey::key(Qt::Key_Home);
+        Journey::type(QDate::currentDate().addYears(1).toString("ddMMyyyy"));
+        Journey::click(j.w->okCancel()->BOK);
+        QCOMPARE(j.ladder(1).value("PruefTermin").toDate(), QDate::currentDate().addYears(1));
+        QTRY_COMPARE(count->text(), QString("1 überfällig"));
+    }
+};
+
+QTEST_MAIN(TestJourneysFaellig)
+#include "tst_journeys_faellig.moc"
