@@ -50,9 +50,7 @@ public:
         p->fillRect(r, *c);
         p->setPen(QColor(40, 40, 40));
         p->drawRect(r.adjusted(0, 0, -1, -1));
-        QFont f = option.font;
-        f.setBold(*s == Faelligkeit::Ueberfaellig);
-        p->setFont(f);
+        p->setFont(option.font);
         p->setPen(faelligTextFarbe(*s));
         p->drawText(r.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, index.data(Qt::DisplayRole).toString());
         p->restore();

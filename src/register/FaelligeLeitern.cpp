@@ -7,6 +7,7 @@
 #include "RowStore.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QTextStream>
 #include <algorithm>
@@ -39,48 +40,55 @@ FaelligeListe faelligeLeitern(const FaelligAuswahl& a, const TLtFirmAbt& departm
 {
     const QDate bis = a.bis.isValid() ? a.bis : a.heute.addDays(7 * kFaelligWochenStandard);
     Backend& db = Engine::instance().backend(alias);
-    // The last inspection is asked only for the ladders the date already picked.
-    QString sql = QStringLiteral(
+    // Two selects rather than one with OR: each runs on the PruefTermin index. The last
+    // inspection is asked only for the ladders the date already picked.
+    const QString schrott = db.boolOrFalse(QStringLiteral("L.Schrott"));
+    QString base = QStringLiteral(
         "SELECT L.ID, L.Nr, L.ExNrBez, L.KurzBez, L.FirmenAbtID, L.PruefTermin, %1, A.KurzBez, "
         "(SELECT MAX(P.Datum) FROM LT_PRUEF P WHERE P.LT_ID = L.ID) "
-        "FROM LT_LEIT L LEFT JOIN LARTEN A ON A.ID = L.Art_ID "
-        "WHERE (L.PruefTermin <= ? OR L.PruefTermin IS NULL)")
-                      .arg(db.boolOrFalse(QStringLiteral("L.Schrott")));
-    if (!a.mitSchrott)
-        sql += QStringLiteral(" AND %1 = %2").arg(db.boolOrFalse(QStringLiteral("L.Schrott")), db.falseLiteral());
-    std::unique_ptr<ResultCursor> c = db.select(sql, {bis});
+        "FROM LT_LEIT L LEFT JOIN LARTEN A ON A.ID = L.Art_ID WHERE ")
+                       .arg(schrott);
+    const QString ohneSchrott = a.mitSchrott ? QString() : QStringLiteral(" AND %1 = %2").arg(schrott, db.falseLiteral());
 
     FaelligeListe liste;
     QList<FaelligeLeiter> ohne;
-    while (c->next()) {
-        FaelligeLeiter z;
-        z.firmenAbtId = c->isNull(4) ? -1 : int(c->intValue(4));
-        if (!a.abtKey.isEmpty()
-            && (z.firmenAbtId < 0 || !departments.IsAtOrBelow(QString::number(z.firmenAbtId), a.abtKey)))
-            continue;
-        z.id = int(c->intValue(0));
-        z.nr = int(c->intValue(1));
-        z.exNr = c->textValue(2);
-        z.kurzBez = c->textValue(3);
-        z.termin = julian(*c, 5);
-        z.schrott = c->boolValue(6);
-        z.art = c->isNull(7) ? QString() : c->textValue(7);
-        z.letztePruefung = julian(*c, 8);
-        if (z.firmenAbtId >= 0)
-            z.abteilung = departments.PathText(QString::number(z.firmenAbtId));
-        z.status = faelligkeit(z.termin, a.heute, bis);
-        if (z.status == Faelligkeit::OhneTermin) {
-            ++liste.ohneTermin;
-            ohne << z;
-            continue;
+    QHash<int, QString> pfade;      // many ladders share a department
+    auto lesen = [&](const QString& where, const QVariantList& params, QList<FaelligeLeiter>& into) {
+        std::unique_ptr<ResultCursor> c = db.select(base + where + ohneSchrott, params);
+        while (c->next()) {
+            FaelligeLeiter z;
+            z.firmenAbtId = c->isNull(4) ? -1 : int(c->intValue(4));
+            if (!a.abtKey.isEmpty()
+                && (z.firmenAbtId < 0 || !departments.IsAtOrBelow(QString::number(z.firmenAbtId), a.abtKey)))
+                continue;
+            z.id = int(c->intValue(0));
+            z.nr = int(c->intValue(1));
+            z.exNr = c->textValue(2);
+            z.kurzBez = c->textValue(3);
+            z.termin = julian(*c, 5);
+            z.schrott = c->boolValue(6);
+            z.art = c->isNull(7) ? QString() : c->textValue(7);
+            z.letztePruefung = julian(*c, 8);
+            if (z.firmenAbtId >= 0) {
+                auto it = pfade.find(z.firmenAbtId);
+                if (it == pfade.end())
+                    it = pfade.insert(z.firmenAbtId, departments.PathText(QString::number(z.firmenAbtId)));
+                z.abteilung = *it;
+            }
+            z.status = faelligkeit(z.termin, a.heute, bis);
+            if (z.status == Faelligkeit::Ueberfaellig)
+                ++liste.ueberfaellig;
+            else if (z.status == Faelligkeit::BaldFaellig)
+                ++liste.baldFaellig;
+            else if (z.status == Faelligkeit::OhneTermin)
+                ++liste.ohneTermin;
+            if (z.termin.isValid())
+                z.tageUeberfaellig = int(z.termin.daysTo(a.heute));
+            into << z;
         }
-        z.tageUeberfaellig = int(z.termin.daysTo(a.heute));
-        if (z.status == Faelligkeit::Ueberfaellig)
-            ++liste.ueberfaellig;
-        else
-            ++liste.baldFaellig;
-        liste.zeilen << z;
-    }
+    };
+    lesen(QStringLiteral("L.PruefTermin <= ?"), {bis}, liste.zeilen);
+    lesen(QStringLiteral("L.PruefTermin IS NULL"), {}, ohne);
     std::sort(liste.zeilen.begin(), liste.zeilen.end(), [](const FaelligeLeiter& x, const FaelligeLeiter& y) {
         return x.termin != y.termin ? x.termin < y.termin : x.nr < y.nr;
     });

@@ -177,10 +177,13 @@ TFaelligePruefungen::TFaelligePruefungen(TDataModule1& dm, const TLtFirmAbt& dep
     GridFaellig->verticalHeader()->setDefaultSectionSize(GridFaellig->fontMetrics().height() + 4);
     GridFaellig->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int cw = GridFaellig->fontMetrics().averageCharWidth();
-    const int widths[] = {9, 27, 36, 16, 11, 13, 8};
+    const int widths[] = {9, 24, 32, 14, 11, 12, 12};
     for (int c = 0; c < 7; ++c)
         GridFaellig->setColumnWidth(c, widths[c] * cw + 12);
     GridFaellig->horizontalHeader()->setStretchLastSection(true);
+    int gridWidth = 0;
+    for (int w : widths)
+        gridWidth += w * cw + 12;
     GridFaellig->installEventFilter(this);
     top->addWidget(GridFaellig, 1);
 
@@ -240,7 +243,7 @@ TFaelligePruefungen::TFaelligePruefungen(TDataModule1& dm, const TLtFirmAbt& dep
     });
     connect(BSchliessen, &QPushButton::clicked, this, &QDialog::close);
 
-    resize(qMax(760, 110 * cw), 460);
+    resize(gridWidth + 40, 480);
     reload();
 }
 

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -56,6 +57,10 @@ public:
     // Puts the finished file under the target name in one step.
     void moveTo(const QString& target)
     {
+        // The temporary file was made private; the list gets the modes of any new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(QFile::encodeName(m_path).constData(), 0666 & ~mask);
         if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
             schreibFehler(target, QString::fromLocal8Bit(std::strerror(errno)));
         m_kept = true;
