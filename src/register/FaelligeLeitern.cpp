@@ -107,6 +107,12 @@ int anzahlUeberfaellig(const QDate& heute, const QString& alias)
     return c->next() ? int(c->intValue(0)) : 0;
 }
 
+int& faelligStandardWochen()
+{
+    static int wochen = kFaelligWochenStandard;
+    return wochen;
+}
+
 int faelligWochen(const QString& iniFile)
 {
     bool ok = false;

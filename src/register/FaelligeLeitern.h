@@ -58,5 +58,8 @@ int anzahlUeberfaellig(const QDate& heute = QDate::currentDate(), const QString&
 // Weeks ahead that count as due soon, kept in the settings file ([Faelligkeit] Wochen).
 constexpr int kFaelligWochenStandard = 4;
 int faelligWochen(const QString& iniFile);
+// The weeks of this run, read from the settings file at start; the windows that have no
+// settings file at hand (the report selection) start from it.
+int& faelligStandardWochen();
 // Writes the weeks into the settings file, the other lines untouched; false when it cannot.
 bool setFaelligWochen(const QString& iniFile, int wochen);

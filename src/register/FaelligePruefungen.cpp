@@ -217,6 +217,7 @@ TFaelligePruefungen::TFaelligePruefungen(TDataModule1& dm, const TLtFirmAbt& dep
         if (m_loading)
             return;
         setFaelligWochen(m_iniFile, w);
+        faelligStandardWochen() = w;
         m_loading = true;
         EditBis->setDate(QDate::currentDate().addDays(7 * w));
         m_loading = false;

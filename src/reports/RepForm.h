@@ -89,6 +89,10 @@ public:
     void preview();                                  // modal, in the registered preview window
     void print();                                    // on report().printer(), without asking
     std::shared_ptr<RenderedReport> render();
+    // The rows the report would print, open in query() (with the record filter) for an export;
+    // closeForExport() afterwards.
+    void openForExport() { openQueries(); }
+    void closeForExport() { closeQueries(); }
     void writePdf(const QString& fileName);
 
 protected:

@@ -1,5 +1,7 @@
 #include "RepForms.h"
 
+#include "RepFaellig.h"
+
 #include "RepForm.h"
 #include "RepLeiterCount.h"
 #include "RepLeiterF1.h"
@@ -24,6 +26,7 @@ void registerBuiltIn()
         return;
     done = true;
     registerReportForm(TRepArt::Count, [](TDataModule1& dm) { return std::make_unique<TRepLeiterCount>(dm); });
+    registerReportForm(TRepArt::Faellig, [](TDataModule1& dm) { return std::make_unique<TRepFaellig>(dm); });
     registerReportForm(TRepArt::LeiterKartei, [](TDataModule1& dm) { return std::make_unique<TRepLeiterF1>(dm); });
     registerReportForm(TRepArt::LeiterUebersicht,
                        [](TDataModule1& dm) { return std::make_unique<TRepLeiterUebF1>(dm); });

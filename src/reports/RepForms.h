@@ -6,7 +6,7 @@ class TDataModule1;
 class TRepForm;
 
 // The report forms of the selection window's tabs, in tab order.
-enum class TRepArt { LeiterKartei, LeiterUebersicht, PruefUebersicht, Kontrollblatt, Count };
+enum class TRepArt { LeiterKartei, LeiterUebersicht, PruefUebersicht, Kontrollblatt, Count, Faellig };
 
 using TRepFactory = std::function<std::unique_ptr<TRepForm>(TDataModule1&)>;
 

@@ -7,7 +7,9 @@
 #include "DBTreeView.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "RepFaellig.h"
 #include "RepForm.h"
+#include "FaelligeLeitern.h"
 #include "Table.h"
 #include "UserControl.h"
 
@@ -25,7 +27,7 @@
 
 namespace {
 
-constexpr int TabCount = 5;
+constexpr int TabCount = 6;
 const QDate minDate(1990, 1, 1);
 const QDate maxDate(2099, 12, 31);
 const QString dateFormat = QStringLiteral("dd.MM.yyyy");
@@ -67,13 +69,18 @@ QWidget* TRepMenue::buildTab(int tab, const QString& name, const QString& captio
     auto* page = new QWidget(PageControl1);
     page->setObjectName(name);
     PageControl1->addTab(page, caption);
-    static const char* prefixes[TabCount] = {"LtK", "LtUeb", "LtPUeb", "LtKontrB", "LtCount"};
+    static const char* prefixes[TabCount] = {"LtK", "LtUeb", "LtPUeb", "LtKontrB", "LtCount", "Faellig"};
     m_vorschau[tab] = new QPushButton(QStringLiteral("&Vorschau"), page);
     m_vorschau[tab]->setObjectName(QStringLiteral("%1BVorschau").arg(QLatin1String(prefixes[tab])));
     m_vorschau[tab]->setGeometry(470, 300, 120, 30);
     m_druck[tab] = new QPushButton(QStringLiteral("&Druck"), page);
     m_druck[tab]->setObjectName(QStringLiteral("%1BDruck").arg(QLatin1String(prefixes[tab])));
     m_druck[tab]->setGeometry(600, 300, 120, 30);
+    m_export[tab] = new QPushButton(QStringLiteral("E&xport .."), page);
+    m_export[tab]->setObjectName(QStringLiteral("%1BExport").arg(QLatin1String(prefixes[tab])));
+    m_export[tab]->setGeometry(470, 264, 120, 30);
+    m_export[tab]->setToolTip(QStringLiteral("Die ausgewählten Daten nach Excel oder CSV"));
+    m_export[tab]->setVisible(bool(exportHook()));
     return page;
 }
 
@@ -132,12 +139,19 @@ void TRepMenue::FormCreate()
     LtCountCbAllFirmAbtShow->setToolTip(QStringLiteral("=> gefiltert werden nur die Daten auf ihre Anzahl\n"
                                                        "=> Die Abteilungsstruktur wird trotzdem gesamt dargestellt."));
 
+    QWidget* t5 = buildTab(5, QStringLiteral("TabShFaellig"), QStringLiteral("Fällige Prüfungen"));
+    label(t5, QStringLiteral("fällig bis :"), 470, 48, 90);
+    FaelligEditBis = named(new QLineEdit(t5), "FaelligEditBis");
+    FaelligEditBis->setGeometry(560, 48, 110, 24);
+    FaelligEditBis->setInputMask(QStringLiteral("99.99.9999"));
+    FaelligEditBis->setText(QDate::currentDate().addDays(7 * faelligStandardWochen()).toString(dateFormat));
+
     static void (TRepMenue::*const handlers[TabCount])(QObject*) = {
         &TRepMenue::LeiterKartei, &TRepMenue::LeiterUebersicht, &TRepMenue::PruefUebersicht,
-        &TRepMenue::PruefBlattBearbeiter, &TRepMenue::AusgabeCountBlatt};
+        &TRepMenue::PruefBlattBearbeiter, &TRepMenue::AusgabeCountBlatt, &TRepMenue::FaelligePruefungen};
     for (int i = 0; i < TabCount; ++i) {
         auto handler = handlers[i];
-        for (QPushButton* b : {m_vorschau[i], m_druck[i]})
+        for (QPushButton* b : {m_vorschau[i], m_druck[i], m_export[i]})
             connect(b, &QPushButton::clicked, this, [this, handler, b] { (this->*handler)(b); });
     }
 
@@ -394,7 +408,13 @@ void TRepMenue::output(TRepForm& form, bool preview, const QString& question)
     form.print();
 }
 
-void TRepMenue::run(TRepArt art, bool preview)
+std::function<void(TRepForm&, QWidget*)>& TRepMenue::exportHook()
+{
+    static std::function<void(TRepForm&, QWidget*)> hook;
+    return hook;
+}
+
+void TRepMenue::run(TRepArt art, bool preview, bool exportieren)
 {
     std::unique_ptr<TRepForm> form = createForm(art);
     TRepForm& f = *form;
@@ -448,20 +468,29 @@ void TRepMenue::run(TRepArt art, bool preview)
         f.SetErledigtKennzeichnen(LtKontrBCbPrintErledigt->isChecked());
         f.SetMaschBewertung(LtKontrBCbPrintMaschBewertung->isChecked());
         break;
+    case TRepArt::Faellig:
+        if (auto* faellig = dynamic_cast<TRepFaellig*>(&f))
+            faellig->SetFaelligBis(dateOf(FaelligEditBis));
+        break;
     default: break;
     }
 
-    if (!count)
+    if (!count && m_sort[tabOf(art)])
         f.SetSortierung(m_sort[tabOf(art)]->currentIndex());
 
+    if (exportieren && exportHook()) {
+        exportHook()(f, this);
+        return;
+    }
     output(f, preview, QStringLiteral("Liste drucken ?"));
 }
 
 void TRepMenue::starten(TRepArt art, QObject* sender)
 {
     const bool preview = sender == m_vorschau[tabOf(art)];
+    const bool exportieren = sender && sender == m_export[tabOf(art)];
     try {
-        run(art, preview);
+        run(art, preview, exportieren);
     } catch (const Abort&) {
     } catch (const HwError& e) {
         Dialogs::error(this, e.message());
@@ -473,6 +502,7 @@ void TRepMenue::LeiterUebersicht(QObject* sender) { starten(TRepArt::LeiterUeber
 void TRepMenue::PruefUebersicht(QObject* sender) { starten(TRepArt::PruefUebersicht, sender); }
 void TRepMenue::PruefBlattBearbeiter(QObject* sender) { starten(TRepArt::Kontrollblatt, sender); }
 void TRepMenue::AusgabeCountBlatt(QObject* sender) { starten(TRepArt::Count, sender); }
+void TRepMenue::FaelligePruefungen(QObject* sender) { starten(TRepArt::Faellig, sender); }
 
 void TRepMenue::einzelKontrollblatt(int pruefId, bool preview)
 {

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -43,12 +44,18 @@ public:
     void PruefUebersicht(QObject* sender);
     void PruefBlattBearbeiter(QObject* sender);
     void AusgabeCountBlatt(QObject* sender);
+    void FaelligePruefungen(QObject* sender);
 
-    // The tab's buttons, 0..4 in tab order.
+    // The tab's buttons, 0..5 in tab order.
     QPushButton* vorschauButton(int tab) const { return m_vorschau[tab]; }
     QPushButton* druckButton(int tab) const { return m_druck[tab]; }
     QTabWidget* pageControl() const { return PageControl1; }
     QComboBox* auswahl() const { return CoboAuswahl; }
+
+    // "E&xport" beside "&Vorschau": the form with its selection goes to this hook instead of
+    // the preview (set by the program; without it the buttons stay hidden).
+    static std::function<void(TRepForm& form, QWidget* parent)>& exportHook();
+    QPushButton* exportButton(int tab) const { return m_export[tab]; }
 
     // The printer chosen with "D&rucker" (the application's printer).
     static std::shared_ptr<QPrinter> chosenPrinter();
@@ -69,6 +76,7 @@ public:
     QCheckBox *LtKCbSeiteProLeiter, *LtKCbDruckPruefUebersicht;
     QCheckBox *LtKontrBCbPrintErledigt, *LtKontrBCbPrintMaschBewertung;
     QCheckBox* LtCountCbAllFirmAbtShow;
+    QLineEdit* FaelligEditBis;
     QPushButton *BDruckerConfig, *BEnde;
 
 protected:
@@ -87,7 +95,7 @@ private:
     int numberOf(QLineEdit* edit) const;
     // Runs one start; errors are shown, the form is discarded in any case.
     void starten(TRepArt art, QObject* sender);
-    void run(TRepArt art, bool preview);
+    void run(TRepArt art, bool preview, bool exportieren = false);
     std::unique_ptr<TRepForm> createForm(TRepArt art);
     void output(TRepForm& form, bool preview, const QString& question);
     void einzelKontrollblatt(int pruefId, bool preview);
@@ -95,7 +103,8 @@ private:
     TDataModule1& m_dm;
     QStringList m_marks;
     TUserControl* m_rights = nullptr;
-    QPushButton* m_vorschau[5] = {};
-    QPushButton* m_druck[5] = {};
-    QComboBox* m_sort[5] = {};
+    QPushButton* m_vorschau[6] = {};
+    QPushButton* m_druck[6] = {};
+    QPushButton* m_export[6] = {};
+    QComboBox* m_sort[6] = {};
 };

@@ -17,6 +17,9 @@
 #include "MainMenus.h"
 #include "PruefGrid.h"
 #include "PruefungsSeite.h"
+#include "RepFaellig.h"
+#include "RepMenue.h"
+#include "ReportExport.h"
 #include "TabellenExport.h"
 #include "Table.h"
 
@@ -78,9 +81,10 @@ public:
     {
         setObjectName(QStringLiteral("DueFeature"));
         m_iniFile = settingsFilePath();
+        faelligStandardWochen() = faelligWochen(m_iniFile);
         buildActions();
         buildBar();
-        FaelligGridFarben::install(m_w.grid(), m_w.leiter(), [this] { return 7 * faelligWochen(m_iniFile); });
+        FaelligGridFarben::install(m_w.grid(), m_w.leiter(), [] { return 7 * faelligStandardWochen(); });
 
         // Saves, F5 and inspections all end in the ladder cursor; one count per burst.
         m_countTimer.setSingleShot(true);
@@ -108,9 +112,7 @@ public:
             m_liste->exportieren = [this] {
                 exportiereMitDialog(m_liste, faelligExportTabelle(m_liste->liste()), QStringLiteral("Faellige_Pruefungen"));
             };
-            if (QAction* druck = m_w.menus()->action(QStringLiteral("ActFaelligDruck")))
-                m_liste->drucken = [druck] { druck->trigger(); };
-            m_liste->BDruck->setVisible(bool(m_liste->drucken));
+            m_liste->drucken = [this] { vorschau(); };
         }
         return m_liste;
     }
@@ -239,6 +241,20 @@ private:
         m_hinweis->raise();
     }
 
+    // The printed list with the window's choices, in the preview window.
+    void vorschau()
+    {
+        TRepFaellig form(m_w.dataModule());
+        form.report().setPrinter(TRepMenue::chosenPrinter());
+        const FaelligAuswahl a = m_liste->auswahl();
+        form.SetFaelligBis(a.bis);
+        if (!a.mitSchrott)
+            form.SetFilterFlag(rfSchrott, false);
+        if (!a.abtKey.isEmpty())
+            form.SetFilter(rfAbteilung, a.abtKey);
+        form.preview();
+    }
+
     void gehZuLeiter(int id)
     {
         Table* t = m_w.leiter();
@@ -291,7 +307,11 @@ private:
 
 } // namespace
 
-void plugDue(TLeiterVerw& w) { new DueFeature(w); }
+void plugDue(TLeiterVerw& w)
+{
+    new DueFeature(w);
+    TRepMenue::exportHook() = [](TRepForm& form, QWidget* parent) { exportiereReport(form, parent); };
+}
 
 TFaelligePruefungen* faelligePruefungenOeffnen(TLeiterVerw& w)
 {

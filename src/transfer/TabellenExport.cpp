@@ -276,7 +276,8 @@ ExportTabelle exportTabelle(DataSet& ds, const QStringList& fieldNames, const QS
     t.blatt = blatt;
     struct Col {
         int index;
-        bool anzeige;       // shown as the grid shows it (booleans)
+        bool anzeige;       // shown as the grid shows it (booleans with texts of their own)
+        bool ja;            // a boolean without texts: "ja" or nothing
     };
     auto cols = std::make_shared<QList<Col>>();
     for (const QString& name : fieldNames) {
@@ -288,18 +289,18 @@ ExportTabelle exportTabelle(DataSet& ds, const QStringList& fieldNames, const QS
         if (s.titel.isEmpty())
             s.titel = f->name();
         s.breite = qBound(4, f->displayWidth(), 60);
-        bool anzeige = false;
+        bool anzeige = false, ja = false;
         switch (f->type()) {
         case FieldType::Integer:
         case FieldType::AutoInc: s.typ = ExportTyp::Ganzzahl; break;
         case FieldType::Float: s.typ = ExportTyp::Zahl; break;
         case FieldType::Date: s.typ = ExportTyp::Datum; break;
         case FieldType::DateTime: s.typ = ExportTyp::DatumZeit; break;
-        case FieldType::Boolean: anzeige = true; break;
+        case FieldType::Boolean: (f->def().boolTexts.isEmpty() ? ja : anzeige) = true; break;
         default: break;
         }
         t.spalten << s;
-        *cols << Col{f->index(), anzeige};
+        *cols << Col{f->index(), anzeige, ja};
     }
     t.zeilen = ds.active() ? ds.recordCount() : 0;
     DataSet* d = &ds;
@@ -307,6 +308,8 @@ ExportTabelle exportTabelle(DataSet& ds, const QStringList& fieldNames, const QS
         const Col& col = (*cols)[c];
         if (col.anzeige)
             return d->displayTextAt(int(row), col.index);
+        if (col.ja)
+            return d->valueAt(int(row), col.index).toBool() ? QStringLiteral("ja") : QString();
         return d->valueAt(int(row), col.index);
     };
     return t;

@@ -3,7 +3,19 @@
 #include "LeiterGrid.h"
 #include "LadderPages.h"
 
+#include "Dialogs.h"
+#include "RepMenue.h"
+
+#include "MainMenus.h"
+
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -33,6 +45,14 @@ class TestJourneysFaellig : public QObject {
         const QRect r = g->visualRect(idx);
         const QImage img = g->viewport()->grab().toImage();
         return img.pixelColor(r.left() + 3, r.center().y());
+    }
+
+    static QByteArray unzipSheet(const QString& file)
+    {
+        QProcess p;
+        p.start("unzip", {"-p", file, "xl/worksheets/sheet1.xml"});
+        p.waitForFinished(10000);
+        return p.readAllStandardOutput();
     }
 
 private slots:
@@ -99,6 +119,8 @@ private slots:
     }
 
     // Another workstation adds an overdue ladder: F5 counts it; an inspection moves the date.
+    void exporte();
+
     void zahlFolgt()
     {
         Journey j;
@@ -118,6 +140,53 @@ private slots:
         QTRY_COMPARE(count->text(), QString("1 überfällig"));
     }
 };
+
+// The ladder grid leaves as CSV in its current order; "Listen" exports a tab's selection.
+void TestJourneysFaellig::exporte()
+{
+    Journey j;
+    j.open();
+    QTemporaryDir tmp;
+    const QString csv = tmp.filePath("leitern.csv");
+    Dialogs::scriptText(csv);
+    Dialogs::scriptAnswer(true);                            // "... Zeilen exportiert nach"
+    QMenu* datei = j.w->menus()->MDatei;
+    QMenuBar* bar = j.w->menuBar();
+    Journey::click(bar, bar->actionGeometry(datei->menuAction()).center());
+    QTRY_VERIFY(datei->isVisible());
+    QMenu* exp = j.w->findChild<QMenu*>("MDateiExport");
+    QTest::mouseClick(datei, Qt::LeftButton, {}, datei->actionGeometry(exp->menuAction()).center());
+    QTRY_VERIFY(exp->isVisible());
+    Journey::clickMenuEntry(exp, j.w->findChild<QAction*>("ActExportLeiter"));
+    QFile f(csv);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 6);
+    QVERIFY2(lines[0].startsWith("Schrott;Leiter-Nr;externe Leiter-Nr;Kurz.-Bezeichnung;Prüf.-Termin;"), qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith(";1;;Stehleiter Alu;01.06.2026;Muster GmbH;"), qPrintable(lines[1]));
+
+    // "Listen", tab "Leiter.-Übersicht", "Auswahl" by number 2 to 4, "Export".
+    const QString xlsx = tmp.filePath("uebersicht.xlsx");
+    Journey::onNextForm([&](QDialog* d) {
+        auto* m = static_cast<TRepMenue*>(d);
+        m->PageControl1->setCurrentIndex(1);
+        m->CoboAuswahl->setCurrentIndex(1);
+        m->EditNrV->setText("2");
+        m->EditNrB->setText("4");
+        Dialogs::scriptText(xlsx);
+        Dialogs::scriptAnswer(true);
+        QVERIFY(m->exportButton(1)->isVisible());
+        Journey::click(m->exportButton(1));
+        Journey::key(Qt::Key_Escape);
+    });
+    Journey::key(Qt::Key_P, Qt::ControlModifier);
+    const QByteArray sheet = unzipSheet(xlsx);
+    QCOMPARE(sheet.count("<row "), 4);
+    QVERIFY(sheet.contains("Kurz.-Bezeichnung"));
+    QVERIFY(sheet.contains("Podestleiter"));
+    QVERIFY(!sheet.contains("Stehleiter Holz"));
+    QCOMPARE(Dialogs::unscriptedCount(), 0);
+}
 
 QTEST_MAIN(TestJourneysFaellig)
 #include "tst_journeys_faellig.moc"
