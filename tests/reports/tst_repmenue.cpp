@@ -108,7 +108,7 @@ void TestRepMenue::windowDefaults()
     for (int i = 0; i < m.PageControl1->count(); ++i)
         tabs << m.PageControl1->tabText(i);
     QCOMPARE(tabs, (QStringList{"Leiter.-Kartei", "Leiter.-Übersicht", "Prüf-Übersicht", "Kontrollblatt",
-                                "Firmen.-Übersicht"}));
+                                "Firmen.-Übersicht", "Fällige Prüfungen"}));
     QCOMPARE(m.PageControl1->currentIndex(), 0);
     QCOMPARE(m.LtKCoboSortiert->count(), 5);
     QCOMPARE(m.LtPUebCoboSortiert->itemText(2), QStringLiteral("Prüf- Datum"));
