@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -177,13 +178,20 @@ TFaelligePruefungen::TFaelligePruefungen(TDataModule1& dm, const TLtFirmAbt& dep
     GridFaellig->verticalHeader()->setDefaultSectionSize(GridFaellig->fontMetrics().height() + 4);
     GridFaellig->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const int cw = GridFaellig->fontMetrics().averageCharWidth();
-    const int widths[] = {9, 24, 32, 14, 11, 12, 12};
-    for (int c = 0; c < 7; ++c)
-        GridFaellig->setColumnWidth(c, widths[c] * cw + 12);
+    const int widths[] = {9, 24, 32, 14, 10, 12, 5};
+    // A column is never narrower than its title: "letzte Prüfung", "Tage überfällig" stay whole.
+    QFont kopfFont = GridFaellig->horizontalHeader()->font();
+    kopfFont.setBold(true);
+    const QFontMetrics kopf(kopfFont);
+    int breiten[7];
+    for (int c = 0; c < 7; ++c) {
+        breiten[c] = qMax(widths[c] * cw + 12, kopf.horizontalAdvance(FaelligModel::titel()[c]) + 20);
+        GridFaellig->setColumnWidth(c, breiten[c]);
+    }
     GridFaellig->horizontalHeader()->setStretchLastSection(true);
     int gridWidth = 0;
-    for (int w : widths)
-        gridWidth += w * cw + 12;
+    for (int w : breiten)
+        gridWidth += w;
     GridFaellig->installEventFilter(this);
     top->addWidget(GridFaellig, 1);
 

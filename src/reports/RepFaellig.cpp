@@ -126,7 +126,8 @@ void TRepFaellig::buildBands()
          })
         .setAlignment(Qt::AlignRight | Qt::AlignTop);
     zeile->addField(QRectF(xTermin + 0.3, y, xTage - xTermin - 0.6, h), QStringLiteral("PruefTermin"),
-                    QStringLiteral("dd.mm.yy"));
+                    QStringLiteral("dd.mm.yy"))
+        .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     auto termin = [zeile] { return RepLayout::wert(zeile->dataSource(), QStringLiteral("PruefTermin")).toDate(); };
     zeile->addComputed(QRectF(xTage, y, xStatus - xTage - 1, h), [this, termin] {
              const QDate t = termin();

@@ -24,6 +24,7 @@
 #include "Table.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -101,6 +102,15 @@ public:
             connect(login, &QAction::triggered, this, [this] { QTimer::singleShot(0, this, [this] { hinweis(); }); });
         aktualisieren();
         QTimer::singleShot(0, this, [this] { hinweis(); });
+        m_w.grid()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The notice keeps to the grid's corner when the window changes its size.
+        if (watched == m_w.grid() && event->type() == QEvent::Resize && m_hinweis && m_hinweis->isVisible())
+            platziereHinweis();
+        return QObject::eventFilter(watched, event);
     }
 
     TFaelligePruefungen* liste()
@@ -234,11 +244,16 @@ private:
         b->setText(m_anzahl == 1 ? QStringLiteral("1 Leiter ist überfällig – Liste öffnen")
                                  : QStringLiteral("%1 Leitern sind überfällig – Liste öffnen").arg(m_anzahl));
         m_hinweis->adjustSize();
+        platziereHinweis();
+        m_hinweis->show();
+        m_hinweis->raise();
+    }
+
+    void platziereHinweis()
+    {
         const QRect g = m_w.grid()->geometry();
         const QPoint corner = m_w.grid()->parentWidget()->mapTo(&m_w, g.bottomRight());
         m_hinweis->move(qMax(0, corner.x() - m_hinweis->width() - 24), qMax(0, corner.y() - m_hinweis->height() - 8));
-        m_hinweis->show();
-        m_hinweis->raise();
     }
 
     // The printed list with the window's choices, in the preview window.

@@ -165,6 +165,21 @@ void TestJourneysFaellig::exporte()
     QVERIFY2(lines[0].startsWith("Schrott;Leiter-Nr;externe Leiter-Nr;Kurz.-Bezeichnung;Prüf.-Termin;"), qPrintable(lines[0]));
     QVERIFY2(lines[1].startsWith(";1;;Stehleiter Alu;01.06.2026;Muster GmbH;"), qPrintable(lines[1]));
 
+    // The inspections of ladder 1 (10.05.2024 and 12.05.2025) with their dates as date cells.
+    j.clickLadder(1);
+    const QString pruef = tmp.filePath("pruefungen.xlsx");
+    Dialogs::scriptText(pruef);
+    Dialogs::scriptAnswer(true);
+    Journey::click(bar, bar->actionGeometry(datei->menuAction()).center());
+    QTRY_VERIFY(datei->isVisible());
+    QTest::mouseClick(datei, Qt::LeftButton, {}, datei->actionGeometry(exp->menuAction()).center());
+    QTRY_VERIFY(exp->isVisible());
+    Journey::clickMenuEntry(exp, j.w->findChild<QAction*>("ActExportPruefungen"));
+    const QByteArray pruefSheet = unzipSheet(pruef);
+    QCOMPARE(pruefSheet.count("<row "), 3);
+    QVERIFY(pruefSheet.contains("<v>45422</v>"));          // 10.05.2024 as Excel's day number
+    QVERIFY(pruefSheet.contains("<v>45789</v>"));          // 12.05.2025
+
     // "Listen", tab "Leiter.-Übersicht", "Auswahl" by number 2 to 4, "Export".
     const QString xlsx = tmp.filePath("uebersicht.xlsx");
     Journey::onNextForm([&](QDialog* d) {
