@@ -3,6 +3,7 @@
 #include "LeiterGrid.h"
 #include "LadderPages.h"
 
+#include "DbTreeLookupComboBox.h"
 #include "Dialogs.h"
 #include "RepMenue.h"
 
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QPushButton>
 #include <QTableView>
@@ -91,6 +93,16 @@ private slots:
         QCOMPARE(j.w->leiter()->field("Nr").asInteger(), 7);
         QCOMPARE(j.w->grid()->currentIndex().row(), j.rowOfNr(7));
         QVERIFY(liste->isVisible());
+
+        // The department box by typing: "Muster GmbH" and its halls keep ladder 1 alone; "X"
+        // brings all back.
+        liste->DbTreeLookupAbt->setFocus();
+        Journey::type("Mu");
+        QTRY_COMPARE(liste->LabAnzahl->text(), QString("1 überfällig, 0 bald fällig, 0 ohne Termin"));
+        QCOMPARE(m->rowCount(), 1);
+        QCOMPARE(m->index(0, 0).data().toInt(), 1);
+        Journey::click(liste->SpbAbtLoe);
+        QCOMPARE(m->rowCount(), 8);
 
         // A double click on a ladder without a date below the heading.
         const QRect r = liste->GridFaellig->visualRect(m->index(5, 1));
