@@ -2,6 +2,7 @@
 
 #include "DataModule.h"
 #include "Dialogs.h"
+#include "Engine.h"
 #include "Table.h"
 #include "UserControl.h"
 
@@ -91,7 +92,10 @@ void TLeiterRegeln::install()
     m_leiter.onNewRecord = [this](DataSet& ds) { neueLeiterVorbelegen(ds); };
     // Table::edit re-reads the row after this hook, so the edit starts from the stored values.
     m_leiter.beforeEdit = [&rights](DataSet&) { rights.CheckRight(crModify); };
-    m_leiter.beforePost = [](DataSet& ds) { ds.setValue(QStringLiteral("LAend"), QDateTime::currentDateTime()); };
+    m_leiter.beforePost = [](DataSet& ds) {
+        ds.setValue(QStringLiteral("LAend"), QDateTime::currentDateTime());
+        ds.setValue(QStringLiteral("LAendName"), Engine::instance().changeUser().left(20));
+    };
     m_leiter.beforeDelete = [this, &rights](DataSet&) { LeiterPruefBeforeDelete(rights, dialogParent); };
 
     m_leiter.field(QStringLiteral("Nr")).onValidate = [this](Field&, const QVariant& proposed) {

@@ -9,4 +9,5 @@ void plugFeatures(TLeiterVerw& window)
     plugReports(window);
     plugAccess(window);
     plugDue(window);
+    plugHistory(window);
 }

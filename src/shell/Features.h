@@ -11,5 +11,6 @@ void plugSearchAndFilters(TLeiterVerw& window); // sort orders, searches, marks,
 void plugReports(TLeiterVerw& window);          // "Listen", "Vorschau" / "Druck", printing the current ladder
 void plugAccess(TLeiterVerw& window);           // change of user, own password, user administration
 void plugDue(TLeiterVerw& window);              // due list, due colours, overdue notice, exports
+void plugHistory(TLeiterVerw& window);          // "Änderungsverlauf" and "Verlauf prüfen"
 
 void plugFeatures(TLeiterVerw& window);

@@ -2,6 +2,7 @@
 
 #include "Backend.h"
 #include "Catalog.h"
+#include "Verlauf.h"
 
 namespace Schema {
 
@@ -219,7 +220,8 @@ TableDef firmSort()
 
 QList<TableDef> registerTables()
 {
-    return {ladders(), inspections(), inspectionKinds(), ladderTypes(), materials(), inspectors(), companies(), suppliers(), users()};
+    return {ladders(),   inspections(), inspectionKinds(), ladderTypes(),       materials(),
+            inspectors(), companies(),  suppliers(),       users(),             Verlauf::tableDef()};
 }
 
 const TableDef* known(const QString& tableName)
@@ -238,8 +240,18 @@ const TableDef* known(const QString& tableName)
 
 void createIfMissing(Backend& db)
 {
-    if (Catalog::exists(db))
+    if (Catalog::exists(db)) {
+        // Registers made before the change history get its table on first use.
+        if (Catalog::tableExists(db, QLatin1String(Verlauf::TableName)))
+            return;
+        Transaction t(db);
+        db.serializeWrites(QStringLiteral("schema"));
+        if (Catalog::tableExists(db, QLatin1String(Verlauf::TableName)))
+            return;
+        Catalog::createTable(db, Verlauf::tableDef());
+        t.commit();
         return;
+    }
     Transaction t(db);
     // Two workstations starting on an empty server database: the second waits and finds it made.
     db.serializeWrites(QStringLiteral("schema"));

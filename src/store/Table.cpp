@@ -9,6 +9,7 @@
 #include "Schema.h"
 #include "SharedRows.h"
 #include "TableSecurity.h"
+#include "Verlauf.h"
 
 #include <algorithm>
 
@@ -62,6 +63,8 @@ void Table::deleteTable()
 {
     if (active())
         close();
+    if (Verlauf::isHistoryTable(m_tableName))
+        refuseRights(QStringLiteral("der Änderungsverlauf %1 kann nicht gelöscht werden"));
     // A protected table goes only with its master password.
     if (!TableSecurity::accessFor(db(), m_tableName).full)
         refuseRights(QStringLiteral("die Tabelle %1 darf nicht gelöscht werden"));
@@ -71,6 +74,9 @@ void Table::deleteTable()
 
 void Table::createFromQuery(const QString& tableName, Query& query, const QString& alias)
 {
+    if (Verlauf::isHistoryTable(tableName))
+        throw EngineError(QStringLiteral("Keine ausreichenden Rechte: der Änderungsverlauf kann nicht ersetzt werden"),
+                          EngineCode::InsufficientRights);
     Table target(tableName);
     target.setAlias(alias);
     Backend& db = Engine::instance().backend(alias);
@@ -755,6 +761,9 @@ void Table::checkWritable() const
     if (m_readOnly)
         throw EngineError(QStringLiteral("Die Tabelle %1 kann nicht geändert werden").arg(normalTableName(m_tableName)),
                           EngineCode::InsufficientRights);
+    // History rows are only ever added, by the store itself.
+    if (Verlauf::isHistoryTable(m_tableName))
+        refuseRights(QStringLiteral("der Änderungsverlauf %1 kann nicht geändert werden"));
 }
 
 bool Table::modified() const
@@ -864,6 +873,7 @@ void Table::edit()
             m_buffer[size_t(i)] = store().get(phys, i);
     m_editKey = primaryKeyValues();
     m_editVersion = store().rowVersion(phys);
+    m_editOriginal = m_buffer;
     setState(DataSetState::Edit);
     if (afterEdit)
         afterEdit(*this);
@@ -914,8 +924,12 @@ void Table::post()
     }
     const QStringList kf = keyFields();
     QVariantList newKey;
+    const bool recorded = Verlauf::recorded(m_tableName);
     {
         Transaction t(backend);
+        // Taken before the row's own write, so that no writer waits for it while holding a row.
+        if (recorded)
+            Verlauf::serialize(backend);
         if (inserting) {
             const QString marks = QStringList(QList<QString>(cols.size(), QStringLiteral("?"))).join(QLatin1Char(','));
             backend.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(QLatin1Char(',')), marks), values);
@@ -954,10 +968,14 @@ void Table::post()
             for (const QString& k : kf)
                 newKey << m_buffer[size_t(field(k).index())];
         }
+        if (recorded)
+            writeHistory(backend, inserting ? int(Verlauf::Aktion::Neu) : int(Verlauf::Aktion::Geaendert),
+                         newKey.value(0).toLongLong(), inserting ? std::vector<QVariant>() : m_editOriginal, m_buffer);
         Catalog::bumpChange(backend, table);
         t.commit();
     }
     noteOwnWrite();
+    m_editOriginal.clear();
     const int phys = readRowByKey(newKey, inserting ? -1 : currentPhys());
     const bool keyMoved = inserting || newKey != m_editKey;
     m_buffer.clear();
@@ -975,6 +993,38 @@ void Table::post()
         shareRowWrite(phys, keyMoved);
     if (afterPost)
         afterPost(*this);
+}
+
+void Table::writeHistory(Backend& backend, int aktion, qint64 rowId, const std::vector<QVariant>& old,
+                         const std::vector<QVariant>& now) const
+{
+    QList<FieldDef> defs;
+    QList<QVariant> before, after;
+    std::optional<qint64> ladderId;
+    const QString table = normalTableName(m_tableName);
+    for (const auto& f : fields()) {
+        if (f->kind() != FieldKind::Data)
+            continue;
+        const size_t i = size_t(f->index());
+        // A password with field rights wrote only its fields.
+        if (aktion == int(Verlauf::Aktion::Geaendert) && !m_access.canWrite(f->name()))
+            continue;
+        defs << f->def();
+        before << (i < old.size() ? old[i] : QVariant());
+        after << (i < now.size() ? now[i] : QVariant());
+        if (table == QLatin1String("LT_PRUEF") && f->name().compare(QLatin1String("LT_ID"), Qt::CaseInsensitive) == 0) {
+            const QVariant& v = aktion == int(Verlauf::Aktion::Geloescht) ? before.last() : after.last();
+            if (v.isValid() && !v.isNull())
+                ladderId = v.toLongLong();
+        }
+    }
+    if (table == QLatin1String("LT_LEIT"))
+        ladderId = rowId;
+    const QList<Verlauf::FeldAenderung> changes = Verlauf::aenderungen(table, defs, before, after);
+    // A save that changed nothing leaves no trace.
+    if (changes.isEmpty() && aktion == int(Verlauf::Aktion::Geaendert))
+        return;
+    Verlauf::write(backend, table, Verlauf::Aktion(aktion), rowId, ladderId, changes);
 }
 
 void Table::checkBrowseMode()
@@ -1045,8 +1095,11 @@ void Table::remove()
         conds << k + QStringLiteral(" = ?");
         params << store().get(phys, field(k).index());
     }
+    const bool recorded = Verlauf::recorded(m_tableName);
     {
         Transaction t(backend);
+        if (recorded)
+            Verlauf::serialize(backend);
         const int n = backend.exec(QStringLiteral("DELETE FROM %1 WHERE %2 AND %3 = ?")
                                        .arg(table, conds.join(QStringLiteral(" AND ")), QLatin1String(Catalog::RowVersionColumn)),
                                    params + QVariantList{store().rowVersion(phys)});
@@ -1056,6 +1109,13 @@ void Table::remove()
             c.reset();
             throw EngineError(stillThere ? changedElsewhereText() : deletedElsewhereText(),
                               stillThere ? EngineCode::RecordChanged : EngineCode::RecordDeleted);
+        }
+        if (recorded) {
+            std::vector<QVariant> old(static_cast<size_t>(fieldCount()));
+            for (int i = 0; i < fieldCount(); ++i)
+                if (fieldAt(i).kind() == FieldKind::Data)
+                    old[size_t(i)] = store().get(phys, i);
+            writeHistory(backend, int(Verlauf::Aktion::Geloescht), params.value(0).toLongLong(), old, {});
         }
         Catalog::bumpChange(backend, table);
         t.commit();

@@ -5,6 +5,8 @@
 #include "PruefKriterienWege.h"
 #include "Schema.h"
 #include "UserControl.h"
+#include "Engine.h"
+#include "Verlauf.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -138,6 +140,33 @@ private slots:
         QCOMPARE(s.pruef->state(), ok ? DataSetState::Edit : DataSetState::Browse);
         QCOMPARE(doneFlags(current(*s.pruef)), doneAfter);
         QCOMPARE(doneFlags(PruefFixture::stored("LT_PRUEF", id)), QStringList{"PrBes_ErlSchmier"});   // not saved
+    }
+
+    // A done flag ticked in the checklist and saved is in the change history, with the ladder.
+    void doneFlagFromChecklistIsInTheHistory()
+    {
+        Setup s;
+        s.ladder = PruefFixture::addLadder(5, {{"KurzBez", "Anlegeleiter"}});
+        const int id = PruefFixture::addInspection(s.ladder, {{"Datum", QDate(2004, 6, 23)}, {"PrHo_Verform", true}});
+        s.make();
+        Engine::instance().setUserName("Prüferin");
+        Play p;
+        p.clicks = {"SpButtonPanHo"};
+        playForm(p);
+        QVERIFY(PruefKriterienWege::ErlSetzen(*s.fx.leiter, *s.pruef, nullptr));
+        s.pruef->post();
+        QCOMPARE(doneFlags(PruefFixture::stored("LT_PRUEF", id)), QStringList{"PrHo_ErlVerform"});
+        const QList<Verlauf::Eintrag> e = Verlauf::fuerLeitern(Engine::instance().backend(), {s.ladder});
+        QVERIFY(!e.isEmpty());
+        const Verlauf::Eintrag& last = e.first();
+        QCOMPARE(last.tabelle, QString("LT_PRUEF"));
+        QCOMPARE(last.dsId, qint64(id));
+        QCOMPARE(last.aktion, QString("Geändert"));
+        QCOMPARE(last.feld, QString("PrHo_ErlVerform"));
+        QCOMPARE(last.alt, QString());
+        QCOMPARE(last.neu, QString("1"));
+        QCOMPARE(last.benutzer, QString("Prüferin"));
+        Engine::instance().setUserName(QString());
     }
 
     // "Pruef.-Setzen": every box enabled; clearing "Sonstiges" clears its done flag, the
