@@ -152,6 +152,7 @@ QList<VerlaufZeile> VerlaufAnzeige::zeilen(const QList<Verlauf::Eintrag>& eintra
     for (const Verlauf::Eintrag& e : eintraege) {
         VerlaufZeile z;
         z.zeit = e.zeitUtc.isValid() ? german().toString(e.zeitUtc.toLocalTime(), QStringLiteral("dd.MM.yyyy hh:mm:ss")) : QString();
+        z.zeitLokal = e.zeitUtc.toLocalTime();
         z.benutzer = e.benutzer;
         z.arbeitsplatz = e.arbeitsplatz;
         if (e.tabelle == QLatin1String("LT_PRUEF")) {
@@ -175,22 +176,4 @@ QList<VerlaufZeile> VerlaufAnzeige::zeilen(const QList<Verlauf::Eintrag>& eintra
         out << z;
     }
     return out;
-}
-
-QString VerlaufAnzeige::csv(const QList<VerlaufZeile>& zeilen)
-{
-    const auto feld = [](QString s) {
-        if (s.contains(QLatin1Char(';')) || s.contains(QLatin1Char('"')) || s.contains(QLatin1Char('\n'))) {
-            s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-            s = QLatin1Char('"') + s + QLatin1Char('"');
-        }
-        return s;
-    };
-    QStringList lines;
-    lines << titel().join(QLatin1Char(';'));
-    for (const VerlaufZeile& z : zeilen)
-        lines << QStringList{feld(z.zeit), feld(z.benutzer), feld(z.arbeitsplatz), feld(z.bereich), feld(z.aktion),
-                             feld(z.feld),  feld(z.alt),      feld(z.neu)}
-                     .join(QLatin1Char(';'));
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }

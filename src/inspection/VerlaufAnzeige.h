@@ -10,6 +10,7 @@ class Backend;
 // One line of the change history as the window shows, prints and exports it.
 struct VerlaufZeile {
     QString zeit;            // local time, "dd.MM.yyyy hh:mm:ss"
+    QDateTime zeitLokal;
     QString benutzer;
     QString arbeitsplatz;
     QString bereich;         // "Leiter 5", "Prüfung vom 23.06.2004"
@@ -31,9 +32,8 @@ public:
     QString feldLabel(const QString& table, const QString& field) const;
     QString wert(const QString& table, const QString& field, const QString& stored);
 
-    // The columns' titles, and the lines as a CSV text (semicolons, for spreadsheets).
+    // The columns' titles.
     static QStringList titel();
-    static QString csv(const QList<VerlaufZeile>& zeilen);
 
 private:
     QString name(const QString& table, const QString& keyField, const QString& key);

@@ -2,7 +2,7 @@
 
 #include "DataModule.h"
 #include "Dialogs.h"
-#include "Engine.h"
+#include "Verlauf.h"
 #include "Table.h"
 #include "UserControl.h"
 
@@ -94,7 +94,7 @@ void TLeiterRegeln::install()
     m_leiter.beforeEdit = [&rights](DataSet&) { rights.CheckRight(crModify); };
     m_leiter.beforePost = [](DataSet& ds) {
         ds.setValue(QStringLiteral("LAend"), QDateTime::currentDateTime());
-        ds.setValue(QStringLiteral("LAendName"), Engine::instance().changeUser().left(20));
+        ds.setValue(QStringLiteral("LAendName"), Verlauf::benutzer().left(20));
     };
     m_leiter.beforeDelete = [this, &rights](DataSet&) { LeiterPruefBeforeDelete(rights, dialogParent); };
 

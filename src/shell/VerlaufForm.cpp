@@ -3,12 +3,13 @@
 #include "ActionGuard.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "ExportDialog.h"
+#include "TabellenExport.h"
 #include "Verlauf.h"
 #include "VerlaufAnzeige.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -58,7 +59,7 @@ TVerlaufForm::TVerlaufForm(Backend& db, const QHash<qint64, QString>& nummern, c
     LabAnzahl->setObjectName(QStringLiteral("LabAnzahl"));
     BExport = new QPushButton(QStringLiteral("&Exportieren ..."), this);
     BExport->setObjectName(QStringLiteral("BExport"));
-    BExport->setToolTip(QStringLiteral("Die angezeigten Änderungen als CSV-Datei speichern"));
+    BExport->setToolTip(QStringLiteral("Die angezeigten Änderungen nach Excel oder CSV exportieren"));
     BSchliessen = new QPushButton(QStringLiteral("&Schließen"), this);
     BSchliessen->setObjectName(QStringLiteral("BSchliessen"));
 
@@ -107,17 +108,31 @@ void TVerlaufForm::Laden()
     }
     GridVerlauf->resizeColumnsToContents();
     LabAnzahl->setText(zeilen.size() == 1 ? QStringLiteral("1 Änderung") : QStringLiteral("%1 Änderungen").arg(zeilen.size()));
-    m_csv = VerlaufAnzeige::csv(zeilen);
+    m_zeilen = zeilen;
 }
 
 void TVerlaufForm::BExportClick()
 {
-    const QString file = Dialogs::saveFileName(this, QStringLiteral("Änderungsverlauf exportieren"), QString(),
-                                               QStringLiteral("CSV-Datei (*.csv)"), QStringLiteral("csv"));
-    if (file.isEmpty())
-        return;
-    QFile f(file);
-    // With a byte order mark, so that spreadsheets read the umlauts.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write("\xEF\xBB\xBF") < 0 || f.write(m_csv.toUtf8()) < 0)
-        throw HwError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2").arg(file, f.errorString()));
+    // Like the other lists: Excel or CSV, the times as times.
+    ExportTabelle t;
+    t.blatt = QStringLiteral("Änderungsverlauf");
+    const QStringList titel = VerlaufAnzeige::titel();
+    for (int c = 0; c < titel.size(); ++c)
+        t.spalten << ExportSpalte{titel[c], c == 0 ? ExportTyp::DatumZeit : ExportTyp::Text, c == 0 ? 18 : c >= 5 ? 24 : 14};
+    t.zeilen = m_zeilen.size();
+    const QList<VerlaufZeile> zeilen = m_zeilen;
+    t.wert = [zeilen](qint64 r, int c) -> QVariant {
+        const VerlaufZeile& z = zeilen[int(r)];
+        switch (c) {
+        case 0: return z.zeitLokal;
+        case 1: return z.benutzer;
+        case 2: return z.arbeitsplatz;
+        case 3: return z.bereich;
+        case 4: return z.aktion;
+        case 5: return z.feld;
+        case 6: return z.alt;
+        default: return z.neu;
+        }
+    };
+    exportiereMitDialog(this, t, QStringLiteral("Aenderungsverlauf"));
 }

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QList>
 
+#include "VerlaufAnzeige.h"
+
 class Backend;
 class QCheckBox;
 class QDateEdit;
@@ -34,5 +36,5 @@ public slots:
 private:
     Backend& m_db;
     QHash<qint64, QString> m_nummern;
-    QString m_csv;
+    QList<VerlaufZeile> m_zeilen;     // as shown, for the export
 };

@@ -201,20 +201,6 @@ Backend* Engine::serverBackend() const
 }
 
 QString Engine::userName() const { return m_userName; }
-
-QString Engine::changeUser() const
-{
-    if (!m_userName.isEmpty() && m_userName != QLatin1String("<leer>"))
-        return m_userName;
-    QString os = qEnvironmentVariable("USER");
-    if (os.isEmpty())
-        os = qEnvironmentVariable("USERNAME");
-    if (os.isEmpty())
-        os = qEnvironmentVariable("LOGNAME");
-    return os.isEmpty() ? QStringLiteral("<unbekannt>") : os;
-}
-
-QString Engine::workstation() const { return QSysInfo::machineHostName(); }
 QString Engine::sessionId() const { return m_sessionId; }
 
 // The network control directory holds one lock file per running program; a file whose

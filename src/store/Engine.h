@@ -73,10 +73,6 @@ public:
     // User name this workstation registers under in the network control directory.
     void setUserName(const QString& name);
     QString userName() const;
-    // Who a change is recorded for (history, last editor): the logged-in user, else the
-    // operating-system user when nobody logs in. The workstation is the machine's name.
-    QString changeUser() const;
-    QString workstation() const;
     // Users of the program, one line each: registered in the network control directory, or
     // connected to the server when the data lives on one.
     QStringList networkUsers() const;

@@ -27,6 +27,39 @@ QString deletedElsewhereText()
                           "Ihre Änderungen wurden nicht gespeichert.");
 }
 
+// History rows of a recorded table for the row just written (old and new values by field index).
+void writeHistory(const Table& t, Backend& backend, Verlauf::Aktion aktion, qint64 rowId, const std::vector<QVariant>& old,
+                  const std::vector<QVariant>& now)
+{
+    QList<FieldDef> defs;
+    QList<QVariant> before, after;
+    std::optional<qint64> ladderId;
+    const QString table = normalTableName(t.tableName());
+    for (const auto& f : t.fields()) {
+        if (f->kind() != FieldKind::Data)
+            continue;
+        const size_t i = size_t(f->index());
+        // A password with field rights wrote only its fields.
+        if (aktion == Verlauf::Aktion::Geaendert && !t.access().canWrite(f->name()))
+            continue;
+        defs << f->def();
+        before << (i < old.size() ? old[i] : QVariant());
+        after << (i < now.size() ? now[i] : QVariant());
+        if (table == QLatin1String("LT_PRUEF") && f->name().compare(QLatin1String("LT_ID"), Qt::CaseInsensitive) == 0) {
+            const QVariant& v = aktion == Verlauf::Aktion::Geloescht ? before.last() : after.last();
+            if (v.isValid() && !v.isNull())
+                ladderId = v.toLongLong();
+        }
+    }
+    if (table == QLatin1String("LT_LEIT"))
+        ladderId = rowId;
+    const QList<Verlauf::FeldAenderung> changes = Verlauf::aenderungen(table, defs, before, after);
+    // A save that changed nothing leaves no trace.
+    if (changes.isEmpty() && aktion == Verlauf::Aktion::Geaendert)
+        return;
+    Verlauf::write(backend, table, aktion, rowId, ladderId, changes);
+}
+
 } // namespace
 
 Table::Table(const QString& tableName, QObject* parent) : DataSet(parent), m_tableName(tableName) {}
@@ -873,7 +906,6 @@ void Table::edit()
             m_buffer[size_t(i)] = store().get(phys, i);
     m_editKey = primaryKeyValues();
     m_editVersion = store().rowVersion(phys);
-    m_editOriginal = m_buffer;
     setState(DataSetState::Edit);
     if (afterEdit)
         afterEdit(*this);
@@ -925,6 +957,15 @@ void Table::post()
     const QStringList kf = keyFields();
     QVariantList newKey;
     const bool recorded = Verlauf::recorded(m_tableName);
+    // The row as editing found it: should another cursor have re-read it to a newer version
+    // since, the update below is refused anyway.
+    std::vector<QVariant> original;
+    if (recorded && !inserting && currentPhys() >= 0) {
+        original.resize(static_cast<size_t>(fieldCount()));
+        for (int i = 0; i < fieldCount(); ++i)
+            if (fieldAt(i).kind() == FieldKind::Data)
+                original[size_t(i)] = store().get(currentPhys(), i);
+    }
     {
         Transaction t(backend);
         // Taken before the row's own write, so that no writer waits for it while holding a row.
@@ -969,13 +1010,12 @@ void Table::post()
                 newKey << m_buffer[size_t(field(k).index())];
         }
         if (recorded)
-            writeHistory(backend, inserting ? int(Verlauf::Aktion::Neu) : int(Verlauf::Aktion::Geaendert),
-                         newKey.value(0).toLongLong(), inserting ? std::vector<QVariant>() : m_editOriginal, m_buffer);
+            writeHistory(*this, backend, inserting ? Verlauf::Aktion::Neu : Verlauf::Aktion::Geaendert, newKey.value(0).toLongLong(),
+                         original, m_buffer);
         Catalog::bumpChange(backend, table);
         t.commit();
     }
     noteOwnWrite();
-    m_editOriginal.clear();
     const int phys = readRowByKey(newKey, inserting ? -1 : currentPhys());
     const bool keyMoved = inserting || newKey != m_editKey;
     m_buffer.clear();
@@ -993,38 +1033,6 @@ void Table::post()
         shareRowWrite(phys, keyMoved);
     if (afterPost)
         afterPost(*this);
-}
-
-void Table::writeHistory(Backend& backend, int aktion, qint64 rowId, const std::vector<QVariant>& old,
-                         const std::vector<QVariant>& now) const
-{
-    QList<FieldDef> defs;
-    QList<QVariant> before, after;
-    std::optional<qint64> ladderId;
-    const QString table = normalTableName(m_tableName);
-    for (const auto& f : fields()) {
-        if (f->kind() != FieldKind::Data)
-            continue;
-        const size_t i = size_t(f->index());
-        // A password with field rights wrote only its fields.
-        if (aktion == int(Verlauf::Aktion::Geaendert) && !m_access.canWrite(f->name()))
-            continue;
-        defs << f->def();
-        before << (i < old.size() ? old[i] : QVariant());
-        after << (i < now.size() ? now[i] : QVariant());
-        if (table == QLatin1String("LT_PRUEF") && f->name().compare(QLatin1String("LT_ID"), Qt::CaseInsensitive) == 0) {
-            const QVariant& v = aktion == int(Verlauf::Aktion::Geloescht) ? before.last() : after.last();
-            if (v.isValid() && !v.isNull())
-                ladderId = v.toLongLong();
-        }
-    }
-    if (table == QLatin1String("LT_LEIT"))
-        ladderId = rowId;
-    const QList<Verlauf::FeldAenderung> changes = Verlauf::aenderungen(table, defs, before, after);
-    // A save that changed nothing leaves no trace.
-    if (changes.isEmpty() && aktion == int(Verlauf::Aktion::Geaendert))
-        return;
-    Verlauf::write(backend, table, Verlauf::Aktion(aktion), rowId, ladderId, changes);
 }
 
 void Table::checkBrowseMode()
@@ -1115,7 +1123,7 @@ void Table::remove()
             for (int i = 0; i < fieldCount(); ++i)
                 if (fieldAt(i).kind() == FieldKind::Data)
                     old[size_t(i)] = store().get(phys, i);
-            writeHistory(backend, int(Verlauf::Aktion::Geloescht), params.value(0).toLongLong(), old, {});
+            writeHistory(*this, backend, Verlauf::Aktion::Geloescht, params.value(0).toLongLong(), old, {});
         }
         Catalog::bumpChange(backend, table);
         t.commit();

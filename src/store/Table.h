@@ -126,9 +126,6 @@ private:
     Backend& db() const;
     void onMasterChanged();
     void noteOwnWrite();
-    // History rows of a recorded table for the row just written (old and new values by field index).
-    void writeHistory(Backend& backend, int aktion, qint64 rowId, const std::vector<QVariant>& old,
-                      const std::vector<QVariant>& now) const;
 
     QString m_alias = QStringLiteral("TARVINO");
     QString m_tableName;
@@ -155,5 +152,4 @@ private:
     // and the save must still be refused when another workstation changed it.
     QVariantList m_editKey;
     qint64 m_editVersion = 0;
-    std::vector<QVariant> m_editOriginal;      // the values editing began with, for the history
 };

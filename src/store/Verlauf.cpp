@@ -134,6 +134,21 @@ bool recorded(const QString& table)
     return tables.contains(normalTableName(table));
 }
 
+QString benutzer()
+{
+    const QString user = Engine::instance().userName();
+    if (!user.isEmpty() && user != QLatin1String("<leer>"))
+        return user;
+    for (const char* var : {"USER", "USERNAME", "LOGNAME"}) {
+        const QString os = qEnvironmentVariable(var);
+        if (!os.isEmpty())
+            return os;
+    }
+    return QStringLiteral("<unbekannt>");
+}
+
+QString arbeitsplatz() { return QSysInfo::machineHostName(); }
+
 bool isHistoryTable(const QString& table) { return normalTableName(table) == kTable; }
 
 QString aktionText(Aktion a)
@@ -199,13 +214,12 @@ void write(Backend& db, const QString& table, Aktion aktion, qint64 rowId, std::
             lastHash = c->textValue(1);
         }
     }
-    Engine& engine = Engine::instance();
     Zeile z;
     // Milliseconds, as both databases keep them.
     const QDateTime now = QDateTime::currentDateTimeUtc();
     z.zeit = QDateTime(now.date(), QTime::fromMSecsSinceStartOfDay(now.time().msecsSinceStartOfDay()), Qt::UTC);
-    z.benutzer = engine.changeUser();
-    z.arbeitsplatz = engine.workstation();
+    z.benutzer = benutzer();
+    z.arbeitsplatz = arbeitsplatz();
     z.tabelle = normalTableName(table);
     z.aktion = aktionText(aktion);
     z.dsId = rowId;

@@ -23,6 +23,11 @@ TableDef tableDef();
 bool recorded(const QString& table);
 bool isHistoryTable(const QString& table);
 
+// Who a change is recorded for: the engine's user (set at login), else the operating-system
+// user when nobody logs in; and the workstation, the machine's name.
+QString benutzer();
+QString arbeitsplatz();
+
 enum class Aktion { Neu, Geaendert, Geloescht };
 QString aktionText(Aktion a);           // "Neu", "Geändert", "Gelöscht" as stored
 

@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 #include "Engine.h"
+#include "Verlauf.h"
 #include "JourneyFixture.h"
 #include "LeiterVerw.h"
 #include "MainMenus.h"
@@ -11,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFile>
 #include <QPushButton>
 #include <QLabel>
 #include <QMenu>
@@ -84,14 +86,22 @@ private slots:
                                                "Gew. (kg)||8,50|Meier|geändert|Leiter 1"}));
         QVERIFY(filtered.isEmpty());
 
-        // The ladder page's button opens the same window.
+        // The ladder page's button opens the same window; "Exportieren ..." writes its lines.
         bool opened = false;
+        const QString csv = j.programDir.path() + "/verlauf.csv";
         Journey::onNextForm([&](QDialog* d) {
             opened = d->objectName() == "TVerlaufForm";
+            Dialogs::scriptText(csv);
+            Dialogs::scriptAnswer(true);
+            Journey::click(d->findChild<QPushButton*>("BExport"));
             Journey::click(d->findChild<QPushButton*>("BSchliessen"));
         });
         Journey::click(j.child("BVerlauf"));
         QVERIFY(opened);
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        QVERIFY2(text.contains("Kurz.-Bezeichnung;Stehleiter Alu;Stehleiter neu"), qPrintable(text.left(400)));
     }
 
     void deletedLadderFoundByItsNumber()
@@ -111,7 +121,7 @@ private slots:
         QAction* nr = j.w->findChild<QAction*>("MExVerlaufNr");
         QVERIFY(nr && nr->isEnabled());
         nr->trigger();
-        QVERIFY2(shown.contains("Kurz.-Bezeichnung|Stehleiter Holz||" + Engine::instance().changeUser() + "|gelöscht|Leiter 5"),
+        QVERIFY2(shown.contains("Kurz.-Bezeichnung|Stehleiter Holz||" + Verlauf::benutzer() + "|gelöscht|Leiter 5"),
                  qPrintable(shown.join("\n")));
     }
 

@@ -131,7 +131,7 @@ private slots:
         const QList<Row> r = rows("MATERIAL");
         QCOMPARE(r.size(), 1);
         QVERIFY(!r[0].benutzer.isEmpty());
-        QCOMPARE(r[0].benutzer, Engine::instance().changeUser());
+        QCOMPARE(r[0].benutzer, Verlauf::benutzer());
         QVERIFY(r[0].benutzer != "<leer>");
     }
 
