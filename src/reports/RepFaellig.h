@@ -11,6 +11,7 @@ public:
     // The list counts ladders due up to bis; overdue is before heute.
     void SetFaelligBis(const QDate& bis, const QDate& heute = QDate::currentDate());
     QDate faelligBis() const { return m_bis; }
+    QDate heute() const { return m_heute; }
 
 protected:
     void openQueries() override;

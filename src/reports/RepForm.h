@@ -89,9 +89,11 @@ public:
     void preview();                                  // modal, in the registered preview window
     void print();                                    // on report().printer(), without asking
     std::shared_ptr<RenderedReport> render();
-    // The rows the report would print, open in query() (with the record filter) for an export;
-    // closeForExport() afterwards.
+    // The rows the report would print, open in exportQuery() (with the record filter) for an
+    // export; closeForExport() afterwards.
     void openForExport() { openQueries(); }
+    // The query whose rows the report prints (a count prints its own working rows).
+    virtual Query& exportQuery() const { return query(); }
     void closeForExport() { closeQueries(); }
     void writePdf(const QString& fileName);
 

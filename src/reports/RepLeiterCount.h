@@ -31,6 +31,7 @@ public:
 
     // The count query: one row per node and one for the unassigned ladders.
     Query& DetailQ() const { return *m_detailQ; }
+    Query& exportQuery() const override { return *m_detailQ; }
     bool DetailQFilterRecord(DataSet& ds) const;
 
 protected:

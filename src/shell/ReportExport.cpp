@@ -1,7 +1,9 @@
 #include "ReportExport.h"
 
 #include "ExportDialog.h"
+#include "FaelligeLeitern.h"
 #include "Query.h"
+#include "RepFaellig.h"
 #include "Report.h"
 #include "RepForm.h"
 #include "TabellenExport.h"
@@ -35,6 +37,10 @@ const QList<std::pair<const char*, const char*>>& spalten()
         {"PruefTermin", "Prüf.-Termin"},
         {"Schrott", "verschrottet"},
         {"SchrottDatum", "Schrottdatum"},
+        // the count report's rows
+        {"AbtKurzBez", "Firma / Abteilung"},
+        {"ZwSpalte", "Ebene"},
+        {"ZwCount", "Anzahl"},
     };
     return list;
 }
@@ -43,10 +49,12 @@ const QList<std::pair<const char*, const char*>>& spalten()
 
 ExportTabelle reportExportTabelle(TRepForm& form)
 {
-    Query& q = form.query();
+    Query& q = form.exportQuery();
     QStringList felder;
+    // The count's working rows carry a node number "Nr" that is no ladder number.
+    const bool zaehlung = q.findField(QStringLiteral("ZwCount")) != nullptr;
     for (const auto& [name, titel] : spalten())
-        if (Field* f = q.findField(QLatin1String(name))) {
+        if (Field* f = q.findField(QLatin1String(name)); f && (!zaehlung || qstrncmp(name, "Zw", 2) == 0 || qstrcmp(name, "AbtKurzBez") == 0)) {
             f->setDisplayLabel(QString::fromUtf8(titel));
             felder << f->name();
         }
@@ -68,7 +76,55 @@ ExportTabelle reportExportTabelle(TRepForm& form)
                 const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
                 return d.isValid() ? QVariant(d) : QVariant();
             };
+        } else if (felder[c] == QLatin1String("AbtKurzBez")) {
+            // As printed: the ladders without a department on a line of their own.
+            auto inner = t.wert;
+            t.wert = [inner, c](qint64 r, int col) -> QVariant {
+                const QVariant v = inner(r, col);
+                if (col == c && v.toString().trimmed().isEmpty())
+                    return QStringLiteral("nicht zugeordnet");
+                return v;
+            };
+        } else if (felder[c] == QLatin1String("ZwSpalte")) {
+            t.spalten[c].breite = 6;
+            auto inner = t.wert;
+            t.wert = [inner, c](qint64 r, int col) -> QVariant {
+                const QVariant v = inner(r, col);
+                return col == c && !v.isNull() ? QVariant(qMax(0, v.toInt()) + 1) : v;
+            };
         }
+
+    // The due list's days and state, as printed.
+    if (auto* faellig = dynamic_cast<TRepFaellig*>(&form)) {
+        const int termin = felder.indexOf(QStringLiteral("PruefTermin"));
+        if (termin >= 0) {
+            const int tage = int(t.spalten.size());
+            ExportSpalte s;
+            s.titel = QStringLiteral("Tage überfällig");
+            s.typ = ExportTyp::Ganzzahl;
+            s.breite = 8;
+            t.spalten << s;
+            s.titel = QStringLiteral("Status");
+            s.typ = ExportTyp::Text;
+            s.breite = 12;
+            t.spalten << s;
+            const QDate heute = faellig->heute(), bis = faellig->faelligBis();
+            auto inner = t.wert;
+            t.wert = [inner, termin, tage, heute, bis](qint64 r, int col) -> QVariant {
+                if (col < tage)
+                    return inner(r, col);
+                const QDate d = inner(r, termin).toDate();
+                if (col == tage)
+                    return d.isValid() ? QVariant(d.daysTo(heute)) : QVariant();
+                switch (faelligkeit(d, heute, bis)) {
+                case Faelligkeit::Ueberfaellig: return QStringLiteral("überfällig");
+                case Faelligkeit::BaldFaellig: return QStringLiteral("bald fällig");
+                case Faelligkeit::OhneTermin: return QStringLiteral("ohne Termin");
+                default: return QString();
+                }
+            };
+        }
+    }
     return t;
 }
 

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTemporaryDir>
@@ -132,6 +133,8 @@ private slots:
 
     // Another workstation adds an overdue ladder: F5 counts it; an inspection moves the date.
     void exporte();
+    void exportJederListe_data();
+    void exportJederListe();
 
     void zahlFolgt()
     {
@@ -213,6 +216,86 @@ void TestJourneysFaellig::exporte()
     QVERIFY(sheet.contains("Podestleiter"));
     QVERIFY(!sheet.contains("Stehleiter Holz"));
     QCOMPARE(Dialogs::unscriptedCount(), 0);
+}
+
+// Every tab of "Listen" exports what it would print for the same selection (ladders 1 to 3 by
+// number, typed): ladders, inspections, department counts, due ladders with their state.
+void TestJourneysFaellig::exportJederListe_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("kopf");          // columns the first line starts with
+    QTest::addColumn<QStringList>("zeilen");        // each data line starts with one of these, in order
+    QTest::addColumn<QStringList>("fehlt");         // texts no line may hold
+    QTest::addColumn<QStringList>("enden");         // how the first and each data line end, if given
+
+    const QStringList leitern = {"1;;Stehleiter Alu;", "2;;Anlegeleiter Holz;", "3;;Podestleiter;"};
+    const QStringList sonst = {"Schiebeleiter", "Stehleiter Holz"};
+    QTest::newRow("Leiter.-Kartei") << 0 << QStringList{"Leiter-Nr", "externe Leiter-Nr", "Kurz.-Bezeichnung"} << leitern << sonst << QStringList{};
+    QTest::newRow("Leiter.-Übersicht") << 1 << QStringList{"Leiter-Nr", "externe Leiter-Nr", "Kurz.-Bezeichnung"} << leitern << sonst << QStringList{};
+    QTest::newRow("Prüf-Übersicht") << 2 << QStringList{"Leiter-Nr", "externe Leiter-Nr", "Kurz.-Bezeichnung", "Prüf.-Datum"}
+                                    << QStringList{"1;;Stehleiter Alu;10.05.2024;", "1;;Stehleiter Alu;12.05.2025;"} << sonst << QStringList{};
+    QTest::newRow("Kontrollblatt") << 3 << QStringList{"Leiter-Nr", "externe Leiter-Nr", "Kurz.-Bezeichnung", "Prüf.-Datum"}
+                                   << QStringList{"1;;Stehleiter Alu;10.05.2024;", "1;;Stehleiter Alu;12.05.2025;"} << sonst << QStringList{};
+    // Ladder 1 hangs below "Halle Nord"; 2 and 3 have no department.
+    QTest::newRow("Firmen.-Übersicht") << 4 << QStringList{"Firma / Abteilung", "Ebene", "Anzahl"}
+                                       << QStringList{"Bau AG;1;0", "Lager;2;0", "Muster GmbH;1;0", "Halle Nord;2;1",
+                                                      "Halle Süd;2;0", "nicht zugeordnet;;2"}
+                                       << QStringList{"ID;", "FirmenAbtID"} << QStringList{};
+    // Ladder 1 overdue since 01.06.2026, 2 and 3 without a date last.
+    const QString tage = QString::number(QDate(2026, 6, 1).daysTo(QDate::currentDate()));
+    QTest::newRow("Fällige Prüfungen") << 5 << QStringList{"Leiter-Nr", "externe Leiter-Nr", "Kurz.-Bezeichnung"}
+                                       << QStringList{"1;;Stehleiter Alu;", "2;;Anlegeleiter Holz;", "3;;Podestleiter;"} << sonst
+                                       << QStringList{";Tage überfällig;Status", ";" + tage + ";überfällig", ";;ohne Termin", ";;ohne Termin"};
+}
+
+void TestJourneysFaellig::exportJederListe()
+{
+    QFETCH(int, tab);
+    QFETCH(QStringList, kopf);
+    QFETCH(QStringList, zeilen);
+    QFETCH(QStringList, fehlt);
+    QFETCH(QStringList, enden);
+    Journey j;
+    j.open();
+    QTemporaryDir tmp;
+    const QString csv = tmp.filePath("liste.csv");
+    Journey::onNextForm([&](QDialog* d) {
+        auto* m = static_cast<TRepMenue*>(d);
+        QTabBar* tabs = m->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        QCOMPARE(m->PageControl1->currentIndex(), tab);
+        m->CoboAuswahl->setFocus();
+        Journey::key(Qt::Key_Down);                         // "Leiter-Nr"
+        QCOMPARE(m->CoboAuswahl->currentIndex(), 1);
+        Journey::click(m->EditNrV);
+        Journey::key(Qt::Key_A, Qt::ControlModifier);
+        Journey::type("1");
+        Journey::click(m->EditNrB);
+        Journey::key(Qt::Key_A, Qt::ControlModifier);
+        Journey::type("3");
+        Dialogs::scriptText(csv);
+        Dialogs::scriptAnswer(true);
+        Journey::click(m->exportButton(tab));
+        Journey::key(Qt::Key_Escape);
+    });
+    Journey::key(Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(Dialogs::unscriptedCount(), 0);
+    QFile f(csv);
+    QVERIFY2(f.open(QIODevice::ReadOnly), "nothing was written");
+    QStringList lines = QString::fromUtf8(f.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    // The unassigned ladders come where the database sorts an empty node: first or last.
+    if (lines.size() > 2 && lines[1].startsWith("nicht zugeordnet"))
+        lines.move(1, lines.size() - 1);
+    QVERIFY2(lines[0].startsWith(kopf.join(';')), qPrintable(lines[0]));
+    QCOMPARE(lines.size() - 1, zeilen.size());
+    for (int i = 0; i < zeilen.size(); ++i)
+        QVERIFY2(lines[i + 1].startsWith(zeilen[i]), qPrintable(lines[i + 1]));
+    for (int i = 0; i < enden.size(); ++i)
+        QVERIFY2(lines[i].endsWith(enden[i]), qPrintable(lines[i]));
+    for (const QString& line : lines)
+        for (const QString& text : fehlt)
+            QVERIFY2(!line.contains(text), qPrintable(line));
 }
 
 QTEST_MAIN(TestJourneysFaellig)
