@@ -21,6 +21,12 @@ void refuseNulInParams(const QString& sql, const QVariantList& params)
     }
 }
 
+void refuseWritingStatement(const QString& sql)
+{
+    throw EngineError(QStringLiteral("Eine Abfrage darf nur lesen (eine einzige SELECT-Anweisung): %1").arg(sql.simplified().left(200)),
+                      EngineCode::SqlError);
+}
+
 qint64 statementCount() { return g_statements.load(std::memory_order_relaxed); }
 
 void countStatement() { g_statements.fetch_add(1, std::memory_order_relaxed); }

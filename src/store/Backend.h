@@ -53,6 +53,9 @@ public:
     virtual int exec(const QString& sql, const QVariantList& params = {}) = 0;   // rows changed
     virtual qint64 lastInsertId() = 0;
     virtual std::unique_ptr<ResultCursor> select(const QString& sql, const QVariantList& params = {}) = 0;
+    // The same for statements from outside the store (Query): the database itself refuses one
+    // that could write, and more than one statement.
+    virtual std::unique_ptr<ResultCursor> selectReadOnly(const QString& sql, const QVariantList& params = {}) = 0;
     virtual bool tableExists(const QString& name) = 0;
 
     // Column type in DDL, the auto-increment key column, and literals of the dialect.
@@ -136,6 +139,8 @@ private:
 // Both databases get the same texts: PostgreSQL would cut one at a NUL character, SQLite
 // keep it. Throws the German refusal before the statement runs.
 void refuseNulInParams(const QString& sql, const QVariantList& params);
+// The refusal of a statement that would write where only reading is allowed.
+[[noreturn]] void refuseWritingStatement(const QString& sql);
 
 // Counts the statements the store sends to a database (exec and select), for measurements.
 qint64 statementCount();

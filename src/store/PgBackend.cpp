@@ -177,6 +177,44 @@ public:
         return std::make_unique<PgCursor>(res, spellings(res, sql));
     }
 
+    // A read-only transaction (or, inside one, a read-only savepoint that is rolled back, so the
+    // writing transaction around it stays writable): the server refuses any write, also one
+    // hidden in a function (nextval, setval).
+    std::unique_ptr<ResultCursor> selectReadOnly(const QString& sql, const QVariantList& params) override
+    {
+        const bool outer = !inTransaction();
+        if (outer) {
+            run("BEGIN READ ONLY");
+        } else {
+            run("SAVEPOINT hw_nur_lesen");
+            run("SET LOCAL transaction_read_only = on");
+        }
+        auto end = [&] {
+            if (outer) {
+                run("COMMIT");
+            } else {
+                run("ROLLBACK TO SAVEPOINT hw_nur_lesen");
+                run("RELEASE SAVEPOINT hw_nur_lesen");
+            }
+        };
+        PGresult* res = nullptr;
+        try {
+            res = execute(sql, params);
+        } catch (const EngineError&) {
+            try {
+                if (outer)
+                    run("ROLLBACK");
+                else
+                    end();
+            } catch (const EngineError&) {
+            }
+            throw;
+        }
+        auto cursor = std::make_unique<PgCursor>(res, spellings(res, sql));
+        end();
+        return cursor;
+    }
+
     bool tableExists(const QString& name) override
     {
         auto c = select(QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables WHERE schemaname = current_schema() AND tablename = lower(?)"),
@@ -457,6 +495,8 @@ private:
                 listen();
             throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen: %1").arg(msg), EngineCode::Generic);
         }
+        if (state == "25006")
+            refuseWritingStatement(sql);
         if (state == "23505")
             throw EngineError(QStringLiteral("Schlüsselverletzung"), EngineCode::KeyViolation);
         if (state == "55P03" || state == "40P01" || state == "40001")

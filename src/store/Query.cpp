@@ -6,6 +6,7 @@
 #include "RowStore.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 Query::Query(QObject* parent) : DataSet(parent) {}
 
@@ -204,12 +205,71 @@ void addNullsOrder(Backend& db, const QList<Token>& toks, std::vector<QString>& 
         endItem();
 }
 
+// A query only reads: one statement, beginning with SELECT, WITH or VALUES, and no word of a
+// writing statement anywhere (a CTE may hold a DELETE, SELECT ... INTO makes a table, FOR
+// UPDATE locks rows). The database checks once more when it runs the statement.
+void refuseWrites(const QList<Token>& toks, const QString& sql)
+{
+    static const QSet<QString> writing{
+        QStringLiteral("INSERT"), QStringLiteral("UPDATE"), QStringLiteral("DELETE"), QStringLiteral("MERGE"),
+        QStringLiteral("UPSERT"), QStringLiteral("DROP"), QStringLiteral("CREATE"), QStringLiteral("ALTER"),
+        QStringLiteral("TRUNCATE"), QStringLiteral("ATTACH"), QStringLiteral("DETACH"), QStringLiteral("PRAGMA"),
+        QStringLiteral("VACUUM"), QStringLiteral("REINDEX"), QStringLiteral("ANALYZE"), QStringLiteral("GRANT"),
+        QStringLiteral("REVOKE"), QStringLiteral("COPY"), QStringLiteral("CALL"), QStringLiteral("EXECUTE"),
+        QStringLiteral("INTO"), QStringLiteral("LOCK"), QStringLiteral("BEGIN"), QStringLiteral("COMMIT"),
+        QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"), QStringLiteral("SET"),
+        QStringLiteral("NOTIFY"), QStringLiteral("LISTEN"), QStringLiteral("REFRESH"), QStringLiteral("COMMENT"),
+        QStringLiteral("SECURITY"), QStringLiteral("REPLACE")};
+    auto refuse = [&](const QString& why) {
+        throw EngineError(QStringLiteral("Eine Abfrage darf nur lesen (%1): %2").arg(why, sql.simplified().left(200)),
+                          EngineCode::SqlError);
+    };
+    int first = -1;
+    bool afterEnd = false;
+    for (int i = 0; i < toks.size(); ++i) {
+        const Token& t = toks[i];
+        if (t.kind == Tok::Space)
+            continue;
+        if (afterEnd)
+            refuse(QStringLiteral("nur eine Anweisung"));
+        if (first < 0)
+            first = i;
+        if (t.kind == Tok::Symbol && t.text == QLatin1String(";")) {
+            afterEnd = true;
+            continue;
+        }
+        if (t.kind != Tok::Ident)
+            continue;
+        const QString word = t.text.toUpper();
+        // REPLACE is also the text function: only REPLACE( reads.
+        if (word == QLatin1String("REPLACE")) {
+            int k = i + 1;
+            while (k < toks.size() && toks[k].kind == Tok::Space)
+                ++k;
+            if (k < toks.size() && toks[k].kind == Tok::Symbol && toks[k].text == QLatin1String("("))
+                continue;
+        }
+        if (writing.contains(word))
+            refuse(t.text.toUpper());
+    }
+    if (first < 0)
+        refuse(QStringLiteral("keine Anweisung"));
+    const Token& head = toks[first];
+    const QString word = head.text.toUpper();
+    const bool reads = (head.kind == Tok::Ident
+                        && (word == QLatin1String("SELECT") || word == QLatin1String("WITH") || word == QLatin1String("VALUES")))
+        || (head.kind == Tok::Symbol && head.text == QLatin1String("("));
+    if (!reads)
+        refuse(head.text);
+}
+
 } // namespace
 
 Query::Translation Query::translate(Backend& db) const
 {
     static const QRegularExpression dateRe(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})$"));
     QList<Token> toks = tokenize(sqlText());
+    refuseWrites(toks, sqlText());
     Translation tr;
     QStringList parts;
     auto prevSignificant = [&](int from) {
@@ -301,7 +361,7 @@ void Query::load()
             throw EngineError(QStringLiteral("Parameter '%1' hat keinen Wert").arg(p), EngineCode::SqlError);
         params << m_params.value(p);
     }
-    auto cursor = db.select(tr.sql, params);
+    auto cursor = db.selectReadOnly(tr.sql, params);
     const bool hasRow = cursor->next();
     QList<FieldDef> defs;
     QStringList seen;

@@ -194,6 +194,22 @@ public:
         return std::make_unique<SqliteCursor>(prepare(sql, params));
     }
 
+    std::unique_ptr<ResultCursor> selectReadOnly(const QString& sql, const QVariantList& params) override
+    {
+        refuseNulInParams(sql, params);
+        countStatement();
+        const char* tail = nullptr;
+        const QByteArray text = sql.toUtf8();
+        sqlite3_stmt* stmt = prepare(sql, params, text, &tail);
+        // Anything after the first statement would be left unread, not refused.
+        const bool more = tail && !QByteArray(tail).trimmed().isEmpty();
+        if (!sqlite3_stmt_readonly(stmt) || more) {
+            sqlite3_finalize(stmt);
+            refuseWritingStatement(sql);
+        }
+        return std::make_unique<SqliteCursor>(stmt);
+    }
+
     bool tableExists(const QString& name) override
     {
         auto c = select(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"), {name});
@@ -299,9 +315,14 @@ private:
 
     sqlite3_stmt* prepare(const QString& sql, const QVariantList& params)
     {
+        return prepare(sql, params, sql.toUtf8(), nullptr);
+    }
+
+    // text: sql in UTF-8, kept alive by the caller while tail points into it.
+    sqlite3_stmt* prepare(const QString& sql, const QVariantList& params, const QByteArray& text, const char** tail)
+    {
         sqlite3_stmt* stmt = nullptr;
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, tail) != SQLITE_OK) {
             const int rc = sqlite3_errcode(m_db);
             const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
             sqlite3_finalize(stmt);

@@ -128,6 +128,9 @@ void Table::createFromQuery(const QString& tableName, Query& query, const QStrin
         def.fields << d;
         cols << d.name;
     }
+    // Replacing is dropping: a protected table goes only with its master password.
+    if (Catalog::tableExists(db, tableName) && !TableSecurity::accessFor(db, tableName).full)
+        target.refuseRights(QStringLiteral("die Tabelle %1 darf nicht ersetzt werden"));
     Transaction t(db);
     if (Catalog::tableExists(db, tableName))
         Catalog::dropTable(db, tableName);

@@ -93,6 +93,10 @@ void protect(Backend& db, const QString& table, const QString& master, const QLi
     for (const SecurityDescriptor& d : aux) {
         if (d.password.trimmed().isEmpty())
             throw EngineError(QStringLiteral("Leeres Hilfspasswort"), EngineCode::Generic);
+        // Passwords compare without regard to case: the first one that fits decides, so a
+        // master equal to an auxiliary password would give either all rights or none.
+        if (d.password.trimmed().toCaseFolded() == master.trimmed().toCaseFolded())
+            throw EngineError(QStringLiteral("Dieses Passwort kann nicht Master-Passwort sein"), EngineCode::Generic);
         rows << Row{PasswortHash::erzeugen(d.password), int(d.tableRight), d.writableFields.join(QLatin1Char(';'))};
     }
     const QString name = normalTableName(table);

@@ -1,5 +1,6 @@
 #include "Engine.h"
 #include "Query.h"
+#include "Backend.h"
 #include "Table.h"
 #include "TestSupport.h"
 
@@ -196,6 +197,124 @@ private slots:
         zw.close();
         zw.deleteTable();
         QVERIFY(!zw.exists());
+    }
+
+    // A query only reads, whatever its text: each statement is refused with the same message
+    // and changes nothing. "backend" rows hand the text to the database's read-only entry
+    // directly, past the query's own check.
+    void writingStatementsRefused_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("backend");
+        QTest::newRow("insert") << "INSERT INTO LT_LEIT (Nr) VALUES (99)" << false;
+        QTest::newRow("update") << "UPDATE LT_LEIT SET KurzBez = 'x'" << false;
+        QTest::newRow("delete, lower case") << "delete from LT_LEIT" << false;
+        QTest::newRow("drop") << "DROP TABLE FIRMEN" << false;
+        QTest::newRow("create") << "CREATE TABLE Neu (a INTEGER)" << false;
+        QTest::newRow("attach") << "ATTACH DATABASE 'x.sqlite' AS x" << false;
+        QTest::newRow("pragma write") << "PRAGMA user_version = 7" << false;
+        QTest::newRow("select, then delete") << "SELECT Nr FROM LT_LEIT; DELETE FROM LT_LEIT" << false;
+        QTest::newRow("select;delete without space") << "SELECT Nr FROM LT_LEIT;DELETE FROM LT_LEIT" << false;
+        QTest::newRow("delete inside a CTE") << "WITH d AS (DELETE FROM LT_LEIT RETURNING Nr) SELECT Nr FROM d" << false;
+        QTest::newRow("select into a new table") << "SELECT Nr INTO Kopie FROM LT_LEIT" << false;
+        QTest::newRow("select for update") << "SELECT Nr FROM LT_LEIT FOR UPDATE" << false;
+        QTest::newRow("replace into") << "REPLACE INTO FIRMEN (ID, KurzBez) VALUES (1, 'x')" << false;
+        QTest::newRow("database: delete") << "DELETE FROM LT_LEIT" << true;
+        QTest::newRow("database: update") << "UPDATE LT_LEIT SET KurzBez = 'x'" << true;
+        QTest::newRow("database: select, then delete") << "SELECT Nr FROM LT_LEIT; DELETE FROM LT_LEIT" << true;
+    }
+
+    void writingStatementsRefused()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, backend);
+        TestDataDir dir;
+        fill();
+        const auto before = numbers("SELECT Nr FROM LT_LEIT ORDER BY Nr");
+        try {
+            if (backend) {
+                auto c = Engine::instance().backend().selectReadOnly(sql);
+                while (c->next()) {
+                }
+            } else {
+                Query q;
+                q.setSql(sql);
+                q.open();
+            }
+            QFAIL("ran");
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::SqlError);
+            QVERIFY2(e.message().startsWith("Eine Abfrage darf nur lesen"), qPrintable(e.message()));
+        }
+        QCOMPARE(numbers("SELECT Nr FROM LT_LEIT ORDER BY Nr"), before);
+        QCOMPARE(numbers("SELECT ID AS Nr FROM FIRMEN WHERE KurzBez = 'x'"), QList<int>{});
+        QVERIFY(!Table("Neu").exists());
+        QVERIFY(!Table("Kopie").exists());
+        QVERIFY(!QFile::exists(dir.path() + "/x.sqlite"));
+    }
+
+    // Reading statements that look like writes in part still run.
+    void readingStatementsRun_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QList<int>>("nrs");
+        QTest::newRow("replace() is a text function")
+            << "SELECT Nr FROM LT_LEIT WHERE REPLACE(KurzBez, 'leiter', '') = 'Steh' ORDER BY Nr" << QList<int>{1};
+        QTest::newRow("write words in texts") << "SELECT Nr FROM LT_LEIT WHERE KurzBez <> 'DELETE; DROP' ORDER BY Nr"
+                                              << QList<int>{1, 2, 3, 4};
+        QTest::newRow("common table expression")
+            << "WITH s AS (SELECT Nr FROM LT_LEIT WHERE Nr > 2) SELECT Nr FROM s ORDER BY Nr" << QList<int>{3, 4};
+        QTest::newRow("trailing semicolon") << "SELECT Nr FROM LT_LEIT WHERE Nr = 2;" << QList<int>{2};
+    }
+
+    void readingStatementsRun()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QList<int>, nrs);
+        TestDataDir dir;
+        fill();
+        QCOMPARE(numbers(sql), nrs);
+    }
+
+    // Only the master password replaces a protected table with the rows of a query.
+    void protectedTableNotReplaced()
+    {
+        TestDataDir dir;
+        fill();
+        Engine& e = Engine::instance();
+        {
+            Table b("Benutzer");
+            b.setExclusive(true);
+            b.open();
+            b.append();
+            b.setValue("Name", "Anna");
+            b.setValue("Passwort", "x");
+            b.post();
+            e.addPassword("Meister");
+            b.setProtection("Meister", {SecurityDescriptor{"lesen", TableRight::Modify, {"Passwort"}}});
+        }
+        e.removeAllPasswords();
+        e.addPassword("lesen");
+        Query q;
+        q.setSql("SELECT Nr AS Name FROM LT_LEIT");
+        q.open();
+        try {
+            Table::createFromQuery("Benutzer", q);
+            QFAIL("replaced");
+        } catch (const EngineError& err) {
+            QCOMPARE(err.code(), EngineCode::InsufficientRights);
+        }
+        e.removeAllPasswords();
+        e.addPassword("Meister");
+        Table b("Benutzer");
+        b.open();
+        QCOMPARE(b.recordCount(), 1);
+        QCOMPARE(b.field("Name").asString(), QString("Anna"));
+        b.close();
+        Table::createFromQuery("Benutzer", q);
+        b.open();
+        QCOMPARE(b.recordCount(), 4);
+        e.removeAllPasswords();
     }
 
     void badSqlGivesEngineError()
