@@ -56,7 +56,12 @@ Engine::Engine()
                       .arg(QUuid::createUuid().toString(QUuid::Id128).left(8));
 }
 
-Engine::~Engine() = default;
+// A program that ends takes its session files with it: a file left behind would show a user
+// who is gone.
+Engine::~Engine()
+{
+    unregisterSession();
+}
 
 void Engine::setNetFileDir(const QString& dir)
 {

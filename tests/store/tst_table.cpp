@@ -911,6 +911,12 @@ private slots:
         QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
         // A second workstation sees both users while it runs; once it has ended it no longer counts.
         QCOMPARE(openInOtherProcess(dir, "LT_LEIT", "Schulz"), QString("ok\nMeier,Schulz"));
+        if (!TestDataDir::onServer()) {
+            // The ended program left nothing behind (before anyone tidies up); this one keeps
+            // its lock and its user.
+            const QString own = Engine::instance().sessionId() + ".lck";
+            QCOMPARE(QDir(dir.path() + "/HWUSERS").entryList(QDir::Files, QDir::Name), QStringList({own, own + ".usr"}));
+        }
         QCOMPARE(Engine::instance().networkUsers(), QStringList({"Meier"}));
         if (!TestDataDir::onServer()) {
             // A session file whose program has ended does not count.
