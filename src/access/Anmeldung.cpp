@@ -1,6 +1,7 @@
 #include "Anmeldung.h"
 
 #include "Backend.h"
+#include "BenutzerRegeln.h"
 #include "BenutzerVerwaltung.h"
 #include "Dialogs.h"
 #include "Engine.h"
@@ -64,7 +65,6 @@ bool oeffnen(BenutzerVerwaltung& bv, QWidget* parent)
 {
     try {
         bv.Detail->open();
-        return true;
     } catch (const EngineError& e) {
         QString text;
         if (e.code() == EngineCode::InsufficientRights)
@@ -76,6 +76,76 @@ bool oeffnen(BenutzerVerwaltung& bv, QWidget* parent)
         Dialogs::error(parent, text);
         return false;
     }
+    // Only the read password is in the list: all rights mean the table has no protection,
+    // and a login must not work on a table that anyone could change.
+    if (bv.Detail->access().full) {
+        bv.Detail->close();
+        Dialogs::error(parent, BenutzerRegeln::OhneSchutzText);
+        return false;
+    }
+    return true;
+}
+
+// Asks the new master password twice until it is not the read password.
+QString neuesMasterPasswort(const QString& titel, QWidget* parent)
+{
+    for (;;) {
+        QString admin = QStringLiteral("Admin");
+        QString master;
+        if (!PasswortNeueingabe(titel, admin, master, false, parent))
+            throw Abort();
+        const QString fehler = BenutzerRegeln::MasterPasswortFehler(master);
+        if (fehler.isEmpty())
+            return master;
+        Dialogs::error(parent, fehler);
+    }
+}
+
+// A user table with users but without protection: a user with the administration right
+// logs in against the stored hashes, then sets the master password. Answers it.
+QString masterReparatur(QWidget* parent)
+{
+    Dialogs::information(parent, QStringLiteral("Die Benutzertabelle hat kein Master-Passwort.\n"
+                                                 "Bitte melden Sie sich als Benutzer mit dem Recht "
+                                                 "\"Admin - Verwaltungsrechte\" an und legen Sie danach das "
+                                                 "Master-Passwort fest."));
+    QString name;
+    for (;;) {
+        QString passwort;
+        if (!PasswortAbfrage(UserState::ProgrammTitel, name, passwort, true, parent))
+            throw Abort();
+        WaitCursor wait;
+        BenutzerVerwaltung bv;
+        bv.Detail->open();
+        const bool passt = bv.CheckBenutzer(name, passwort);
+        const bool admin = passt && !bv.BenutzerGesperrt(name, passwort)
+            && bv.BenutzerRechte(name, passwort).contains(crAdmin);
+        bv.Detail->close();
+        if (admin)
+            break;
+        if (passt) {
+            Dialogs::error(parent, QStringLiteral("Nur ein Benutzer mit dem Recht \"Admin - Verwaltungsrechte\" "
+                                                  "kann das Master-Passwort festlegen."));
+            name.clear();
+        }
+    }
+    const QString master = neuesMasterPasswort(QStringLiteral("Master-Passwort festlegen"), parent);
+    Engine& engine = Engine::instance();
+    BenutzerVerwaltung bv;
+    bv.Detail->setExclusive(true);
+    try {
+        bv.Detail->open();
+        if (TableSecurity::isProtected(engine.backend(benutzerAlias()), QStringLiteral("Benutzer")))
+            throw HwError(QStringLiteral("Die Benutzertabelle hat inzwischen ein Master-Passwort."));
+        TabellenPasswoerter::TabellenPasswortSetzen(*bv.Detail, master, TabellenPasswoerter::LesePasswort());
+    } catch (...) {
+        bv.Detail->close();
+        engine.removeAllPasswords();
+        throw;
+    }
+    bv.Detail->close();
+    engine.removeAllPasswords();
+    return master;
 }
 
 } // namespace
@@ -141,17 +211,17 @@ bool PasswortAendern(QString& name, TUserRights& rechte, bool& gesperrt, QWidget
 
 bool ErsteinrichtungNoetig()
 {
-    if (TableSecurity::isProtected(Engine::instance().backend(benutzerAlias()), QStringLiteral("Benutzer")))
-        return false;
-    BenutzerVerwaltung bv;
-    bv.Detail->open();
-    return bv.Detail->isEmpty();
+    return BenutzerRegeln::BenutzerTabellenSchutz(benutzerAlias()) == BenutzerRegeln::Schutz::Leer;
 }
 
 void ErsterAdministrator(const QString& name, const QString& passwort, const QString& master)
 {
     if (name.trimmed().isEmpty() || passwort.trimmed().isEmpty() || master.trimmed().isEmpty())
         throw HwError(QStringLiteral("Fehler : Benutzer oder Paßwort nicht eingegeben"));
+    for (const QString& fehler : {BenutzerRegeln::PasswortLaengeFehler(passwort), BenutzerRegeln::PasswortLaengeFehler(master),
+                                  BenutzerRegeln::MasterPasswortFehler(master)})
+        if (!fehler.isEmpty())
+            throw HwError(fehler);
     Engine& engine = Engine::instance();
     const QStringList vorher = engine.passwords();
     engine.removeAllPasswords();
@@ -182,7 +252,7 @@ void ErsterAdministrator(const QString& name, const QString& passwort, const QSt
         engine.addPassword(p);
 }
 
-void Ersteinrichtung(QWidget* parent)
+QString Ersteinrichtung(QWidget* parent)
 {
     Dialogs::information(parent, QStringLiteral("Das Register hat noch keine Benutzer.\n"
                                                  "Bitte legen Sie den ersten Administrator (mit allen Rechten) und "
@@ -190,18 +260,9 @@ void Ersteinrichtung(QWidget* parent)
     QString name, passwort;
     if (!PasswortNeueingabe(QStringLiteral("Erster Administrator"), name, passwort, true, parent))
         throw Abort();
-    QString master;
-    for (;;) {
-        QString admin = QStringLiteral("Admin");
-        master.clear();
-        if (!PasswortNeueingabe(QStringLiteral("Master-Passwort festlegen"), admin, master, false, parent))
-            throw Abort();
-        // The read password would never open the administration.
-        if (master.trimmed().compare(TabellenPasswoerter::LesePasswort(), Qt::CaseInsensitive) != 0)
-            break;
-        Dialogs::error(parent, QStringLiteral("Dieses Passwort kann nicht Master-Passwort sein"));
-    }
+    const QString master = neuesMasterPasswort(QStringLiteral("Master-Passwort festlegen"), parent);
     ErsterAdministrator(name, passwort, master);
+    return master;
 }
 
 bool BenutzerStart(const QStringList& argumente, QWidget* parent)
@@ -211,15 +272,29 @@ bool BenutzerStart(const QStringList& argumente, QWidget* parent)
     UserState::NameGrossKlein = false;
     TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
     if (!argumente.isEmpty()) {
-        if (argumente.first().compare(QStringLiteral("Admin"), Qt::CaseInsensitive) == 0) {
-            TabellenPasswoerter::AdminExklusiv = true;
-            AdminModus(QStringLiteral("direkt"), parent);
+        if (argumente.first().compare(QStringLiteral("Admin"), Qt::CaseInsensitive) != 0)
+            return false;
+        TabellenPasswoerter::AdminExklusiv = true;
+        try {
+            // A table without master password gets one first: the administration never opens
+            // without it.
+            QString master;
+            switch (BenutzerRegeln::BenutzerTabellenSchutz(benutzerAlias())) {
+            case BenutzerRegeln::Schutz::Leer: master = Ersteinrichtung(parent); break;
+            case BenutzerRegeln::Schutz::OhneSchutzMitBenutzern: master = masterReparatur(parent); break;
+            case BenutzerRegeln::Schutz::Geschuetzt: break;
+            }
+            AdminModus(QStringLiteral("direkt"), parent, master);
+        } catch (const Abort&) {
         }
         return false;
     }
     try {
-        if (ErsteinrichtungNoetig())
-            Ersteinrichtung(parent);
+        switch (BenutzerRegeln::BenutzerTabellenSchutz(benutzerAlias())) {
+        case BenutzerRegeln::Schutz::Leer: Ersteinrichtung(parent); break;
+        case BenutzerRegeln::Schutz::OhneSchutzMitBenutzern: Dialogs::error(parent, BenutzerRegeln::OhneSchutzText); return false;
+        case BenutzerRegeln::Schutz::Geschuetzt: break;
+        }
         UserState::AktBenutzer.clear();
         UserState::AktRechte = TUserRights();
         QString name;

@@ -22,15 +22,18 @@ bool PasswortAendern(QString& name, TUserRights& rechte, bool& gesperrt, QWidget
 // A register whose user table is empty and unprotected cannot be logged into: it needs its
 // first administrator and the table's master password first.
 bool ErsteinrichtungNoetig();
-// Asks the first administrator (name, password twice) and the master password (twice) and
-// stores them (ErsterAdministrator).
-void Ersteinrichtung(QWidget* parent = nullptr);
+// Asks the first administrator (name, password twice) and the master password (twice, never
+// the read password) and stores them (ErsterAdministrator); answers the master password.
+QString Ersteinrichtung(QWidget* parent = nullptr);
 // Writes the first user with every right and protects the user table with the master and
 // the read password, all in one transaction; refused when the table has users meanwhile.
 void ErsterAdministrator(const QString& name, const QString& passwort, const QString& master);
 
 // The step of start-up with user administration: the command line's Admin branch (any
-// other argument ends the program), the first set-up and the login. True when the program
+// other argument ends the program), the first set-up and the login. A user table with
+// users but without master password is refused at the login; the Admin branch repairs it
+// (a user with the administration right logs in and sets the master password), and on a
+// new register runs the first set-up before the administration. True when the program
 // goes on to its main window with AktBenutzer and AktRechte filled in; false when it ends.
 // Errors other than the login's own pass on.
 bool BenutzerStart(const QStringList& argumente, QWidget* parent = nullptr);

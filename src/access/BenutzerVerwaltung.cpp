@@ -1,7 +1,9 @@
 #include "BenutzerVerwaltung.h"
 
+#include "BenutzerRegeln.h"
 #include "Dialogs.h"
 #include "PasswortHash.h"
+#include "Query.h"
 #include "Table.h"
 #include "UserState.h"
 #include "XorHex.h"
@@ -11,6 +13,11 @@ const QString Name = QStringLiteral("Name");
 const QString Passwort = QStringLiteral("Passwort");
 const QString AllgRechte = QStringLiteral("AllgRechte");
 const QString Gesperrt = QStringLiteral("Gesperrt");
+
+// A hash of a password nobody knows, made as the stored ones are: an unknown name costs the
+// same check as a known one, so that timing does not tell which names exist.
+const QString KeinBenutzerHash =
+    QStringLiteral("$argon2id$v=19$m=65536,t=2,p=1$kkJvqoJqv2bkyy2/Zazzew$M8/29MOENVQgZEBdZaWBhUnUrfoDJHCbLr9oKzkQoy0");
 }
 
 const QStringList& BenutzerVerwaltung::RechteFelder()
@@ -37,6 +44,7 @@ BenutzerVerwaltung::BenutzerVerwaltung(QObject* parent) : QObject(parent)
     }
     Detail->onCalcFields = [this](DataSet&) { calcFields(); };
     Detail->beforePost = [this](DataSet&) { beforePost(); };
+    Detail->beforeDelete = [this](DataSet&) { letzterAdminBleibt(true); };
     Detail->onNewRecord = [](DataSet& ds) { ds.setValue(Gesperrt, false); };
 }
 
@@ -56,6 +64,30 @@ void BenutzerVerwaltung::beforePost()
     // they are: the read password may not write them.
     if (RechteZumSpeichern)
         Detail->setValue(AllgRechte, XorHexEncode(RechteSchluessel, RechteText(RechteZumSpeichern())));
+    if (Detail->state() == DataSetState::Edit)
+        letzterAdminBleibt(false);
+}
+
+void BenutzerVerwaltung::letzterAdminBleibt(bool loeschen)
+{
+    // Against the rows as stored now, not as this cursor read them.
+    Query q;
+    q.setAlias(Detail->alias());
+    q.setSql(QStringLiteral("SELECT ID, AllgRechte, Gesperrt FROM Benutzer"));
+    q.open();
+    QList<BenutzerRegeln::BenutzerStand> gespeichert;
+    for (int r = 0, n = q.recordCount(); r < n; ++r)
+        gespeichert << BenutzerRegeln::BenutzerStand{
+            q.valueAt(r, 0).toLongLong(), RechteAusText(XorHexDecode(RechteSchluessel, q.valueAt(r, 1).toString())), q.valueAt(r, 2).toBool()};
+    std::optional<BenutzerRegeln::BenutzerStand> nachher;
+    if (!loeschen)
+        nachher = BenutzerRegeln::BenutzerStand{
+            Detail->field(QStringLiteral("ID")).asInteger(),
+            RechteAusText(XorHexDecode(RechteSchluessel, Detail->field(AllgRechte).asString())),
+            Detail->field(Gesperrt).asBoolean()};
+    const QString fehler = BenutzerRegeln::LetzterAdminFehler(gespeichert, Detail->field(QStringLiteral("ID")).asInteger(), nachher);
+    if (!fehler.isEmpty())
+        throw HwError(fehler);
 }
 
 bool BenutzerVerwaltung::FindBenutzer(const QString& name)
@@ -82,11 +114,11 @@ void BenutzerVerwaltung::SetPasswort(const QString& passwort)
 
 bool BenutzerVerwaltung::CheckBenutzer(const QString& name, const QString& passwort)
 {
-    if (!FindBenutzer(name))
-        return false;
     const Qt::CaseSensitivity cs = UserState::NameGrossKlein ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    if (Detail->field(Name).asString().compare(name, cs) != 0)
+    if (!FindBenutzer(name) || Detail->field(Name).asString().compare(name, cs) != 0) {
+        PasswortHash::passt(KeinBenutzerHash, passwort);
         return false;
+    }
     return PasswortPasst(passwort);
 }
 
@@ -106,7 +138,14 @@ bool BenutzerVerwaltung::ChangeBenutzerPasswort(const QString& name, const QStri
 {
     if (!CheckBenutzer(name, alt))
         return false;
+    // Editing reads the row again: the old password must match the row as stored now (a
+    // stale copy may still hold a password changed at another workstation), and saving
+    // refuses a row changed after that.
     Bearbeiten();
+    if (!PasswortPasst(alt)) {
+        Detail->cancel();
+        return false;
+    }
     SetPasswort(neu);
     Speichern();
     return true;

@@ -48,7 +48,8 @@ public:
 
     // Puts Detail into edit state; a refusal of the engine is announced before its error.
     void Bearbeiten();
-    // Saves the current row. A second user of the same name is announced in a warning box
+    // Saves the current row; refused when it would take the administration from the last
+    // user who has it (locked or the right removed). A second user of the same name is announced in a warning box
     // and the save ends silently (Abort), the row still being edited.
     void Speichern();
 
@@ -59,4 +60,7 @@ public:
 private:
     void beforePost();
     void calcFields();
+    // Refuses (HwError) a save or delete of the current row that would leave the table
+    // without a user who can open the administration.
+    void letzterAdminBleibt(bool loeschen);
 };

@@ -1,5 +1,6 @@
 #include "PasswordDialog.h"
 
+#include "BenutzerRegeln.h"
 #include "Dialogs.h"
 
 #include <QFrame>
@@ -167,18 +168,12 @@ bool TvekPasswordDialog::NewPassWordCloseQuery()
         refuse(Password2, QStringLiteral("Neues Paßwort bzw Wiederholung nicht korrekt eingegeben"));
         return false;
     }
-    if (Password2->text().isEmpty()) {
-        refuse(Password2, QStringLiteral("Fehler : Kein neues Paßwort eingegeben"));
-        return false;
-    }
-    if (Password2->text().size() < PasswortMinLaenge) {
-        clearBoth();
-        refuse(Password2, QStringLiteral("Fehler : Paßwort zu kurz (Min = %1 Zeichen)").arg(PasswortMinLaenge));
-        return false;
-    }
-    if (Password2->text().size() > PasswortMaxLaenge) {
-        clearBoth();
-        refuse(Password2, QStringLiteral("Fehler : Paßwort zu lang (Max = %1 Zeichen)").arg(PasswortMaxLaenge));
+    // The rule is the one of what is stored: spaces around the password do not count.
+    const QString fehler = BenutzerRegeln::PasswortLaengeFehler(Password2->text());
+    if (!fehler.isEmpty()) {
+        if (!Password2->text().isEmpty())
+            clearBoth();
+        refuse(Password2, fehler);
         return false;
     }
     return true;

@@ -1,4 +1,6 @@
 #pragma once
+#include "BenutzerRegeln.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -19,8 +21,8 @@ public:
     TvekPasswordDialog(Variante variante, const QString& titel, const QString& name, bool nameEditierbar,
                        QWidget* parent = nullptr);
 
-    static constexpr int PasswortMinLaenge = 4;
-    static constexpr int PasswortMaxLaenge = 10;
+    static constexpr int PasswortMinLaenge = BenutzerRegeln::PasswortMinLaenge;
+    static constexpr int PasswortMaxLaenge = BenutzerRegeln::PasswortMaxLaenge;
 
     QLabel* LabHeader;
     QLabel* LabHeaderName;

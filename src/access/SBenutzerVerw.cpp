@@ -2,6 +2,7 @@
 
 #include "ActionGuard.h"
 #include "Backend.h"
+#include "BenutzerRegeln.h"
 #include "BenutzerVerwaltung.h"
 #include "CursorModel.h"
 #include "DataControls.h"
@@ -284,7 +285,7 @@ void TSBenutzerVerw::SpBLoeschenClick()
     runGuarded(this, [this] {
         if (Detail->isEmpty() && Detail->state() != DataSetState::Insert)
             return;
-        if (Dialogs::question(this, QStringLiteral("Datensatz löschen ?")))
+        if (Dialogs::questionDefaultNo(this, QStringLiteral("Datensatz löschen ?")))
             Detail->remove();
     });
 }
@@ -361,6 +362,11 @@ void TSBenutzerVerw::ChangeMasterPasswort()
         Dialogs::error(this, QStringLiteral("Falsches Passwort"));
         return;
     }
+    const QString fehler = BenutzerRegeln::MasterPasswortFehler(neu);
+    if (!fehler.isEmpty()) {
+        Dialogs::error(this, fehler);
+        return;
+    }
     if (Detail->isEditing())
         Verwaltung->Speichern();
     try {
@@ -382,6 +388,11 @@ void TSBenutzerVerw::ChangeMasterPasswort()
 
 void TSBenutzerVerw::showEvent(QShowEvent* event)
 {
+    // Each heading as wide as the header draws it (its font and margins are known once the
+    // window is polished).
+    QHeaderView* header = DBGridDetail->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c)
+        header->resizeSection(c, qMax(header->sectionSize(c), header->sectionSizeHint(c)));
     if (!Detail->active())
         runGuarded(this, [this] { Detail->open(); });
     rowShown();
@@ -392,7 +403,8 @@ void TSBenutzerVerw::showEvent(QShowEvent* event)
 void TSBenutzerVerw::done(int result)
 {
     if (Detail->isEditing()) {
-        if (!Dialogs::question(this, QStringLiteral("Benutzerverwaltung beenden?\nDaten noch nicht gespeichert")))
+        // Yes throws the pending change away: Enter must not.
+        if (!Dialogs::questionDefaultNo(this, QStringLiteral("Benutzerverwaltung beenden?\nDaten noch nicht gespeichert")))
             return;
         runGuarded(this, [this] { Detail->cancel(); });
     } else if (!Dialogs::question(this, QStringLiteral("Benutzerverwaltung beenden?"))) {
@@ -420,9 +432,19 @@ bool AskMasterPasswort(QWidget* parent)
     }
 }
 
-void AdminModus(const QString& operatorName, QWidget* parent)
+void AdminModus(const QString& operatorName, QWidget* parent, const QString& master)
 {
     Engine& engine = Engine::instance();
+    // Without a master password the table would open to any password.
+    const BenutzerRegeln::Schutz schutz = BenutzerRegeln::BenutzerTabellenSchutz(
+        UserState::BenutzerDatenbank.isEmpty() ? QStringLiteral("Benutzer") : UserState::BenutzerDatenbank);
+    if (schutz != BenutzerRegeln::Schutz::Geschuetzt) {
+        Dialogs::error(parent, schutz == BenutzerRegeln::Schutz::Leer
+                                   ? QStringLiteral("Die Benutzertabelle hat noch kein Master-Passwort: "
+                                                    "bitte das Programm neu starten, die Ersteinrichtung legt es fest.")
+                                   : BenutzerRegeln::OhneSchutzText);
+        return;
+    }
     TSBenutzerVerw window(parent);
     window.SetAdminName(operatorName);
     engine.removeAllPasswords();
@@ -441,8 +463,12 @@ void AdminModus(const QString& operatorName, QWidget* parent)
         }
     } aufraeumen{engine, window, saved};
     window.SetTabellenModus(TabellenPasswoerter::AdminExklusiv, false);
-    if (!engine.requestPassword())
+    if (!master.isEmpty()) {
+        TabellenPasswoerter::MasterPasswort = master;
+        engine.addPassword(master);
+    } else if (!engine.requestPassword()) {
         return;
+    }
     try {
         window.Detail->open();
     } catch (const EngineError& e) {

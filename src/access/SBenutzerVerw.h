@@ -76,8 +76,9 @@ private:
 // The administration entry: asks the master password (the read password never opens it),
 // opens the user table (exclusively when AdminExklusiv) and shows the window. A refusal of
 // the engine is announced and the window not shown. Afterwards the password list is empty,
-// the table closed and shared, the password-request hook the one before.
-void AdminModus(const QString& operatorName, QWidget* parent = nullptr);
+// the table closed and shared, the password-request hook the one before. A table without
+// master password is refused. master: set just before (first set-up), not asked again.
+void AdminModus(const QString& operatorName, QWidget* parent = nullptr, const QString& master = QString());
 // The engine's password request during the administration entry: asks for the master
 // password until it is not the read password; adds it to the password list. False on Cancel.
 bool AskMasterPasswort(QWidget* parent = nullptr);

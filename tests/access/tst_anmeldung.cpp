@@ -1,5 +1,6 @@
 #include "Anmeldung.h"
 #include "BenutzerVerwaltung.h"
+#include "DataControls.h"
 #include "Dialogs.h"
 #include "Engine.h"
 #include "FormDriver.h"
@@ -11,6 +12,9 @@
 #include "UserState.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTableView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -127,6 +131,14 @@ private slots:
                                             << "" << "abcdefghij";
         QTest::newRow("new: 11 characters") << N << "Anna" << QStringList{"abcdefghijk", "abcdefghijk"} << false
                                             << "Password2" << "Fehler : Paßwort zu lang (Max = 10 Zeichen)" << "";
+        // The rule counts what is stored: spaces around the password are not kept.
+        QTest::newRow("new: 3 characters padded with spaces") << N << "Anna" << QStringList{"  abc  ", "  abc  "} << false
+                                                              << "Password2" << "Fehler : Paßwort zu kurz (Min = 4 Zeichen)"
+                                                              << "";
+        QTest::newRow("new: 10 characters and a space") << N << "Anna" << QStringList{"abcdefghij ", "abcdefghij "} << true
+                                                        << "" << "" << "abcdefghij ";
+        QTest::newRow("new: only spaces") << N << "Anna" << QStringList{"     ", "     "} << false << "Password2"
+                                          << "Fehler : Kein neues Paßwort eingegeben" << "";
         QTest::newRow("new: nothing at all") << N << "Anna" << QStringList{"", ""} << false << "Password2"
                                              << "Fehler : Kein neues Paßwort eingegeben" << "";
         QTest::newRow("change: walks old, new, repeat") << C << "Anna" << QStringList{"alt", "neu1", "neu1"} << true
@@ -327,6 +339,228 @@ private slots:
         QVERIFY(Engine::instance().passwords().isEmpty());
     }
 
+    // "Admin" on a register without users runs the first set-up before anything else (the
+    // read password refused as master), then opens the administration with that master
+    // without asking it again; afterwards only the master opens it.
+    void adminStartOnNewRegister()
+    {
+        UserState::BenutzerDatenbank = "tarvino";
+        FormDriver forms;
+        int users = -1;
+        bool exclusive = false;
+        forms.then(FormDriver::enter({"Chefin", "erst1", "erst1"}))
+            .then([](QDialog*) { FormDriver::enter({LesePasswort().toUpper(), LesePasswort().toUpper()})(nullptr); })
+            .then(FormDriver::enter({"master1", "master1"}))
+            .then([&](QDialog* d) {
+                auto* w = static_cast<TSBenutzerVerw*>(d);
+                users = w->Detail->recordCount();
+                exclusive = w->Detail->exclusive() && w->Detail->active();
+                Dialogs::scriptAnswer(true);
+                QTest::mouseClick(w->BEnde, Qt::LeftButton);
+            });
+        QVERIFY(!BenutzerStart({"Admin"}));
+        QCOMPARE(forms.titles, (QStringList{"Paßwort - Neueingabe", "Paßwort - Neueingabe", "Paßwort - Neueingabe",
+                                            "Stammdaten : Benutzerverwaltung - Holmwacht"}));
+        QCOMPARE(errors(), QStringList{"Dieses Passwort kann nicht Master-Passwort sein"});
+        QCOMPARE(users, 1);
+        QVERIFY(exclusive);
+        QVERIFY(Engine::instance().passwords().isEmpty());
+        QVERIFY(!ErsteinrichtungNoetig());
+
+        // A wrong password no longer opens it: the question comes back until Cancel.
+        FormDriver again;
+        again.then(FormDriver::enter({"falsch"}));
+        QVERIFY(!BenutzerStart({"Admin"}));
+        QCOMPARE(again.titles, (QStringList{"Paßwort - Abfrage", "Paßwort - Abfrage"}));
+        FormDriver login;
+        login.then(FormDriver::enter({"chefin", "erst1"}));
+        QVERIFY(BenutzerStart({}));
+        QCOMPARE(UserState::AktRechte, TUserRights::all());
+    }
+
+    // A user table with users but no master password is never open to all: the login and the
+    // administration refuse it with the repair, and "Admin" repairs it after a login of a
+    // user with the administration right (not of any user).
+    void unprotectedTableWithUsersRefused()
+    {
+        UserState::BenutzerDatenbank = "tarvino";
+        SetLesePasswort(LesePasswortBasis());
+        {
+            BenutzerVerwaltung bv;
+            bv.Detail->open();
+            auto add = [&](const char* name, const char* pw, TUserRights r) {
+                bv.RechteZumSpeichern = [r] { return r; };
+                bv.Detail->append();
+                bv.Detail->setValue("Name", name);
+                bv.SetPasswort(pw);
+                bv.Speichern();
+            };
+            add("Chef", "chef1", TUserRights::all());
+            add("Anna", "geheim", {crView});
+        }
+        const QString repair = "Reparatur: das Programm mit \"holmwacht Admin\" starten";
+        {
+            FormDriver none;
+            QVERIFY(!BenutzerStart({}));
+            QCOMPARE(none.titles, QStringList{});
+            QCOMPARE(errors().size(), 1);
+            QVERIFY2(errors().last().contains(repair), qPrintable(errors().last()));
+            AdminModus("Tester");
+            QCOMPARE(none.titles, QStringList{});
+            QCOMPARE(errors().size(), 2);
+            QVERIFY(errors().last().contains(repair));
+        }
+        // Behind the check of the start: the login itself refuses the unprotected table.
+        {
+            FormDriver forms;
+            forms.then(FormDriver::enter({"Anna", "geheim"}));
+            QString name;
+            TUserRights r;
+            bool locked = true;
+            QVERIFY(!Anmelden(name, r, locked));
+            QVERIFY(errors().last().contains(repair));
+            QVERIFY(Engine::instance().passwords().isEmpty());
+        }
+        FormDriver forms;
+        forms.then(FormDriver::enter({"Anna", "geheim"}))
+            .then(FormDriver::enter({"Chef", "chef1"}))
+            .then(FormDriver::enter({"neuM1", "neuM1"}))
+            .then([](QDialog* d) {
+                QCOMPARE(static_cast<TSBenutzerVerw*>(d)->Detail->recordCount(), 2);
+                Dialogs::scriptAnswer(true);
+                d->close();
+            });
+        QVERIFY(!BenutzerStart({"admin"}));
+        QCOMPARE(forms.titles, (QStringList{"Paßwort - Abfrage", "Paßwort - Abfrage", "Paßwort - Neueingabe",
+                                            "Stammdaten : Benutzerverwaltung - Holmwacht"}));
+        QVERIFY(errors().last().startsWith("Nur ein Benutzer mit dem Recht"));
+        Table t("Benutzer");
+        Engine::instance().addPassword(LesePasswort());
+        t.open();
+        QVERIFY(!t.access().full);
+        t.close();
+        Engine::instance().removeAllPasswords();
+        FormDriver login;
+        login.then(FormDriver::enter({"Anna", "geheim"}));
+        QVERIFY(BenutzerStart({}));
+    }
+
+    // The read password never becomes the master password, in whatever capitals or with
+    // spaces around it: refused, and the master stays as it was.
+    void readPasswordRefusedAsNewMaster_data()
+    {
+        QTest::addColumn<QString>("neu");
+        QTest::newRow("as built") << LesePasswort();
+        QTest::newRow("capitals") << LesePasswort().toUpper();
+        QTest::newRow("spaces around") << " " + LesePasswort() + " ";
+    }
+
+    void readPasswordRefusedAsNewMaster()
+    {
+        QFETCH(QString, neu);
+        register3();
+        FormDriver forms;
+        forms.then(FormDriver::enter({"master"})).then([&](QDialog* d) {
+            auto* w = static_cast<TSBenutzerVerw*>(d);
+            FormDriver inner;
+            inner.then([&](QDialog*) { FormDriver::enter({"master", neu, neu})(nullptr); });
+            QTest::mouseClick(w->BChangeMasterPw, Qt::LeftButton);
+            QCOMPARE(inner.titles, QStringList{"Paßwort - Änderung"});
+            Dialogs::scriptAnswer(true);
+            w->close();
+        });
+        AdminModus("Tester");
+        QCOMPARE(errors(), QStringList{"Dieses Passwort kann nicht Master-Passwort sein"});
+        QCOMPARE(MasterPasswort, QString("master"));
+        // The master still opens the administration, the read password still only the login.
+        FormDriver again;
+        again.then(FormDriver::enter({"master"})).then([](QDialog* d) {
+            Dialogs::scriptAnswer(true);
+            d->close();
+        });
+        AdminModus("Tester");
+        QCOMPARE(again.titles.size(), 2);
+        Table t("Benutzer");
+        Engine::instance().addPassword(LesePasswort());
+        t.open();
+        QVERIFY(!t.access().full);
+        Engine::instance().removeAllPasswords();
+    }
+
+    // The last user with the administration right can be neither deleted, nor locked, nor
+    // lose the right (locked "Gesperrt" does not count); with a second administrator all
+    // three go through. Driven in the window, checked on the stored row.
+    void lastAdministratorKept_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("secondAdmin");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("delete") << "delete" << false << "Der letzte Benutzer mit Verwaltungsrecht kann nicht gelöscht werden.";
+        QTest::newRow("lock") << "lock" << false << "Der letzte Benutzer mit Verwaltungsrecht kann nicht gesperrt werden.";
+        QTest::newRow("take the right") << "untick" << false
+                                        << "Dem letzten Benutzer mit Verwaltungsrecht kann dieses Recht nicht genommen werden.";
+        QTest::newRow("delete, second admin") << "delete" << true << "";
+        QTest::newRow("lock, second admin") << "lock" << true << "";
+        QTest::newRow("take the right, second admin") << "untick" << true << "";
+    }
+
+    void lastAdministratorKept()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, secondAdmin);
+        QFETCH(QString, refusal);
+        register3();
+        FormDriver forms;
+        forms.then(FormDriver::enter({"master"})).then([&](QDialog* d) {
+            auto* w = static_cast<TSBenutzerVerw*>(d);
+            auto clickRow = [&](const QString& name) {
+                for (int r = 0; r < w->DBGridDetail->model()->rowCount(); ++r) {
+                    const QModelIndex i = w->DBGridDetail->model()->index(r, 0);
+                    if (i.data().toString() == name) {
+                        QTest::mouseClick(w->DBGridDetail->viewport(), Qt::LeftButton, {},
+                                          w->DBGridDetail->visualRect(i).center());
+                        return;
+                    }
+                }
+                QFAIL("row missing");
+            };
+            QCheckBox* admin = w->findChild<QCheckBox*>("cbBenAdmin");
+            if (secondAdmin) {
+                clickRow("Anna");
+                QTest::mouseClick(admin, Qt::LeftButton);
+                QTest::mouseClick(w->BOk, Qt::LeftButton);
+            }
+            clickRow("Chef");
+            QCOMPARE(w->DBTextName->text(), QString("Chef"));
+            if (action == "delete") {
+                Dialogs::scriptAnswer(true);
+                QTest::mouseClick(w->SpBLoeschen, Qt::LeftButton);
+            } else {
+                QCheckBox* box = action == "lock" ? w->DBCheckBox1 : admin;
+                // On the box itself: the control may be wider than its caption.
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+                QTest::mouseClick(w->BOk, Qt::LeftButton);
+            }
+            Dialogs::scriptAnswer(true);
+            Dialogs::scriptAnswer(true);
+            w->close();
+        });
+        AdminModus("Tester");
+        QCOMPARE(errors(), refusal.isEmpty() ? QStringList() : QStringList{refusal + "\nGeben Sie zuerst einem anderen "
+                                                                           "Benutzer das Recht \"Admin - Verwaltungsrechte\"."});
+        BenutzerVerwaltung bv;
+        Engine::instance().addPassword("master");
+        bv.Detail->open();
+        const bool kept = bv.FindBenutzer("Chef");
+        QCOMPARE(kept, refusal.isEmpty() ? action != "delete" : true);
+        if (kept) {
+            const bool changed = refusal.isEmpty() && action != "delete";
+            QCOMPARE(bv.Detail->field("Gesperrt").asBoolean(), changed && action == "lock");
+            QCOMPARE(bv.RechteAusDatensatz().contains(crAdmin), !(changed && action == "untick"));
+        }
+        Engine::instance().removeAllPasswords();
+    }
+
     // After a master password change only the new one opens the administration; the read
     // password still lets users log in.
     void masterPasswordChange()
@@ -411,6 +645,11 @@ private slots:
             Dialogs::scriptAnswer(true);
             QTest::mouseClick(w->SpBLoeschen, Qt::LeftButton);
             QCOMPARE(Dialogs::shownTexts().last(), QString("Datensatz löschen ?"));
+            QVERIFY(Dialogs::shown().constLast().defaultNo);
+            // The heading of the names fits its column as the header draws it.
+            QHeaderView* header = w->DBGridDetail->horizontalHeader();
+            const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+            QVERIFY(header->sectionSize(0) >= header->fontMetrics().horizontalAdvance("Benutzer - Name") + 2 * margin);
             Dialogs::scriptAnswer(true);
             w->close();
         });

@@ -312,6 +312,36 @@ private slots:
         QCOMPARE(login.BenutzerRechte("Anna", "neu22"), (TUserRights{crInsert, crDelete}));
     }
 
+    // A second workstation still holding the row as it was before a password change: the
+    // old password is checked against the row as stored when saving, so the stale one fails.
+    void stalePasswordChangeRefused()
+    {
+        m_dir->addAlias("ZWEITER");
+        {
+            BenutzerVerwaltung admin;
+            admin.Detail->open();
+            addUser(admin, "Anna", "alt1", {crPrint});
+        }
+        UserState::BenutzerDatenbank = QStringLiteral("ZWEITER");
+        BenutzerVerwaltung stale;
+        UserState::BenutzerDatenbank = QStringLiteral("tarvino");
+        stale.Detail->open();
+        QVERIFY(stale.FindBenutzer("Anna"));
+        {
+            BenutzerVerwaltung here;
+            here.Detail->open();
+            QVERIFY(here.ChangeBenutzerPasswort("Anna", "alt1", "neu1"));
+        }
+        QVERIFY(!stale.ChangeBenutzerPasswort("Anna", "alt1", "boese1"));
+        QCOMPARE(stale.Detail->state(), DataSetState::Browse);
+        QVERIFY(stale.ChangeBenutzerPasswort("Anna", "neu1", "neu2"));
+        BenutzerVerwaltung login;
+        login.Detail->open();
+        QVERIFY(!login.CheckBenutzer("Anna", "boese1"));
+        QVERIFY(login.CheckBenutzer("Anna", "neu2"));
+        QCOMPARE(login.BenutzerRechte("Anna", "neu2"), TUserRights{crPrint});
+    }
+
     void lockedUser()
     {
         BenutzerVerwaltung bv;
