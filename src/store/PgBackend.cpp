@@ -495,7 +495,7 @@ private:
                 listen();
             throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver ist unterbrochen: %1").arg(msg), EngineCode::Generic);
         }
-        if (state == "25006")
+        if (state == "25006" || (state == "42601" && msg.contains(QLatin1String("multiple commands"))))
             refuseWritingStatement(sql);
         if (state == "23505")
             throw EngineError(QStringLiteral("Schlüsselverletzung"), EngineCode::KeyViolation);

@@ -253,6 +253,24 @@ private slots:
         QVERIFY(!QFile::exists(dir.path() + "/x.sqlite"));
     }
 
+    // A query inside a writing transaction leaves it writable, and a refused one does not
+    // break it: the writes before and after are committed together.
+    void queryInsideWritingTransaction()
+    {
+        TestDataDir dir;
+        fill();
+        Backend& db = Engine::instance().backend();
+        {
+            Transaction t(db);
+            db.exec("INSERT INTO FIRMEN (KurzBez) VALUES ('Vorher')");
+            QCOMPARE(numbers("SELECT ID AS Nr FROM FIRMEN WHERE KurzBez = 'Vorher'").size(), 1);
+            QVERIFY_THROWS_EXCEPTION(EngineError, db.selectReadOnly("DELETE FROM FIRMEN"));
+            db.exec("INSERT INTO FIRMEN (KurzBez) VALUES ('Nachher')");
+            t.commit();
+        }
+        QCOMPARE(numbers("SELECT ID AS Nr FROM FIRMEN").size(), 5);
+    }
+
     // Reading statements that look like writes in part still run.
     void readingStatementsRun_data()
     {
