@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QToolButton>
@@ -16,10 +17,14 @@
 
 namespace {
 // Leaving an edit for the cancel button (which drops the change) or for a save button (which
-// writes every change itself) does not write the edit first.
+// writes every change itself) does not write the edit first. Nor does a message box taking the
+// focus: the box of a refusal takes it from the control that has just been given it back, and
+// writing there would refuse the same value in a second box.
 bool writesOnLeaving(const TFieldLink& link)
 {
     const QWidget* next = QApplication::focusWidget();
+    if (next && qobject_cast<const QMessageBox*>(next->window()))
+        return false;
     return link.modified() && !(next && (next->property("hwDiscardsChanges").toBool() || next->property("hwWritesChanges").toBool()));
 }
 } // namespace

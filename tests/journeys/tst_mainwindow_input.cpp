@@ -198,28 +198,31 @@ private slots:
         QCOMPARE(j.count("LT_LEIT"), 5);
         QCOMPARE(j.ladder(2).value("KurzBez").toString(), QString("Anlegeleiter Holz"));
     }
-    // A refused value leaves the user in its control, with the value there to correct; a
-    // corrected value is then saved.
+    // A refused value leaves the user in its control, with the value there to correct, and is
+    // refused once: the real error box takes the focus from the control it has just been given
+    // back to, and that must not refuse the value a second time. A corrected value is then saved.
     void refusedValueKeepsTheFocus_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("byOk");
+        QTest::addColumn<QString>("leaving");    // Tab, OK (click) or Enter
         QTest::addColumn<QString>("corrected");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("letters in steps, Tab") << "EditStufenAnzahl" << "abc" << false << "7" << "StufenAnzahl" << "7";
-        QTest::newRow("letters in steps, OK") << "EditStufenAnzahl" << "abc" << true << "7" << "StufenAnzahl" << "7";
-        QTest::newRow("no such day, Tab") << "EditAusgabeDatum" << "31022020" << false << "28022020" << "AusgabeDatum"
-                                          << "2020-02-28";
-        QTest::newRow("no such day, OK") << "EditAusgabeDatum" << "31022020" << true << "28022020" << "AusgabeDatum"
-                                         << "2020-02-28";
+        for (const char* leaving : {"Tab", "OK", "Enter"}) {
+            QTest::addRow("letters in steps, %s", leaving)
+                << "EditStufenAnzahl" << "abc" << leaving << "7" << "StufenAnzahl" << "7";
+            QTest::addRow("no such number as length, %s", leaving)
+                << "EditLaenge" << "2x5" << leaving << "2,5" << "Laenge" << "2.5";
+            QTest::addRow("no such day, %s", leaving)
+                << "EditAusgabeDatum" << "31022020" << leaving << "28022020" << "AusgabeDatum" << "2020-02-28";
+        }
     }
     void refusedValueKeepsTheFocus()
     {
         QFETCH(QString, control);
         QFETCH(QString, typed);
-        QFETCH(bool, byOk);
+        QFETCH(QString, leaving);
         QFETCH(QString, corrected);
         QFETCH(QString, field);
         QFETCH(QString, stored);
@@ -231,13 +234,28 @@ private slots:
         Journey::key(Qt::Key_Home);
         Journey::key(Qt::Key_A, Qt::ControlModifier);
         Journey::type(typed);
-        if (byOk)
+        if (leaving == "OK")
             Journey::click(j.w->okCancel()->BOK);
         else
-            Journey::key(Qt::Key_Tab);
+            Journey::key(leaving == "Tab" ? Qt::Key_Tab : Qt::Key_Return);
         QCOMPARE(Dialogs::shown().size(), 1);
         QCOMPARE(Dialogs::shown().first().kind, Dialogs::Kind::Error);
         QTRY_COMPARE(QApplication::focusWidget(), edit);
+
+        // The box of the refusal, as the program shows it outside the test mode, takes the focus
+        // and gives it back when answered.
+        {
+            QMessageBox box(QMessageBox::Critical, "Holmwacht", Dialogs::shown().first().text, QMessageBox::Ok, j.w.get());
+            box.show();
+            QApplication::setActiveWindow(&box);
+            QVERIFY(QTest::qWaitForWindowActive(&box));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        QApplication::setActiveWindow(j.w.get());
+        QVERIFY(QTest::qWaitForWindowActive(j.w.get()));
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(Dialogs::shownTexts().size(), 1);
+        QCOMPARE(edit->text().remove('_').remove('.'), typed);
         QCOMPARE(j.w->okCancel()->LabelTableStatus->text(), QString("Ändern"));
         QVERIFY(j.ladder(2).value(field).isNull());
 
