@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -60,7 +61,8 @@ TSFirmAbtVerw::TSFirmAbtVerw(QWidget* parent) : QDialog(parent)
         if (!sel || (TDBTreeView::isTopNode(sel) && !DBTreeViewDetail->insertingAsChild()))
             refuse(this, QStringLiteral("Neue Firma kann in dieser Maske nicht angelegt werden"));
     };
-    Detail->onNewRecord = [](DataSet& ds) { ds.setValue(QStringLiteral("KurzBez"), QStringLiteral("Neu")); };
+    // A new node starts without a name: the name is required, so a node saved right after "Neu"
+    // is refused instead of being stored as "Neu".
     Detail->beforeEdit = [this](DataSet& ds) {
         checkRight(crModify);
         if (TDBTreeView::isTopNode(DBTreeViewDetail->findNode(ds.field(QStringLiteral("ID")).asString())))
@@ -128,10 +130,13 @@ TSFirmAbtVerw::TSFirmAbtVerw(QWidget* parent) : QDialog(parent)
     PanFirmaAbt = new QLabel(this);
     PanFirmaAbt->setObjectName(QStringLiteral("PanFirmaAbt"));
     PanFirmaAbt->setFrameShape(QFrame::Panel);
+    // The selected node's name; it takes typing while the node is new or changed ("Neu",
+    // "Ändern"), as the label in the tree does, and looks read-only otherwise.
     EditKurzBez = new TDBEdit(this);
     EditKurzBez->setObjectName(QStringLiteral("EditKurzBez"));
     EditKurzBez->setReadOnly(true);
-    EditKurzBez->setToolTip(QStringLiteral("Ansicht der Auswahl"));
+    EditKurzBez->setStyleSheet(QStringLiteral("QLineEdit:read-only { background: palette(window); }"));
+    EditKurzBez->setToolTip(QStringLiteral("Name der Auswahl (nach \"Neu\" oder \"Ändern\" hier oder im Baum eingeben)"));
     EditKurzBez->setDataSource(DetailSource, QStringLiteral("KurzBez"));
     auto* labelKurz = new QLabel(QStringLiteral("Kurzbez.:"), this);
     labelKurz->setBuddy(EditKurzBez);
@@ -190,7 +195,15 @@ TSFirmAbtVerw::TSFirmAbtVerw(QWidget* parent) : QDialog(parent)
     connect(BEnde, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
     connect(CoboFirmen, &QComboBox::currentIndexChanged, this, &TSFirmAbtVerw::CoboFirmenChange);
     connect(CbBoxKind, &QCheckBox::toggled, this, [this](bool on) { DBTreeViewDetail->setOption(dtInsertAsChild, on); });
-    connect(DBTreeViewDetail, &QTreeWidget::currentItemChanged, this, [this] { PanFirmaAbt->setText(nodePathText()); });
+    connect(EditKurzBez, &QLineEdit::returnPressed, this, [this] {
+        if (Detail->isEditing())
+            BOkClick();
+    });
+    // The path follows the selection and every rename, in the tree's label or in "Kurzbez.:".
+    auto showPath = [this] { PanFirmaAbt->setText(nodePathText()); };
+    connect(DBTreeViewDetail, &QTreeWidget::currentItemChanged, this, showPath);
+    connect(DBTreeViewDetail, &QTreeWidget::itemChanged, this, showPath);
+    connect(DetailSource, &TDataSource::dataChanged, this, showPath);
     connect(DetailSource, &TDataSource::stateChanged, this, &TSFirmAbtVerw::stateChange);
     stateChange(Detail->state());
     PanFirmaAbt->setText(nodePathText());
@@ -237,6 +250,12 @@ void TSFirmAbtVerw::stateChange(DataSetState state)
     const bool editing = state == DataSetState::Edit || state == DataSetState::Insert;
     BOk->setEnabled(editing);
     BCancel->setEnabled(editing);
+    if (EditKurzBez->isReadOnly() == editing) {
+        EditKurzBez->setReadOnly(!editing);
+        // The read-only look comes from the style sheet, which reads the state when polished.
+        EditKurzBez->style()->unpolish(EditKurzBez);
+        EditKurzBez->style()->polish(EditKurzBez);
+    }
 }
 
 QString TSFirmAbtVerw::nodePathText() const
@@ -269,8 +288,17 @@ void TSFirmAbtVerw::SpBLoeschenClick()
 
 void TSFirmAbtVerw::BOkClick()
 {
-    if (runGuarded(this, [this] { Detail->post(); }))
+    if (runGuarded(this, [this] { save(); }))
         DBTreeViewDetail->setFocus();
+    else if (Detail->isEditing())
+        EditKurzBez->setFocus();
+}
+
+void TSFirmAbtVerw::save()
+{
+    // What "Kurzbez.:" still holds goes into the row first (Enter there, or Escape and "Ja").
+    DetailSource->updateRecord();
+    Detail->post();
 }
 
 void TSFirmAbtVerw::BCancelClick()
@@ -322,7 +350,7 @@ void TSFirmAbtVerw::done(int result)
         if (!save)
             return;
         if (*save) {
-            if (!runGuarded(this, [this] { Detail->post(); }))
+            if (!runGuarded(this, [this] { this->save(); }))
                 return;
         } else {
             runGuarded(this, [this] { Detail->cancel(); });

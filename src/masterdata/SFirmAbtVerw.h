@@ -73,6 +73,7 @@ private:
     void setRootIfTop(const QString& id);
     void checkRight(int right) const;
     bool selectedIsTop() const;
+    void save();
     void stateChange(DataSetState state);
 
     TUserControl* m_rights = nullptr;

@@ -346,7 +346,7 @@ private slots:
         QCOMPARE(names(), QStringList({"Firma", "Werk"}));
     }
 
-    // "Neu" makes a child named "Neu" with a label open; typing and Enter saves it.
+    // "Neu" makes a child without a name, its label open; typing and Enter saves it.
     // The Insert key with insert-as-child off makes a sibling, Shift+Insert a child.
     void insertingDepartments()
     {
@@ -359,10 +359,9 @@ private slots:
         w.DBTreeViewDetail->setCurrentItem(w.DBTreeViewDetail->findNode(id("Werk")));
         QTest::mouseClick(w.SpBNeu, Qt::LeftButton);
         QCOMPARE(w.LabelTableStatus->text(), QString("Neu"));
-        QCOMPARE(w.Detail->field("KurzBez").asString(), QString("Neu"));
+        QCOMPARE(w.Detail->field("KurzBez").asString(), QString());
         auto* label = w.DBTreeViewDetail->findChild<QLineEdit*>();
         QVERIFY(label);
-        label->selectAll();
         QTest::keyClicks(label, "Lager");
         QTest::keyClick(label, Qt::Key_Return);
         QTRY_COMPARE(w.Detail->state(), DataSetState::Browse);     // the label closes on the next turn
@@ -375,21 +374,98 @@ private slots:
         QCOMPARE(t.field("ParentID").asInteger(), m_ids.value("Werk"));
         QVERIFY(t.field("ID").asInteger() > m_ids.value("Werk"));
 
-        // Sibling by the Insert key, then Ok.
+        // Sibling by the Insert key, named, then Ok.
         w.CbBoxKind->setChecked(false);
         w.DBTreeViewDetail->setCurrentItem(w.DBTreeViewDetail->findNode(id("Werk")));
         QTest::keyClick(w.DBTreeViewDetail, Qt::Key_Insert);
         QCOMPARE(w.Detail->state(), DataSetState::Insert);
+        QTest::keyClicks(w.DBTreeViewDetail->findChild<QLineEdit*>(), "Halle");
         QTest::mouseClick(w.BOk, Qt::LeftButton);
-        QCOMPARE(shape(*w.DBTreeViewDetail), QString("Firma(Neu, Werk(Lager))"));
+        QCOMPARE(shape(*w.DBTreeViewDetail), QString("Firma(Halle, Werk(Lager))"));
         // Shift+Insert on the company makes a child even with the box unchecked; Abbruch drops it.
         w.DBTreeViewDetail->setCurrentItem(w.DBTreeViewDetail->findNode(id("Firma")));
         QTest::keyClick(w.DBTreeViewDetail, Qt::Key_Insert, Qt::ShiftModifier);
         QCOMPARE(w.Detail->state(), DataSetState::Insert);
         QCOMPARE(w.Detail->field("ParentID").asInteger(), m_ids.value("Firma"));
         QTest::mouseClick(w.BCancel, Qt::LeftButton);
-        QCOMPARE(shape(*w.DBTreeViewDetail), QString("Firma(Neu, Werk(Lager))"));
-        QCOMPARE(names(), QStringList({"Firma", "Lager", "Neu", "Werk"}));
+        QCOMPARE(shape(*w.DBTreeViewDetail), QString("Firma(Halle, Werk(Lager))"));
+        QCOMPARE(names(), QStringList({"Firma", "Halle", "Lager", "Werk"}));
+    }
+
+    // A node is named in the tree's label or in "Kurzbez.:" (which takes typing only while the
+    // node is new or changed), after "Neu" and after "Ändern", and saved by Ok or Enter; the
+    // stored name, the tree and the path panel show it. Saved without a name it is refused and
+    // nothing is stored.
+    void namingANode_data()
+    {
+        QTest::addColumn<QString>("start");     // Neu or Ändern (on "Werk")
+        QTest::addColumn<QString>("where");     // label, Kurzbez or nowhere
+        QTest::addColumn<QString>("save");      // Ok (click) or Enter
+        QTest::addColumn<QString>("stored");    // the new or changed node's stored name, empty: none
+        for (const char* save : {"Ok", "Enter"}) {
+            QTest::addRow("Neu, label, %s", save) << "Neu" << "label" << save << "Lager";
+            QTest::addRow("Neu, Kurzbez, %s", save) << "Neu" << "Kurzbez" << save << "Lager";
+            QTest::addRow("Ändern, label, %s", save) << "Ändern" << "label" << save << "Lager";
+            QTest::addRow("Ändern, Kurzbez, %s", save) << "Ändern" << "Kurzbez" << save << "Lager";
+        }
+        QTest::newRow("Neu, no name, Ok") << "Neu" << "nowhere" << "Ok" << "";
+    }
+    void namingANode()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, where);
+        QFETCH(QString, save);
+        QFETCH(QString, stored);
+        add("Firma");
+        add("Werk", "Firma");
+        TSFirmAbtVerw w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::mouseClick(w.DBTreeViewDetail->viewport(), Qt::LeftButton, {},
+                          w.DBTreeViewDetail->visualItemRect(w.DBTreeViewDetail->findNode(id("Werk"))).center());
+        QCOMPARE(w.PanFirmaAbt->text(), QString("Firma - Werk"));
+        // Before "Neu" or "Ändern" the name is only shown: typing changes nothing.
+        QVERIFY(w.EditKurzBez->isReadOnly());
+        QTest::mouseClick(w.EditKurzBez, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), "xy");
+        QCOMPARE(w.Detail->state(), DataSetState::Browse);
+        QCOMPARE(w.EditKurzBez->text(), QString("Werk"));
+
+        QTest::mouseClick(start == "Neu" ? w.SpBNeu : w.SpBAend, Qt::LeftButton);
+        QVERIFY(w.Detail->isEditing());
+        auto* label = w.DBTreeViewDetail->findChild<QLineEdit*>();
+        QVERIFY(label && label->hasFocus());
+        if (where == "label") {
+            QTest::keyClick(label, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(label, "Lager");
+        } else if (where == "Kurzbez") {
+            QTest::mouseClick(w.EditKurzBez, Qt::LeftButton);
+            QVERIFY(w.EditKurzBez->hasFocus());
+            QTest::keyClick(w.EditKurzBez, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(w.EditKurzBez, "Lager");
+        }
+        if (save == "Ok")
+            QTest::mouseClick(w.BOk, Qt::LeftButton);
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        if (stored.isEmpty()) {
+            QCOMPARE(Dialogs::shown().size(), 1);
+            QCOMPARE(Dialogs::shown().first().kind, Dialogs::Kind::Error);
+            QCOMPARE(w.Detail->state(), DataSetState::Insert);
+            QTRY_VERIFY(w.EditKurzBez->hasFocus());
+            QTest::mouseClick(w.BCancel, Qt::LeftButton);
+            QCOMPARE(names(), QStringList({"Firma", "Werk"}));
+            return;
+        }
+        QTRY_COMPARE(w.Detail->state(), DataSetState::Browse);
+        QCOMPARE(Dialogs::shownTexts(), QStringList());
+        const QStringList expected = start == "Neu" ? QStringList({"Firma", "Lager", "Werk"}) : QStringList({"Firma", "Lager"});
+        QCOMPARE(names(), expected);
+        QCOMPARE(shape(*w.DBTreeViewDetail), start == "Neu" ? QString("Firma(Werk(Lager))") : QString("Firma(Lager)"));
+        QCOMPARE(w.PanFirmaAbt->text(), start == "Neu" ? QString("Firma - Werk - Lager") : QString("Firma - Lager"));
+        QCOMPARE(w.EditKurzBez->text(), QString("Lager"));
+        QVERIFY(w.EditKurzBez->isReadOnly());
     }
 
     // An empty table: a new row could only be a company, so the editor refuses it.
