@@ -7,6 +7,7 @@
 #include "Engine.h"
 #include "PasswordDialog.h"
 #include "SBenutzerVerw.h"
+#include "ServerAnmeldung.h"
 #include "TabellenPasswoerter.h"
 #include "Table.h"
 #include "UserState.h"
@@ -152,6 +153,8 @@ QString masterReparatur(QWidget* parent)
 
 bool Anmelden(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent)
 {
+    if (ServerRollenAktiv())
+        return ServerAnmelden(name, rechte, gesperrt, parent);
     BenutzerVerwaltung bv;
     LeseZugang zugang;
     QString eingabe = name;
@@ -178,6 +181,8 @@ bool Anmelden(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* paren
 
 bool PasswortAendern(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent)
 {
+    if (ServerRollenAktiv())
+        return ServerPasswortAendern(name, rechte, gesperrt, parent);
     BenutzerVerwaltung bv;
     LeseZugang zugang;
     for (;;) {
@@ -271,6 +276,9 @@ bool BenutzerStart(const QStringList& argumente, QWidget* parent)
     UserState::BenutzerDatenbank = QStringLiteral("tarvino");
     UserState::NameGrossKlein = false;
     TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
+    // On a server whose roles guard the register the person's own login is the login.
+    if (const std::optional<bool> weiter = ServerStart(argumente, parent))
+        return *weiter;
     if (!argumente.isEmpty()) {
         if (argumente.first().compare(QStringLiteral("Admin"), Qt::CaseInsensitive) != 0)
             return false;

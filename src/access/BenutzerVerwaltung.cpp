@@ -1,12 +1,19 @@
 #include "BenutzerVerwaltung.h"
 
 #include "BenutzerRegeln.h"
+#include "Backend.h"
 #include "Dialogs.h"
+#include "Engine.h"
+#include "ServerLogin.h"
+#include "ServerRollen.h"
+#include "ServerUmstellung.h"
 #include "PasswortHash.h"
 #include "Query.h"
 #include "Table.h"
 #include "UserState.h"
 #include "XorHex.h"
+
+#include <optional>
 
 namespace {
 const QString Name = QStringLiteral("Name");
@@ -45,7 +52,11 @@ BenutzerVerwaltung::BenutzerVerwaltung(QObject* parent) : QObject(parent)
     Detail->onCalcFields = [this](DataSet&) { calcFields(); };
     Detail->beforePost = [this](DataSet&) { beforePost(); };
     Detail->beforeDelete = [this](DataSet&) { letzterAdminBleibt(true); };
-    Detail->onNewRecord = [](DataSet& ds) { ds.setValue(Gesperrt, false); };
+    Detail->onNewRecord = [this](DataSet& ds) {
+        m_serverPasswort.clear();
+        ds.setValue(Gesperrt, false);
+    };
+    Detail->afterCancel = [this](DataSet&) { m_serverPasswort.clear(); };
 }
 
 void BenutzerVerwaltung::calcFields()
@@ -66,6 +77,8 @@ void BenutzerVerwaltung::beforePost()
         Detail->setValue(AllgRechte, XorHexEncode(RechteSchluessel, RechteText(RechteZumSpeichern())));
     if (Detail->state() == DataSetState::Edit)
         letzterAdminBleibt(false);
+    if (AufServer())
+        serverSpeichern();
 }
 
 void BenutzerVerwaltung::letzterAdminBleibt(bool loeschen)
@@ -95,8 +108,13 @@ bool BenutzerVerwaltung::FindBenutzer(const QString& name)
     return Detail->active() && Detail->findKey({name});
 }
 
+bool BenutzerVerwaltung::AufServer() const { return ServerLogin::roles(Detail->alias()); }
+
 bool BenutzerVerwaltung::HatPasswort() const
 {
+    // On the server a stored user's password is the role's; a new one needs one typed.
+    if (AufServer())
+        return Detail->state() != DataSetState::Insert || !m_serverPasswort.isEmpty();
     return !Detail->field(Passwort).asString().isEmpty();
 }
 
@@ -108,6 +126,10 @@ bool BenutzerVerwaltung::PasswortPasst(const QString& passwort) const
 void BenutzerVerwaltung::SetPasswort(const QString& passwort)
 {
     Bearbeiten();
+    if (AufServer()) {
+        m_serverPasswort = passwort.trimmed();
+        return;
+    }
     const QString hash = PasswortHash::erzeugen(passwort);
     Detail->setValue(Passwort, hash.isEmpty() ? QVariant() : QVariant(hash));
 }
@@ -172,10 +194,58 @@ void BenutzerVerwaltung::Bearbeiten()
     }
 }
 
+void BenutzerVerwaltung::serverSpeichern()
+{
+    Backend& db = Engine::instance().backend(Detail->alias());
+    const QString neu = Detail->field(Name).asString().trimmed();
+    const int bits = ServerBits(RechteAusText(XorHexDecode(RechteSchluessel, Detail->field(AllgRechte).asString())));
+    const bool gesperrt = Detail->field(Gesperrt).asBoolean();
+    QString alt = neu;
+    if (Detail->state() == DataSetState::Edit) {
+        // The role carries the name as stored, not as this cursor read it.
+        auto c = db.select(QStringLiteral("SELECT Name FROM Benutzer WHERE ID = ?"), {Detail->field(QStringLiteral("ID")).asInteger()});
+        if (c->next())
+            alt = c->textValue(0);
+    }
+    if (ServerRollen::vorhanden(db, alt)) {
+        ServerRollen::aendern(db, alt, neu, bits, gesperrt);
+        if (!m_serverPasswort.isEmpty())
+            ServerRollen::passwortSetzen(db, neu, m_serverPasswort);
+    } else if (!m_serverPasswort.isEmpty()) {
+        ServerRollen::anlegen(db, neu, m_serverPasswort, bits, gesperrt);
+    } else {
+        throw HwError(QStringLiteral("Für den Benutzer %1 gibt es am Datenbankserver keine Anmelde-Rolle: "
+                                     "bitte mit \"Paßwort neu..\" ein Passwort vergeben.")
+                          .arg(neu));
+    }
+}
+
+void BenutzerVerwaltung::Loeschen()
+{
+    if (!AufServer()) {
+        Detail->remove();
+        return;
+    }
+    Backend& db = Engine::instance().backend(Detail->alias());
+    Transaction t(db);
+    const QString name = Detail->field(Name).asString();
+    if (ServerRollen::vorhanden(db, name))
+        ServerRollen::loeschen(db, name);
+    Detail->remove();
+    t.commit();
+}
+
 void BenutzerVerwaltung::Speichern()
 {
+    // On the server the role changes in the transaction of the row: both or neither.
+    std::optional<Transaction> t;
+    if (AufServer())
+        t.emplace(Engine::instance().backend(Detail->alias()));
     try {
         Detail->post();
+        if (t)
+            t->commit();
+        m_serverPasswort.clear();
     } catch (const EngineError& e) {
         if (e.code() != EngineCode::KeyViolation)
             throw;

@@ -51,7 +51,14 @@ public:
     // Saves the current row; refused when it would take the administration from the last
     // user who has it (locked or the right removed). A second user of the same name is announced in a warning box
     // and the save ends silently (Abort), the row still being edited.
+    // On a server whose roles guard the register (ServerRollen) the save creates, renames,
+    // locks and grants the user's role in the same transaction; the password goes to the
+    // server (as its hash) instead of the row.
     void Speichern();
+    // Deletes the current row (and the user's role on such a server) in one transaction.
+    void Loeschen();
+    // Whether the table lies on a server whose roles guard the register.
+    bool AufServer() const;
 
     // Rights written on every save (the administration window's check boxes). Unset, a
     // save leaves the stored rights untouched.
@@ -59,6 +66,9 @@ public:
 
 private:
     void beforePost();
+    void serverSpeichern();
+    // The password typed for the role on such a server, until the save hands it over.
+    QString m_serverPasswort;
     void calcFields();
     // Refuses (HwError) a save or delete of the current row that would leave the table
     // without a user who can open the administration.

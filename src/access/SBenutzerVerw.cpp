@@ -7,6 +7,7 @@
 #include "CursorModel.h"
 #include "DataControls.h"
 #include "Dialogs.h"
+#include "EingabeDialog.h"
 #include "Engine.h"
 #include "PasswordDialog.h"
 #include "TabellenPasswoerter.h"
@@ -167,6 +168,27 @@ TSBenutzerVerw::TSBenutzerVerw(QWidget* parent) : QDialog(parent)
     right->addWidget(SpBAlleRechte);
     right->addSpacing(6);
     right->addWidget(BPasswNeu);
+    // On a server the name is the login role's: renaming it renames the role, the password
+    // stays. The user table itself never had a way to rename.
+    if (Verwaltung->AufServer()) {
+        auto* umbenennen = new QPushButton(QStringLiteral("Umbenennen.."), this);
+        umbenennen->setObjectName(QStringLiteral("BUmbenennen"));
+        umbenennen->setAutoDefault(false);
+        right->addWidget(umbenennen);
+        connect(umbenennen, &QPushButton::clicked, this, [this] {
+            runGuarded(this, [this] {
+                if (Detail->isEmpty() && Detail->state() != DataSetState::Insert)
+                    return;
+                QString name = Detail->field(QStringLiteral("Name")).asString();
+                if (!EingabeDialog(QStringLiteral("Benutzer umbenennen"), QStringLiteral("Neuer Name :"), name, this)
+                    || name.trimmed().isEmpty())
+                    return;
+                Verwaltung->Bearbeiten();
+                Detail->setValue(QStringLiteral("Name"), name.trimmed());
+                rowShown();
+            });
+        });
+    }
     right->addWidget(BChangeMasterPw);
     right->addStretch(1);
     right->addWidget(LabelTableStatus);
@@ -224,7 +246,9 @@ void TSBenutzerVerw::stateChange(DataSetState state)
     const bool editing = state == DataSetState::Edit || state == DataSetState::Insert;
     BOk->setEnabled(editing);
     BCancel->setEnabled(editing);
-    BPasswNeu->setEnabled(state == DataSetState::Insert);
+    // On a server the administrator may also give a stored user a new (one-time) password.
+    BPasswNeu->setEnabled(state == DataSetState::Insert
+                          || (Verwaltung->AufServer() && Detail->active() && (editing || !Detail->isEmpty())));
     rowShown();
 }
 
@@ -286,7 +310,7 @@ void TSBenutzerVerw::SpBLoeschenClick()
         if (Detail->isEmpty() && Detail->state() != DataSetState::Insert)
             return;
         if (Dialogs::questionDefaultNo(this, QStringLiteral("Datensatz löschen ?")))
-            Detail->remove();
+            Verwaltung->Loeschen();
     });
 }
 
@@ -302,7 +326,7 @@ void TSBenutzerVerw::SpBAlleRechteClick()
 void TSBenutzerVerw::BPasswNeuClick()
 {
     runGuarded(this, [this] {
-        if (Detail->state() != DataSetState::Insert)
+        if (Detail->state() != DataSetState::Insert && !Verwaltung->AufServer())
             return;
         QString name = Detail->field(QStringLiteral("Name")).asString();
         QString passwort;

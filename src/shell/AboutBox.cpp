@@ -2,6 +2,7 @@
 
 #include "AppConfig.h"
 #include "Dialogs.h"
+#include "ServerAnmeldung.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -62,5 +63,11 @@ void TAboutBox::zeigen(QWidget* parent)
     const QString settings = settingsInUseText();
     box.Settings->setText(box.Settings->fontMetrics().elidedText(settings, Qt::ElideMiddle, box.Settings->width()));
     box.Settings->setToolTip(settings);
+    // Who guards the data: on a server with one shared role, only the program.
+    auto* rechte = new QLabel(RechteSchutzText(), box.findChild<QFrame*>(QStringLiteral("Panel1")));
+    rechte->setObjectName(QStringLiteral("LabRechte"));
+    rechte->setWordWrap(true);
+    rechte->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    rechte->setGeometry(16, 124, 250, 128);
     Dialogs::exec(&box);
 }

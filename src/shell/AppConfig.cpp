@@ -1,6 +1,8 @@
 #include "AppConfig.h"
+#include "UserState.h"
 
 #include "Engine.h"
+#include "ServerLogin.h"
 #include "Errors.h"
 #include "IniFile.h"
 
@@ -114,7 +116,13 @@ void configureEngine(const StartSettings& settings)
         server.database = settings.database.isEmpty() ? QStringLiteral("tarvino") : settings.database;
         server.user = settings.user;
         engine.addServerAlias(QStringLiteral("TARVINO"), server);
-        engine.backend(QStringLiteral("TARVINO"));
+        // A server that wants each person's own login connects at the login.
+        try {
+            engine.backend(QStringLiteral("TARVINO"));
+        } catch (const EngineError& e) {
+            if (e.code() != EngineCode::LoginRequired || !UserState::UserAdministration)
+                throw;
+        }
     } else if (!settings.dataPath.isEmpty()) {
         engine.addSessionAlias(QStringLiteral("TARVINO"), settings.dataPath, QStringLiteral("PARADOX"));
     }

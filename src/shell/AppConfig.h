@@ -7,8 +7,9 @@ struct StartSettings {
     QString privateDir;     // [System] PrivateDir
     QString dataPath;       // [Data] Tarvino
     // [Data] Server, Port, Database, User: the register lies on a PostgreSQL server instead
-    // of a data directory. The password is read by the PostgreSQL client from ~/.pgpass or
-    // PGPASSWORD, never from this file.
+    // of a data directory. On a server whose roles guard the register the login's name and
+    // password connect; otherwise the shared role's password is read by the PostgreSQL
+    // client from ~/.pgpass or PGPASSWORD, never from this file.
     QString server;
     QString port;
     QString database;
@@ -58,5 +59,6 @@ QString defaultPrivateDir();
 QString ensurePrivateDir(const QString& configured);
 // Hands network control directory, private directory and data path or server to the table
 // engine. A server is connected at once, so that one that is not reachable ends the start
-// with the engine's message (EngineError); a port that is no number is a HwError.
+// with the engine's message (EngineError), unless it waits for the person's own login;
+// a port that is no number is a HwError.
 void configureEngine(const StartSettings& settings);

@@ -5,6 +5,8 @@
 #include "DataSet.h"
 #include "IniFile.h"
 #include "Schema.h"
+#include "ServerLogin.h"
+#include "ServerRollen.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -160,12 +162,27 @@ Backend& Engine::backend(const QString& alias)
     if (!server && !QFileInfo(path).isDir())
         throw EngineError(QStringLiteral("Das Verzeichnis %1 des Alias %2 ist nicht vorhanden").arg(path, up),
                           EngineCode::DirNotFound);
-    std::unique_ptr<Backend> db = server ? createPgBackend(path) : createSqliteBackend(path);
+    std::unique_ptr<Backend> db;
+    bool withRoles = false;
+    if (server) {
+        const ServerLogin::Pending login = ServerLogin::takePending(up);
+        db = login.user.isEmpty() ? createPgBackend(path) : ServerLogin::connect(path, login.user, login.password);
+        // A register whose roles guard it is never entered with a shared role from ~/.pgpass:
+        // the person logs in first. Its schema is the set-up tool's business, not a workstation's.
+        withRoles = ServerRollen::aktiv(*db);
+        if (withRoles && login.user.isEmpty())
+            throw EngineError(QStringLiteral("Dieses Register verlangt die Anmeldung mit dem eigenen Benutzer"),
+                              EngineCode::LoginRequired);
+    } else {
+        db = createSqliteBackend(path);
+    }
     Schema::createIfMissing(*db);
     if (db->serverBased())
         db->announceSession(m_sessionId, m_userName);
     Backend& ref = *db;
     m_backends[up] = std::move(db);
+    if (server)
+        ServerLogin::connected(up, withRoles);
     registerSession();
     return ref;
 }
@@ -332,6 +349,7 @@ void Engine::reset()
     unregisterSession();
     m_tableUse.clear();
     m_backends.clear();
+    ServerLogin::forget();
     m_sessionAliases.clear();
     m_sessionDrivers.clear();
     m_passwords.clear();

@@ -2,6 +2,7 @@
 #include "Errors.h"
 #include "IsoText.h"
 #include "RowStore.h"
+#include "ServerLogin.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -21,14 +22,6 @@ namespace {
 // Type OIDs of pg_type (fixed by the server).
 constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kOid = 26, kFloat4 = 700, kFloat8 = 701,
               kBpchar = 1042, kVarchar = 1043, kDate = 1082, kTimestamp = 1114, kTimestampTz = 1184, kNumeric = 1700;
-
-QByteArray conninfoValue(const QString& v)
-{
-    QByteArray s = v.toUtf8();
-    s.replace('\\', "\\\\");
-    s.replace('\'', "\\'");
-    return '\'' + s + '\'';
-}
 
 class PgCursor : public ResultCursor {
 public:
@@ -112,35 +105,97 @@ private:
     QHash<QString, QString> m_spelling;
 };
 
+// Opens a connection; a refusal becomes the engine error the login can tell apart: the
+// server wants a password nobody gave (LoginRequired), the name or password is wrong
+// (WrongPassword), the role may not log in (UserLocked), no access to the database
+// (InsufficientRights), anything else (DirNotFound).
+PGconn* pgConnect(const QString& conninfo, const QString& user, const QString& password, const QString& appName)
+{
+    // The alias's text first (expanded), then the person's own login, which wins over it.
+    const QByteArray info = conninfo.toUtf8();
+    const QByteArray u = user.toUtf8(), pw = password.toUtf8(), app = appName.toUtf8();
+    std::vector<const char*> keys{"dbname", "application_name", "client_encoding", "connect_timeout", "options"};
+    std::vector<const char*> values{info.constData(), app.constData(), "UTF8", "10", "-c DateStyle=ISO -c extra_float_digits=3"};
+    if (!user.isEmpty()) {
+        keys.push_back("user");
+        values.push_back(u.constData());
+        keys.push_back("password");
+        values.push_back(pw.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    PGconn* conn = PQconnectdbParams(keys.data(), values.data(), 1);
+    if (PQstatus(conn) == CONNECTION_OK)
+        return conn;
+    const QString host = QString::fromUtf8(PQhost(conn));
+    const QString port = QString::fromUtf8(PQport(conn));
+    const QString where = port.isEmpty() ? host : host + QLatin1Char(':') + port;
+    const QString detail = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    const bool usedPassword = PQconnectionUsedPassword(conn);
+    const bool needsPassword = PQconnectionNeedsPassword(conn);
+    PQfinish(conn);
+    // The server's texts in English and German (its lc_messages decides).
+    const auto says = [&detail](std::initializer_list<const char*> texts) {
+        for (const char* t : texts)
+            if (detail.contains(QString::fromUtf8(t)))
+                return true;
+        return false;
+    };
+    if (says({"is not permitted to log in", "hat keine Berechtigung zum Einloggen"}))
+        throw EngineError(QStringLiteral("Benutzer gesperrt => keine Anmeldung möglich"), EngineCode::UserLocked);
+    if (says({"permission denied for database", "keine Berechtigung für Datenbank"}))
+        throw EngineError(QStringLiteral("Der Benutzer hat keinen Zugang zur Datenbank am Server %1.\n%2").arg(where, detail),
+                          EngineCode::InsufficientRights);
+    if (user.isEmpty() && (needsPassword || detail.contains(QLatin1String("password"))))
+        throw EngineError(QStringLiteral("Die Anmeldung am Datenbankserver %1 ist fehlgeschlagen. Das Kennwort wird aus "
+                                         "~/.pgpass oder der Umgebungsvariablen PGPASSWORD gelesen.\n%2")
+                              .arg(where, detail),
+                          EngineCode::LoginRequired);
+    if (!user.isEmpty() && (usedPassword || needsPassword
+                            || says({"password authentication failed", "Passwort-Authentifizierung", "does not exist"})))
+        throw EngineError(QStringLiteral("Benutzername oder Passwort falsch"), EngineCode::WrongPassword);
+    throw EngineError(QStringLiteral("Der Datenbankserver %1 ist nicht erreichbar.\n%2").arg(where, detail), EngineCode::DirNotFound);
+}
+
 class PgBackend : public NestingBackend {
 public:
-    explicit PgBackend(const QString& conninfo)
+    PgBackend(const QString& conninfo, const QString& user, const QString& password) : m_conninfo(conninfo)
     {
         // One name per connection: other workstations see it in pg_stat_activity while we live.
         m_appName = QStringLiteral("holmwacht-") + QUuid::createUuid().toString(QUuid::Id128).left(20);
-        const QByteArray info = conninfo.toUtf8() + " application_name=" + conninfoValue(m_appName)
-            + " client_encoding=UTF8 connect_timeout=10 options='-c DateStyle=ISO -c extra_float_digits=3'";
-        m_conn = PQconnectdb(info.constData());
-        if (PQstatus(m_conn) != CONNECTION_OK) {
-            const QString where = serverText();
-            const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
-            const bool needsPassword = PQconnectionNeedsPassword(m_conn) || detail.contains(QLatin1String("password"));
-            PQfinish(m_conn);
-            m_conn = nullptr;
-            if (needsPassword)
-                throw EngineError(QStringLiteral("Die Anmeldung am Datenbankserver %1 ist fehlgeschlagen. Das Kennwort wird aus "
-                                                 "~/.pgpass oder der Umgebungsvariablen PGPASSWORD gelesen.\n%2")
-                                      .arg(where, detail),
-                                  EngineCode::DirNotFound);
-            throw EngineError(QStringLiteral("Der Datenbankserver %1 ist nicht erreichbar.\n%2").arg(where, detail),
-                              EngineCode::DirNotFound);
-        }
-        PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
-        listen();
-        m_location = QStringLiteral("PostgreSQL-Server %1, Datenbank %2, Benutzer %3").arg(serverText(), QString::fromUtf8(PQdb(m_conn)),
-                                                                                        QString::fromUtf8(PQuser(m_conn)));
+        m_conn = pgConnect(conninfo, user, password, m_appName);
+        connected();
     }
     ~PgBackend() override { PQfinish(m_conn); }
+
+    // Another person's own login on the same database: the new connection replaces this one
+    // only when the server accepted it; the old one stays otherwise.
+    void relogin(const QString& user, const QString& password)
+    {
+        if (inTransaction())
+            throw EngineError(QStringLiteral("Benutzerwechsel während einer laufenden Änderung nicht möglich"), EngineCode::Generic);
+        PGconn* fresh = pgConnect(m_conninfo, user, password, m_appName);
+        PQfinish(m_conn);
+        m_conn = fresh;
+        m_prepared.clear();
+        connected();
+    }
+
+    QString serverUser() const { return QString::fromUtf8(PQuser(m_conn)); }
+
+    // The SCRAM verifier of a password, made here on the client: the clear text never
+    // reaches the server or its logs.
+    QString passwordVerifier(const QString& role, const QString& password)
+    {
+        char* v = PQencryptPasswordConn(m_conn, password.toUtf8().constData(), role.toUtf8().constData(), "scram-sha-256");
+        if (!v)
+            throw EngineError(QStringLiteral("Das Passwort konnte nicht verschlüsselt werden: %1")
+                                  .arg(QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()),
+                              EngineCode::Generic);
+        const QString out = QString::fromUtf8(v);
+        PQfreemem(v);
+        return out;
+    }
 
     QString description() const override { return QStringLiteral("PostgreSQL"); }
     QString location() const override { return m_location; }
@@ -339,6 +394,14 @@ public:
 
 private:
     static constexpr qint64 kTrustMs = 60000;
+
+    void connected()
+    {
+        PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+        listen();
+        m_location = QStringLiteral("PostgreSQL-Server %1, Datenbank %2, Benutzer %3").arg(serverText(), QString::fromUtf8(PQdb(m_conn)),
+                                                                                        QString::fromUtf8(PQuser(m_conn)));
+    }
     struct Known {
         qint64 count = 0;
         QElapsedTimer read;
@@ -499,6 +562,12 @@ private:
             refuseWritingStatement(sql);
         if (state == "23505")
             throw EngineError(QStringLiteral("Schlüsselverletzung"), EngineCode::KeyViolation);
+        // The server refuses what the person's roles do not grant: the program's words for it.
+        if (state == "42501")
+            throw EngineError(refusalText(sql, msg), EngineCode::InsufficientRights);
+        // Refusals of the register's own server functions carry their German text.
+        if (state == "P0001")
+            throw EngineError(msg, EngineCode::Generic);
         if (state == "55P03" || state == "40P01" || state == "40001")
             throw EngineError(QStringLiteral("Die Daten sind von einem anderen Arbeitsplatz gesperrt. Bitte später erneut versuchen."),
                               EngineCode::TableLocked);
@@ -513,6 +582,20 @@ private:
         if (state.startsWith("22"))
             throw EngineError(QStringLiteral("Ungültiger Wert: %1").arg(msg), EngineCode::ConversionError);
         throw EngineError(QStringLiteral("Datenbankfehler: %1").arg(msg), sql.isEmpty() ? EngineCode::Generic : EngineCode::SqlError);
+    }
+
+    static QString refusalText(const QString& sql, const QString& serverText)
+    {
+        const QString verb = sql.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+        if (verb == QLatin1String("INSERT"))
+            return QStringLiteral("Keine Berechtigung zum Einfügen von Datensätzen vorhanden");
+        if (verb == QLatin1String("UPDATE"))
+            return QStringLiteral("Keine Berechtigung zum Ändern von Datensätzen vorhanden");
+        if (verb == QLatin1String("DELETE"))
+            return QStringLiteral("Keine Berechtigung zum Löschen von Datensätzen vorhanden");
+        if (verb == QLatin1String("SELECT") || verb == QLatin1String("WITH"))
+            return QStringLiteral("Keine Berechtigung zum Ansehen von Datensätzen vorhanden");
+        return QStringLiteral("Der Datenbankserver verweigert diese Aktion: keine Berechtigung (%1)").arg(serverText);
     }
 
     // Result names the server folded to lower case, mapped back to the spelling in the
@@ -581,6 +664,7 @@ private:
     }
 
     PGconn* m_conn = nullptr;
+    QString m_conninfo;
     QString m_appName;
     QString m_location;
     bool m_catalogLoaded = false;
@@ -596,5 +680,37 @@ private:
 
 std::unique_ptr<Backend> createPgBackend(const QString& conninfo)
 {
-    return std::make_unique<PgBackend>(conninfo);
+    return std::make_unique<PgBackend>(conninfo, QString(), QString());
+}
+
+namespace ServerLogin {
+
+namespace {
+PgBackend& pg(Backend& db)
+{
+    auto* p = dynamic_cast<PgBackend*>(&db);
+    if (!p)
+        throw EngineError(QStringLiteral("Diese Datenbank kennt keine eigene Anmeldung"), EngineCode::Generic);
+    return *p;
+}
+}
+
+std::unique_ptr<Backend> connect(const QString& conninfo, const QString& user, const QString& password)
+{
+    return std::make_unique<PgBackend>(conninfo, user, password);
+}
+
+void reconnect(Backend& db, const QString& user, const QString& password) { pg(db).relogin(user, password); }
+
+QString user(Backend& db)
+{
+    auto* p = dynamic_cast<PgBackend*>(&db);
+    return p ? p->serverUser() : QString();
+}
+
+QString passwordVerifier(Backend& db, const QString& role, const QString& password)
+{
+    return pg(db).passwordVerifier(role, password);
+}
+
 }

@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "FieldDefs.h"
 #include "PasswortHash.h"
+#include "ServerLogin.h"
 
 #include <QSet>
 
@@ -101,15 +102,20 @@ void protect(Backend& db, const QString& table, const QString& master, const QLi
     }
     const QString name = normalTableName(table);
     Transaction t(db);
-    if (!db.tableExists(kTable))
-        db.exec(QStringLiteral("CREATE TABLE _hw_security (tbl VARCHAR(64) NOT NULL, pos INTEGER NOT NULL, "
-                               "hash VARCHAR(255) NOT NULL, tableright INTEGER NOT NULL, fields VARCHAR(1000), "
-                               "PRIMARY KEY (tbl, pos))"));
+    ensureTable(db);
     db.exec(QStringLiteral("DELETE FROM _hw_security WHERE tbl = ?"), {name});
     for (int i = 0; i < rows.size(); ++i)
         db.exec(QStringLiteral("INSERT INTO _hw_security (tbl, pos, hash, tableright, fields) VALUES (?,?,?,?,?)"),
                 {name, i, rows[i].hash, rows[i].right, rows[i].fields});
     t.commit();
+}
+
+void ensureTable(Backend& db)
+{
+    if (!db.tableExists(kTable))
+        db.exec(QStringLiteral("CREATE TABLE _hw_security (tbl VARCHAR(64) NOT NULL, pos INTEGER NOT NULL, "
+                               "hash VARCHAR(255) NOT NULL, tableright INTEGER NOT NULL, fields VARCHAR(1000), "
+                               "PRIMARY KEY (tbl, pos))"));
 }
 
 void unprotect(Backend& db, const QString& table)
