@@ -112,9 +112,11 @@ bool BenutzerVerwaltung::AufServer() const { return ServerLogin::roles(Detail->a
 
 bool BenutzerVerwaltung::HatPasswort() const
 {
-    // On the server a stored user's password is the role's; a new one needs one typed.
+    // On the server a stored user's password is the role's; a new row needs one typed, unless
+    // its role is there already (the first administrator made by the set-up).
     if (AufServer())
-        return Detail->state() != DataSetState::Insert || !m_serverPasswort.isEmpty();
+        return Detail->state() != DataSetState::Insert || !m_serverPasswort.isEmpty()
+            || ServerRollen::vorhanden(Engine::instance().backend(Detail->alias()), Detail->field(Name).asString());
     return !Detail->field(Passwort).asString().isEmpty();
 }
 

@@ -7,6 +7,9 @@
 #include "ServerLogin.h"
 #include "Errors.h"
 #include "SBenutzerVerw.h"
+#include "ServerAnmeldung.h"
+#include "TabellenPasswoerter.h"
+#include "TableSecurity.h"
 #include "ServerRollen.h"
 #include "ServerUmstellung.h"
 #include "Table.h"
@@ -516,6 +519,15 @@ private slots:
         besitzer.reset();
         auto chef = als("chef");
         QCOMPARE(anzahl(*chef, "Benutzer"), 0);
+        // Logged in, the first administrator sets the master password and gets the first row.
+        m_dir->addAlias(QStringLiteral("TARVINO"));
+        UserState::BenutzerDatenbank = QStringLiteral("tarvino");
+        TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
+        ServerLogin::login(QStringLiteral("TARVINO"), QStringLiteral("chef"), pw);
+        ServerErsteinrichtung(QStringLiteral("Chef"), QStringLiteral("master1"));
+        QCOMPARE(anzahl(*su, "Benutzer WHERE Name = 'Chef'"), 1);
+        QVERIFY(TableSecurity::isProtected(*su, QStringLiteral("Benutzer")));
+        QCOMPARE(ServerRechte(QStringLiteral("Chef")), TUserRights::all());
         // Sessions of other persons count as running: their table locks stay valid.
         ServerRollen::anlegen(*chef, QStringLiteral("anna"), QStringLiteral("anna1"), 0);
         m_pw.insert("anna", "anna1");
