@@ -4,16 +4,19 @@
 # with which the report tests read printed PDF files back, zbarimg that decodes printed barcodes,
 # sqlite3 and unzip to look at written files from outside, and the validators of the desktop
 # entry and the AppStream file of the package (a workstation that only runs the
-# program does not need a server of its own).
+# program does not need a server of its own), and the browser with its WebDriver and
+# Selenium that the phone pages' tests drive.
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
   libsqlite3-dev libsodium-dev libbenchmark-dev libpq-dev zlib1g-dev
   libzint-dev libxlsxwriter-dev pxlib-dev
+  qt6-httpserver-dev qt6-websockets-dev libssl-dev
 )
 if [ "${1:-}" = "--tests" ]; then
-  packages+=(postgresql poppler-utils zbar-tools sqlite3 unzip desktop-file-utils appstream)
+  packages+=(postgresql poppler-utils zbar-tools sqlite3 unzip desktop-file-utils appstream
+    chromium chromium-driver python3-selenium)
 fi
 missing=()
 for p in "${packages[@]}"; do

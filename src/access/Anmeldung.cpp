@@ -61,20 +61,23 @@ public:
     }
 };
 
+// The login's message when the engine refuses to open the user table.
+QString oeffnenFehler(const EngineError& e)
+{
+    if (e.code() == EngineCode::InsufficientRights)
+        return QStringLiteral("interner Passwort-Fehler : keine Lese-Rechte");
+    if (e.code() == EngineCode::TableLocked)
+        return QStringLiteral("interner Passwort-Fehler : Tabelle ist gesperrt => später wieder anmelden");
+    return QStringLiteral("interner Passwort-Fehler %1 aufgetreten => Fehlernummer notieren").arg(e.code());
+}
+
 // Opens the user table; false after the login's message when the engine refuses.
 bool oeffnen(BenutzerVerwaltung& bv, QWidget* parent)
 {
     try {
         bv.Detail->open();
     } catch (const EngineError& e) {
-        QString text;
-        if (e.code() == EngineCode::InsufficientRights)
-            text = QStringLiteral("interner Passwort-Fehler : keine Lese-Rechte");
-        else if (e.code() == EngineCode::TableLocked)
-            text = QStringLiteral("interner Passwort-Fehler : Tabelle ist gesperrt => später wieder anmelden");
-        else
-            text = QStringLiteral("interner Passwort-Fehler %1 aufgetreten => Fehlernummer notieren").arg(e.code());
-        Dialogs::error(parent, text);
+        Dialogs::error(parent, oeffnenFehler(e));
         return false;
     }
     // Only the read password is in the list: all rights mean the table has no protection,
@@ -149,6 +152,19 @@ QString masterReparatur(QWidget* parent)
     return master;
 }
 
+// Name and password against the open user table: one password check, then the row's rights
+// and lock flag.
+Anmeldeergebnis pruefen(BenutzerVerwaltung& bv, const QString& name, const QString& passwort)
+{
+    Anmeldeergebnis r;
+    r.passt = bv.CheckBenutzer(name, passwort);
+    if (r.passt) {
+        r.rechte = bv.RechteAusDatensatz();
+        r.gesperrt = bv.Detail->field(QStringLiteral("Gesperrt")).asBoolean();
+    }
+    return r;
+}
+
 } // namespace
 
 bool Anmelden(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent)
@@ -168,15 +184,41 @@ bool Anmelden(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* paren
         WaitCursor wait;
         if (!oeffnen(bv, parent))
             return false;
-        const bool passt = bv.CheckBenutzer(name, passwort);
-        if (passt) {
-            rechte = bv.BenutzerRechte(name, passwort);
-            gesperrt = bv.BenutzerGesperrt(name, passwort);
-        }
+        const Anmeldeergebnis r = pruefen(bv, name, passwort);
         bv.Detail->close();
-        if (passt)
+        if (r.passt) {
+            rechte = r.rechte;
+            gesperrt = r.gesperrt;
             return true;
+        }
     }
+}
+
+Anmeldeergebnis BenutzerPruefen(const QString& name, const QString& passwort)
+{
+    BenutzerVerwaltung bv;
+    LeseZugang zugang;
+    try {
+        bv.Detail->open();
+    } catch (const EngineError& e) {
+        throw HwError(oeffnenFehler(e));
+    }
+    try {
+        const Anmeldeergebnis r = pruefen(bv, name, passwort);
+        bv.Detail->close();
+        return r;
+    } catch (...) {
+        bv.Detail->close();
+        throw;
+    }
+}
+
+void BenutzerTabelleEinrichten()
+{
+    UserState::ProgrammTitel = QStringLiteral("Holmwacht");
+    UserState::BenutzerDatenbank = QStringLiteral("tarvino");
+    UserState::NameGrossKlein = false;
+    TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
 }
 
 bool PasswortAendern(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent)
@@ -272,10 +314,7 @@ QString Ersteinrichtung(QWidget* parent)
 
 bool BenutzerStart(const QStringList& argumente, QWidget* parent)
 {
-    UserState::ProgrammTitel = QStringLiteral("Holmwacht");
-    UserState::BenutzerDatenbank = QStringLiteral("tarvino");
-    UserState::NameGrossKlein = false;
-    TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
+    BenutzerTabelleEinrichten();
     // On a server whose roles guard the register the person's own login is the login.
     if (const std::optional<bool> weiter = ServerStart(argumente, parent))
         return *weiter;

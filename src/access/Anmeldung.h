@@ -15,6 +15,19 @@ class QWidget;
 // name, the user's rights and lock flag; false after a message when the table cannot be
 // read.
 bool Anmelden(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent = nullptr);
+// The check behind the login, without any window (also for the web server): the name and
+// password against the user table, read with the read password. Not passt: no rights and
+// locked. A table the engine refuses to open is a HwError with the login's message.
+struct Anmeldeergebnis {
+    bool passt = false;
+    TUserRights rechte;
+    bool gesperrt = true;
+};
+Anmeldeergebnis BenutzerPruefen(const QString& name, const QString& passwort);
+// Where the user table lies and how its read password is built, as the login needs them;
+// BenutzerStart calls it first.
+void BenutzerTabelleEinrichten();
+
 // Asks the old and the new password of the user until the old one matches; stores the new
 // one unless the user is locked. True then, with the user's rights and lock flag.
 bool PasswortAendern(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent = nullptr);

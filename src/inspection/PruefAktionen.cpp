@@ -59,6 +59,15 @@ bool PruefAktionen::NeuTermin()
 {
     if (!Dialogs::question(m_parent, QStringLiteral("Neuen Termin in Stammdaten setzen")))
         return false;
+    TerminSetzen([this] { Dialogs::error(m_parent, QStringLiteral("Fehler - Eingaben waren nicht korrekt")); });
+    if (!Dialogs::question(m_parent, QStringLiteral("Neuen Prüfungs-Satz anlegen")))
+        return false;
+    PruefNeu();
+    return true;
+}
+
+NeuTermin::Ergebnis PruefAktionen::TerminSetzen(const std::function<void()>& artFehlt)
+{
     if (m_leiter.isEmpty())
         throw HwError(QStringLiteral("Keine Leiter ausgewählt"));
     const QDate basis = letztesPruefDatum();
@@ -68,8 +77,8 @@ bool PruefAktionen::NeuTermin()
         throw HwError(QStringLiteral("Der neue Termin kann nicht berechnet werden: das Datum %1 liegt außerhalb "
                                      "der Jahre 1600 bis 3999. Der Termin bleibt unverändert.")
                           .arg(e.ausserhalb.toString(QStringLiteral("dd.MM.yyyy"))));
-    if (!e.gefunden)
-        Dialogs::error(m_parent, QStringLiteral("Fehler - Eingaben waren nicht korrekt"));
+    if (!e.gefunden && artFehlt)
+        artFehlt();
     sicherSchreiben(
         m_leiter,
         [this] {
@@ -77,10 +86,7 @@ bool PruefAktionen::NeuTermin()
             m_leiter.edit();
         },
         [&] { m_leiter.setValue(QStringLiteral("PruefTermin"), e.termin); }, true);
-    if (!Dialogs::question(m_parent, QStringLiteral("Neuen Prüfungs-Satz anlegen")))
-        return false;
-    PruefNeu();
-    return true;
+    return e;
 }
 
 void PruefAktionen::AlleSetzen()

@@ -1,5 +1,8 @@
 #pragma once
+#include "NeuTermin.h"
+
 #include <QDate>
+#include <functional>
 
 class Table;
 class TDataModule1;
@@ -21,6 +24,10 @@ public:
     void PruefNeu();
     // "Neu.-Termin": true when the new inspection was created afterwards.
     bool NeuTermin();
+    // The steps of "Neu.-Termin" after its question: the due date from the latest inspection
+    // and the ladder's kind, saved on the ladder (modify right). artFehlt is called before the
+    // save when the kind is not in PR_TAB (the due date is then the base date).
+    NeuTermin::Ergebnis TerminSetzen(const std::function<void()>& artFehlt = {});
     // "Alle  setzen": every required simple criterion done; not saved.
     void AlleSetzen();
     void Speichern();

@@ -1,0 +1,340 @@
+// 50 phones at once against hw_web: each logs in, then loads a ladder's page, opens the
+// inspection form and saves an inspection, several rounds, over HTTPS with keep-alive. Printed:
+// requests per second and the latency percentiles, against the same store operations called
+// in-process (ladder read, ladder read, save) in the same run. SQLite, and PostgreSQL too when
+// HW_TEST_PGHOST (HW_TEST_PGPORT, HW_TEST_PGUSER, PGPASSWORD) names a server.
+//   bench_web [phones, default 50] [rounds, default 4] [ladders, default 2000]
+#include "Anmeldung.h"
+#include "Backend.h"
+#include "DataGenerator.h"
+#include "Engine.h"
+#include "UserState.h"
+#include "WebApp.h"
+#include "WebArbeitsplatz.h"
+#include "WebStart.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QSslSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+struct Zeiten {
+    std::vector<double> ms;
+    double p(double q) const
+    {
+        if (ms.empty())
+            return 0;
+        std::vector<double> s = ms;
+        std::sort(s.begin(), s.end());
+        return s[std::min(s.size() - 1, size_t(q * double(s.size())))];
+    }
+};
+
+// One phone: a keep-alive HTTPS connection and its steps.
+class Telefon : public QObject {
+    Q_OBJECT
+public:
+    Telefon(quint16 port, int nr, int runden, QObject* parent) : QObject(parent), m_port(port), m_nr(nr), m_runden(runden)
+    {
+        m_sock.setPeerVerifyMode(QSslSocket::VerifyNone);
+        connect(&m_sock, &QSslSocket::encrypted, this, [this] { schicke(); });
+        connect(&m_sock, &QSslSocket::readyRead, this, &Telefon::lies);
+        connect(&m_sock, &QSslSocket::disconnected, this, [this] {
+            if (!m_offen.isEmpty() && m_gesendet)
+                m_gesendet = false;   // the server closed: send again on a new connection
+        });
+        connect(&m_sock, &QSslSocket::sslErrors, this, [this] { m_sock.ignoreSslErrors(); });
+    }
+    void anmelden() { anfrage("GET /anmelden HTTP/1.1\r\nHost: b\r\n\r\n"); }
+    void messen() { weiter(); }
+
+    Zeiten zeiten;
+    int fehler = 0;
+    std::function<void()> angemeldet;
+    std::function<void()> fertig;
+
+private:
+    enum class Schritt { Form, Login, Seite, Formular, Speichern };
+
+    void anfrage(const QByteArray& text)
+    {
+        m_offen = text;
+        m_gesendet = false;
+        m_puffer.clear();
+        m_uhr.start();
+        schicke();
+    }
+    void schicke()
+    {
+        if (m_offen.isEmpty() || m_gesendet)
+            return;
+        if (m_sock.state() != QAbstractSocket::ConnectedState) {
+            if (m_sock.state() == QAbstractSocket::UnconnectedState)
+                m_sock.connectToHostEncrypted(QStringLiteral("127.0.0.1"), m_port);
+            return;
+        }
+        if (!m_sock.isEncrypted())
+            return;
+        m_sock.write(m_offen);
+        m_gesendet = true;
+    }
+    QByteArray cookies() const { return "Cookie: " + m_cookies.join("; ") + "\r\n"; }
+    void lies()
+    {
+        m_puffer += m_sock.readAll();
+        const int kopfEnde = m_puffer.indexOf("\r\n\r\n");
+        if (kopfEnde < 0)
+            return;
+        const QByteArray kopf = m_puffer.left(kopfEnde);
+        static const QRegularExpression laenge(QStringLiteral("(?i)content-length:\\s*(\\d+)"));
+        const int n = laenge.match(QString::fromLatin1(kopf)).captured(1).toInt();
+        if (m_puffer.size() < kopfEnde + 4 + n)
+            return;
+        const double ms = m_uhr.nsecsElapsed() / 1e6;
+        const QByteArray body = m_puffer.mid(kopfEnde + 4, n);
+        const int status = kopf.mid(9, 3).toInt();
+        static const QRegularExpression setCookie(QStringLiteral("(?i)set-cookie:\\s*([^=]+=[^;]*)"));
+        for (auto it = setCookie.globalMatch(QString::fromLatin1(kopf)); it.hasNext();) {
+            const QByteArray c = it.next().captured(1).toLatin1();
+            const QByteArray name = c.left(c.indexOf('=') + 1);
+            m_cookies.erase(std::remove_if(m_cookies.begin(), m_cookies.end(),
+                                           [&](const QByteArray& x) { return x.startsWith(name); }),
+                            m_cookies.end());
+            m_cookies << c;
+        }
+        m_offen.clear();
+        m_puffer.clear();
+        antwort(status, body, ms);
+    }
+    static QByteArray feld(const QByteArray& body, const char* name)
+    {
+        const QRegularExpression re(QStringLiteral("name=\"%1\" value=\"([^\"]*)\"").arg(QLatin1String(name)));
+        return re.match(QString::fromUtf8(body)).captured(1).toUtf8();
+    }
+    void antwort(int status, const QByteArray& body, double ms)
+    {
+        switch (m_schritt) {
+        case Schritt::Form: {
+            const QByteArray b = "name=Bench&passwort=bench&weiter=%2Fsuche&token=" + feld(body, "token");
+            m_schritt = Schritt::Login;
+            anfrage("POST /anmelden HTTP/1.1\r\nHost: b\r\n" + cookies() +
+                    "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                    QByteArray::number(b.size()) + "\r\n\r\n" + b);
+            return;
+        }
+        case Schritt::Login:
+            if (status != 303)
+                ++fehler;
+            m_schritt = Schritt::Seite;
+            angemeldet();
+            return;
+        case Schritt::Seite:
+            zeiten.ms.push_back(ms);
+            if (status != 200)
+                ++fehler;
+            m_schritt = Schritt::Formular;
+            anfrage("GET /l/" + QByteArray::number(m_nr) + "/pruefen HTTP/1.1\r\nHost: b\r\n" + cookies() + "\r\n");
+            return;
+        case Schritt::Formular: {
+            zeiten.ms.push_back(ms);
+            if (status != 200)
+                ++fehler;
+            QByteArray b = "token=" + feld(body, "token") + "&stand=" + feld(body, "stand") + "&datum=" +
+                           QDate::currentDate().toString(Qt::ISODate).toLatin1();
+            static const QRegularExpression krit(QStringLiteral("name=\"(k_[A-Za-z_]+)\" id=\"[^\"]*_ok\""));
+            for (auto it = krit.globalMatch(QString::fromUtf8(body)); it.hasNext();)
+                b += "&" + it.next().captured(1).toLatin1() + "=ok";
+            m_schritt = Schritt::Speichern;
+            anfrage("POST /l/" + QByteArray::number(m_nr) + "/pruefen HTTP/1.1\r\nHost: b\r\n" + cookies() +
+                    "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                    QByteArray::number(b.size()) + "\r\n\r\n" + b);
+            return;
+        }
+        case Schritt::Speichern:
+            zeiten.ms.push_back(ms);
+            if (status != 303)
+                ++fehler;
+            ++m_runde;
+            m_schritt = Schritt::Seite;
+            weiter();
+            return;
+        }
+    }
+    void weiter()
+    {
+        if (m_runde >= m_runden) {
+            fertig();
+            return;
+        }
+        anfrage("GET /l/" + QByteArray::number(m_nr) + " HTTP/1.1\r\nHost: b\r\n" + cookies() + "\r\n");
+    }
+
+    QSslSocket m_sock;
+    quint16 m_port;
+    int m_nr;
+    int m_runden;
+    int m_runde = 0;
+    Schritt m_schritt = Schritt::Form;
+    QByteArray m_offen;
+    bool m_gesendet = false;
+    QByteArray m_puffer;
+    QList<QByteArray> m_cookies;
+    QElapsedTimer m_uhr;
+};
+
+void messen(const char* wo, int telefone, int runden, int leitern)
+{
+    DataGeneratorOptions o;
+    const QString location = Engine::instance().aliasPath(QStringLiteral("TARVINO"));
+    o.dataDir = location;
+    o.driver = Engine::instance().aliasDriver(QStringLiteral("TARVINO"));
+    o.ladders = leitern;
+    o.companies = 3;
+    o.years = 2;
+    generateRegister(o);
+    BenutzerTabelleEinrichten();
+    ErsterAdministrator(QStringLiteral("Bench"), QStringLiteral("bench"), QStringLiteral("master"));
+    BenutzerTabelleEinrichten();
+
+    QTemporaryDir certDir;
+    WebEinstellungen e;
+    e.adresse = QStringLiteral("127.0.0.1");
+    e.port = 0;
+    e.httpPort = 0;
+    e.zertifikat = certDir.filePath(QStringLiteral("c.crt"));
+    e.schluessel = certDir.filePath(QStringLiteral("c.key"));
+    std::unique_ptr<WebDienst> d = starteWebDienst(e, [](const QString&) {});
+
+    // The phones run in a thread of their own; the server answers in this one.
+    QThread telefonThread;
+    QObject wurzel;
+    wurzel.moveToThread(&telefonThread);
+    telefonThread.start();
+    std::vector<Telefon*> liste;
+    std::atomic<int> angemeldet{0}, fertig{0};
+    QElapsedTimer wand;
+    qint64 wandNs = 0;
+    QEventLoop loop;
+    QMetaObject::invokeMethod(&wurzel, [&] {
+        for (int i = 0; i < telefone; ++i) {
+            auto* t = new Telefon(d->port, 1 + i * std::max(1, leitern / telefone), runden, &wurzel);
+            t->angemeldet = [&] {
+                if (++angemeldet == telefone) {
+                    wand.start();
+                    for (Telefon* x : liste)
+                        x->messen();
+                }
+            };
+            t->fertig = [&] {
+                if (++fertig == telefone) {
+                    wandNs = wand.nsecsElapsed();
+                    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+                }
+            };
+            liste.push_back(t);
+        }
+        for (Telefon* t : liste)
+            t->anmelden();
+    }, Qt::QueuedConnection);
+    QTimer::singleShot(600000, &loop, &QEventLoop::quit);
+    loop.exec();
+    Zeiten alle;
+    int fehler = 0;
+    QMetaObject::invokeMethod(&wurzel, [&] {
+        for (Telefon* t : liste) {
+            alle.ms.insert(alle.ms.end(), t->zeiten.ms.begin(), t->zeiten.ms.end());
+            fehler += t->fehler;
+            delete t;
+        }
+    }, Qt::BlockingQueuedConnection);
+    telefonThread.quit();
+    telefonThread.wait();
+    const double s = wandNs / 1e9;
+    std::printf("%-10s HTTPS  %d Telefone x %d Runden: %zu Anfragen in %.2f s = %.0f Anfragen/s; "
+                "p50 %.1f ms, p99 %.1f ms, max %.1f ms; Fehler %d\n",
+                wo, telefone, runden, alle.ms.size(), s, s > 0 ? double(alle.ms.size()) / s : 0.0, alle.p(0.5),
+                alle.p(0.99), alle.p(1.0), fehler);
+
+    // The same store operations in-process, one after another.
+    WebArbeitsplatz& ap = *d->arbeitsplatz;
+    ap.benutzerSetzen(QStringLiteral("Bench"), TUserRights::all());
+    Zeiten direkt;
+    QElapsedTimer gesamt;
+    gesamt.start();
+    for (int r = 0; r < runden; ++r)
+        for (int i = 0; i < telefone; ++i) {
+            const QString code = QString::number(1 + i * std::max(1, leitern / telefone));
+            QElapsedTimer t;
+            t.start();
+            ap.leiter(code);
+            direkt.ms.push_back(t.nsecsElapsed() / 1e6);
+            t.start();
+            const std::optional<LeiterSicht> l = ap.leiter(code);
+            direkt.ms.push_back(t.nsecsElapsed() / 1e6);
+            QSet<QString> ok;
+            for (const KriteriumSicht& k : l->kriterien)
+                ok << k.name;
+            t.start();
+            ap.speichern(code, l->stand, QDate::currentDate(), ok);
+            direkt.ms.push_back(t.nsecsElapsed() / 1e6);
+        }
+    const double sd = gesamt.nsecsElapsed() / 1e9;
+    std::printf("%-10s direkt %zu Aufrufe in %.2f s = %.0f Aufrufe/s; p50 %.1f ms, p99 %.1f ms\n", wo, direkt.ms.size(),
+                sd, double(direkt.ms.size()) / sd, direkt.p(0.5), direkt.p(0.99));
+    std::printf("%-10s Verhältnis: HTTPS-p99 / direkt-p99 = %.1f, Durchsatz HTTPS / direkt = %.2f\n", wo,
+                direkt.p(0.99) > 0 ? alle.p(0.99) / direkt.p(0.99) : 0.0,
+                (s > 0 && sd > 0) ? (double(alle.ms.size()) / s) / (double(direkt.ms.size()) / sd) : 0.0);
+    std::fflush(stdout);
+    d.reset();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int telefone = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
+    const int runden = argc > 2 ? std::max(1, atoi(argv[2])) : 4;
+    const int leitern = argc > 3 ? std::max(telefone, atoi(argv[3])) : 2000;
+    Engine::instance().setUserName(QStringLiteral("Bench"));
+    {
+        QTemporaryDir dir;
+        Engine::instance().setNetFileDir(dir.path());
+        Engine::instance().addSessionAlias(QStringLiteral("TARVINO"), dir.path());
+        messen("SQLite", telefone, runden, leitern);
+        Engine::instance().reset();
+    }
+    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+        return 0;
+    ServerSettings server;
+    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
+    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
+    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
+    server.database = QStringLiteral("postgres");
+    const QString dbName = QStringLiteral("hwbench_web_%1").arg(QCoreApplication::applicationPid());
+    createPgBackend(server.connInfo())->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
+    const QString maintenance = server.connInfo();
+    server.database = dbName;
+    try {
+        QTemporaryDir dir;
+        Engine::instance().setNetFileDir(dir.path());
+        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), server);
+        messen("PostgreSQL", telefone, runden, leitern);
+    } catch (const HwError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    Engine::instance().reset();
+    createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
+    return 0;
+}
+
+#include "bench_web.moc"

@@ -1,0 +1,202 @@
+#include "WebArbeitsplatz.h"
+
+#include "BarcodeEingabe.h"
+#include "DataModule.h"
+#include "Engine.h"
+#include "Kriterien.h"
+#include "LeiterCursor.h"
+#include "LeiterRegeln.h"
+#include "LtFirmAbt.h"
+#include "PruefAktionen.h"
+#include "PruefCursor.h"
+#include "Schema.h"
+#include "Table.h"
+#include "TextMatch.h"
+
+#include <QCryptographicHash>
+
+WebArbeitsplatz::WebArbeitsplatz(QObject* parent) : QObject(parent)
+{
+    m_dm = std::make_unique<TDataModule1>();
+    m_dm->DataUserControl->setRights(TUserRights());
+    m_dm->DataUserControl->setActive(true);
+    m_abteilungen = std::make_unique<TLtFirmAbt>(*m_dm->StFirmAbtList);
+    m_leiter = createLeiterCursor(*m_dm, *m_abteilungen, this);
+    m_leiter->open();
+    m_regeln = new TLeiterRegeln(*m_leiter, *m_dm, this);
+    m_pruef = createLtPruefCursor(*m_dm, m_leiter, *m_dm->DataUserControl, this);
+    m_aktionen = std::make_unique<PruefAktionen>(*m_leiter, *m_pruef, *m_dm, *m_dm->DataUserControl);
+}
+
+WebArbeitsplatz::~WebArbeitsplatz()
+{
+    m_aktionen.reset();
+    delete m_regeln;
+    delete m_pruef;
+    delete m_leiter;
+}
+
+void WebArbeitsplatz::benutzerSetzen(const QString& name, TUserRights rechte)
+{
+    TUserControl& uc = *m_dm->DataUserControl;
+    uc.UserName = name;
+    uc.setRights(rechte);
+    m_benutzer = name;
+}
+
+QString WebArbeitsplatz::codeWert(int nr) { return QString::number(nr); }
+
+void WebArbeitsplatz::frisch()
+{
+    // Other workstations and the desktop program write meanwhile.
+    if (m_dm->StFirmAbtList->refreshIfChanged())
+        m_abteilungen->Reload(*m_dm->StFirmAbtList);
+    for (Table* t : {m_dm->SPruef, m_dm->StPruefer, m_dm->SLeiterArten, m_dm->SLeiter})
+        t->refreshIfChanged();
+    m_leiter->refreshIfChanged();
+    m_pruef->refreshIfChanged();
+}
+
+bool WebArbeitsplatz::aufLeiter(const QString& code)
+{
+    if (m_pruef->isEditing())
+        m_pruef->cancel();
+    if (m_leiter->isEditing())
+        m_leiter->cancel();
+    frisch();
+    // The value a label holds: the ladder number, as the desktop's barcode search reads it.
+    const std::optional<qint32> nr = barcodeZahl(code);
+    return nr && m_leiter->findKey({*nr});
+}
+
+QString WebArbeitsplatz::stand()
+{
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(m_leiter->field(QStringLiteral("LAend")).asDateTime().toString(Qt::ISODateWithMs).toUtf8());
+    h.addData(m_leiter->field(QStringLiteral("PruefTermin")).asDate().toString(Qt::ISODate).toUtf8());
+    h.addData(m_leiter->field(QStringLiteral("PruefungArt_ID")).asString().toUtf8());
+    for (m_pruef->first(); !m_pruef->eof(); m_pruef->next())
+        h.addData(QByteArray::number(m_pruef->field(QStringLiteral("ID")).asInteger()) + ',');
+    return QString::fromLatin1(h.result().toHex().left(24));
+}
+
+std::optional<LeiterSicht> WebArbeitsplatz::leiter(const QString& code, const QDate& heute)
+{
+    if (!aufLeiter(code))
+        return std::nullopt;
+    const Table& l = *m_leiter;
+    LeiterSicht s;
+    s.id = l.field(QStringLiteral("ID")).asInteger();
+    s.nr = l.field(QStringLiteral("Nr")).asInteger();
+    s.exNr = l.field(QStringLiteral("ExNrBez")).asString();
+    s.kurzBez = l.field(QStringLiteral("KurzBez")).asString();
+    s.abteilung = l.field(QStringLiteral("FirmaAbtText")).asString();
+    s.art = l.field(QStringLiteral("Art")).asString();
+    s.pruefArt = l.field(QStringLiteral("PruefungArtText")).asString();
+    s.termin = l.field(QStringLiteral("PruefTermin")).asDate();
+    s.schrott = l.field(QStringLiteral("Schrott")).asBoolean();
+    s.sonstText = l.field(QStringLiteral("PrSonstigesText")).asString();
+    s.status = faelligkeit(s.termin, heute, heute.addDays(7 * faelligStandardWochen()));
+    if (s.termin.isValid())
+        s.tageUeberfaellig = int(s.termin.daysTo(heute));
+
+    for (const Kriterien::Einfach& e : Kriterien::einfache()) {
+        if (!l.field(Schema::requiredColumn(e.criterion)).asBoolean())
+            continue;
+        if (e.criterion == QLatin1String("Sonstiges"))
+            continue;   // shown with its text below
+        s.kriterien << KriteriumSicht{e.criterion, QStringLiteral("Prüfungen"), e.caption};
+    }
+    for (const Kriterien::Gruppe& g : Kriterien::gruppen())
+        for (const Kriterien::Box& b : Kriterien::boxen())
+            if (g.items.contains(b.criterion) && l.field(Schema::requiredColumn(b.criterion)).asBoolean())
+                s.kriterien << KriteriumSicht{b.criterion, g.headingDialog.trimmed(), b.captionDialog.trimmed()};
+    if (l.field(QStringLiteral("PrSonstiges")).asBoolean())
+        s.kriterien << KriteriumSicht{QStringLiteral("Sonstiges"), QStringLiteral("Sonstiges"),
+                                      s.sonstText.isEmpty() ? QStringLiteral("<leer>") : s.sonstText};
+
+    s.stand = stand();
+    QStringList alle = Schema::simpleCriteria() + Schema::extendedCriteria();
+    for (m_pruef->last(); !m_pruef->bof() && s.pruefungen.size() < 5; m_pruef->prior()) {
+        PruefZeile z;
+        z.id = m_pruef->field(QStringLiteral("ID")).asInteger();
+        z.datum = m_pruef->field(QStringLiteral("Datum")).asDate();
+        z.art = m_pruef->field(QStringLiteral("PruefungArtText")).asString();
+        z.pruefer = m_pruef->field(QStringLiteral("PrueferKurzBez")).asString();
+        for (const QString& c : alle)
+            if (m_pruef->field(Schema::requiredColumn(c)).asBoolean()) {
+                ++z.erforderlich;
+                if (m_pruef->field(Schema::doneColumn(c)).asBoolean())
+                    ++z.erledigt;
+            }
+        s.pruefungen << z;
+        if (m_pruef->recNo() <= 1)
+            break;
+    }
+    return s;
+}
+
+QList<Treffer> WebArbeitsplatz::suche(const QString& text, int max)
+{
+    QList<Treffer> r;
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return r;
+    frisch();
+    Table& sl = *m_dm->SLeiter;
+    auto treffer = [&] {
+        return Treffer{sl.field(QStringLiteral("Nr")).asInteger(), sl.field(QStringLiteral("KurzBez")).asString(),
+                       sl.field(QStringLiteral("PruefTermin")).asDate()};
+    };
+    const std::optional<qint32> nr = barcodeZahl(t);
+    if (nr && sl.findKey({*nr}))
+        r << treffer();
+    const TextMatcher m(t);
+    for (sl.first(); !sl.eof() && r.size() < max; sl.next()) {
+        if (nr && sl.field(QStringLiteral("Nr")).asInteger() == *nr)
+            continue;
+        if (m.matches(sl.field(QStringLiteral("KurzBez")).asString()))
+            r << treffer();
+    }
+    return r;
+}
+
+WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, const QString& standText,
+                                                        const QDate& datum, const QSet<QString>& erledigt)
+{
+    TUserControl& uc = *m_dm->DataUserControl;
+    // Rights first, before anything is written: the inspection, then the ladder's due date.
+    uc.CheckRight(crInsert);
+    uc.CheckRight(crModify);
+    if (!aufLeiter(code))
+        throw HwError(QStringLiteral("Zu diesem Etikett gibt es keine Leiter (mehr) im Register."));
+    if (stand() != standText)
+        throw WebKonflikt(QStringLiteral("Die Leiter %1 wurde inzwischen geändert – eine andere Prüfung oder ein neuer "
+                                         "Termin wurde gespeichert, z. B. von einem anderen Gerät. Ihre Prüfung ist "
+                                         "nicht gespeichert worden. Bitte sehen Sie sich die Leiter an; soll Ihre "
+                                         "Prüfung trotzdem gespeichert werden, speichern Sie das Formular erneut.")
+                              .arg(m_leiter->field(QStringLiteral("Nr")).asInteger()));
+    // The history and the ladder's change stamp name the person, not the server.
+    if (Engine::instance().userName() != m_benutzer)
+        Engine::instance().setUserName(m_benutzer);
+
+    Gespeichert g;
+    PruefEingabe e;
+    e.datum = datum;
+    e.erledigt = erledigt;
+    Table& pr = *m_dm->StPruefer;
+    if (pr.locate(QStringLiteral("KurzBez"), {m_benutzer}, true)) {
+        e.prueferId = pr.field(QStringLiteral("ID")).value();
+        g.prueferGefunden = true;
+    }
+    try {
+        g.erfasst = pruefungErfassen(*m_aktionen, *m_leiter, *m_pruef, e);
+    } catch (const EngineError& err) {
+        if (err.code() == EngineCode::RecordChanged || err.code() == EngineCode::RecordDeleted)
+            throw WebKonflikt(QStringLiteral("Die Leiter wurde gerade an einem anderen Arbeitsplatz geändert. Ihre "
+                                             "Prüfung ist nicht gespeichert worden. Soll sie trotzdem gespeichert "
+                                             "werden, speichern Sie das Formular erneut."));
+        throw;
+    }
+    return g;
+}

@@ -1,0 +1,115 @@
+#pragma once
+#include "Errors.h"
+#include "FaelligeLeitern.h"
+#include "PruefungErfassen.h"
+#include "UserRights.h"
+
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class PruefAktionen;
+class TDataModule1;
+class TLeiterRegeln;
+class TLtFirmAbt;
+class Table;
+
+// A criterion the ladder requires, as the phone's checklist shows it.
+struct KriteriumSicht {
+    QString name;        // as in Schema: "Material", "Ho_Verform"
+    QString gruppe;      // heading of its group
+    QString text;        // caption of its check box
+};
+
+struct PruefZeile {
+    int id = 0;
+    QDate datum;
+    QString art;
+    QString pruefer;
+    int erforderlich = 0;    // criteria required at the inspection
+    int erledigt = 0;        // of those found in order
+};
+
+struct LeiterSicht {
+    int id = 0;
+    int nr = 0;
+    QString exNr;
+    QString kurzBez;
+    QString abteilung;       // "Firma - Standort - Abteilung"
+    QString art;             // ladder type
+    QString pruefArt;        // inspection kind
+    QDate termin;
+    Faelligkeit status = Faelligkeit::OhneTermin;
+    int tageUeberfaellig = 0;
+    bool schrott = false;
+    QString sonstText;
+    QList<PruefZeile> pruefungen;    // latest first, at most five
+    QList<KriteriumSicht> kriterien; // what a new inspection requires
+    // Changes with every write of the ladder and every inspection added or removed: a form
+    // made from an older state is refused.
+    QString stand;
+};
+
+struct Treffer {
+    int nr = 0;
+    QString kurzBez;
+    QDate termin;
+};
+
+// A save refused because the ladder changed since the form was made.
+class WebKonflikt : public HwError {
+public:
+    using HwError::HwError;
+};
+
+// The web server's access to the register: the data module, the ladder cursor with the
+// desktop's ladder rules and the inspection cursor with its rules, and the inspection actions
+// of the desktop. Every operation acts for the user set last, with that user's rights.
+//
+// All phones share this one connection of the server (alias TARVINO). Once the PostgreSQL
+// server knows a role per person, each session is to get its own workplace on an alias of
+// its own, opened with the person's credentials.
+class WebArbeitsplatz : public QObject {
+    Q_OBJECT
+public:
+    explicit WebArbeitsplatz(QObject* parent = nullptr);
+    ~WebArbeitsplatz() override;
+
+    void benutzerSetzen(const QString& name, TUserRights rechte);
+
+    // The ladder whose label holds this value; none when no ladder has it.
+    std::optional<LeiterSicht> leiter(const QString& codeWert, const QDate& heute = QDate::currentDate());
+    // Ladders whose number is the text, then those whose short description contains it
+    // (the register's text search), at most max.
+    QList<Treffer> suche(const QString& text, int max = 50);
+
+    struct Gespeichert {
+        PruefErfasst erfasst;
+        bool prueferGefunden = false;   // the user is an inspector of the master data
+    };
+    // A new inspection of the ladder dated datum, the criteria in erledigt found in order,
+    // the inspector the current user (by the inspector's short name); then the due date.
+    // WebKonflikt when the ladder's state is no longer stand.
+    Gespeichert speichern(const QString& codeWert, const QString& stand, const QDate& datum,
+                          const QSet<QString>& erledigt);
+
+    // The label value of a ladder number (what /l/<value> takes).
+    static QString codeWert(int nr);
+
+private:
+    bool aufLeiter(const QString& codeWert);
+    void frisch();
+    QString stand();
+
+    std::unique_ptr<TDataModule1> m_dm;
+    std::unique_ptr<TLtFirmAbt> m_abteilungen;
+    Table* m_leiter = nullptr;
+    Table* m_pruef = nullptr;
+    TLeiterRegeln* m_regeln = nullptr;
+    std::unique_ptr<PruefAktionen> m_aktionen;
+    QString m_benutzer;
+};

@@ -1,0 +1,95 @@
+#include "WebServer.h"
+
+#include "WebAnfrage.h"
+#include "WebApp.h"
+
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QHttpServerResponse>
+#include <QRegularExpression>
+
+WebAnfrage anfrageAus(const QHttpServerRequest& r)
+{
+    WebAnfrage a;
+    switch (r.method()) {
+    case QHttpServerRequest::Method::Get: a.methode = "GET"; break;
+    case QHttpServerRequest::Method::Post: a.methode = "POST"; break;
+    case QHttpServerRequest::Method::Head: a.methode = "HEAD"; break;
+    default: a.methode = "OTHER"; break;
+    }
+    // Encoded, so that an encoded "/" inside a label value stays inside its segment.
+    a.pfad = r.url().path(QUrl::FullyEncoded);
+    a.query = r.query();
+    for (const auto& [k, v] : r.headers()) {
+        const QByteArray key = k.toLower();
+        // Several Cookie lines count as one.
+        if (a.kopf.contains(key) && key == "cookie")
+            a.kopf[key] += "; " + v;
+        else
+            a.kopf.insert(key, v);
+    }
+    a.body = r.body();
+    QHostAddress addr = r.remoteAddress();
+    bool v4 = false;
+    const quint32 ip4 = addr.toIPv4Address(&v4);
+    a.adresse = v4 ? QHostAddress(ip4).toString() : addr.toString();
+    return a;
+}
+
+WebServer::WebServer(WebApp& app, QObject* parent) : QAbstractHttpServer(parent), m_app(app) {}
+
+bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    const WebAnfrage a = anfrageAus(request);
+    const WebAntwort w = m_app.bearbeiten(a);
+    QHttpServerResponse resp(w.typ, a.methode == "HEAD" ? QByteArray() : w.body,
+                             static_cast<QHttpServerResponse::StatusCode>(w.status));
+    for (const auto& [k, v] : w.kopf)
+        resp.addHeader(k, v);
+    resp.write(makeResponder(request, socket));
+    return true;
+}
+
+void WebServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    makeResponder(request, socket).write(QHttpServerResponder::StatusCode::NotFound);
+}
+
+UmleitServer::UmleitServer(const QString& baseUrl, int httpsPort, QObject* parent)
+    : QAbstractHttpServer(parent), m_baseUrl(baseUrl), m_httpsPort(httpsPort)
+{
+}
+
+QString UmleitServer::ziel(const QString& baseUrl, int httpsPort, const QByteArray& hostKopf, const QByteArray& pfadUndQuery)
+{
+    QByteArray pfad = pfadUndQuery;
+    if (!pfad.startsWith('/') || pfad.startsWith("//"))
+        pfad = "/";
+    if (!baseUrl.isEmpty())
+        return baseUrl + QString::fromLatin1(pfad);
+    // The Host header comes from the client: only a plain host name or address is taken.
+    static const QRegularExpression hostOhnePort(QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9.-]{1,253})(:\\d+)?$"));
+    const QRegularExpressionMatch m = hostOhnePort.match(QString::fromLatin1(hostKopf));
+    const QString host = m.hasMatch() ? m.captured(1) : QStringLiteral("localhost");
+    return QStringLiteral("https://%1%2%3")
+        .arg(host, httpsPort == 443 ? QString() : QStringLiteral(":%1").arg(httpsPort), QString::fromLatin1(pfad));
+}
+
+bool UmleitServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    QByteArray host;
+    for (const auto& [k, v] : request.headers())
+        if (k.compare("host", Qt::CaseInsensitive) == 0)
+            host = v;
+    const QByteArray pfad = request.url().toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+    QHttpServerResponse resp("text/plain; charset=utf-8", QByteArray("Bitte HTTPS verwenden.\n"),
+                             QHttpServerResponse::StatusCode::MovedPermanently);
+    resp.addHeader("Location", ziel(m_baseUrl, m_httpsPort, host, pfad).toUtf8());
+    resp.write(makeResponder(request, socket));
+    return true;
+}
+
+void UmleitServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    makeResponder(request, socket).write(QHttpServerResponder::StatusCode::NotFound);
+}

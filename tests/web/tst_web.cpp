@@ -1,0 +1,240 @@
+#include "AnmeldeBremse.h"
+#include "Anmeldung.h"
+#include "BenutzerVerwaltung.h"
+#include "Engine.h"
+#include "PruefFixture.h"
+#include "Sitzungen.h"
+#include "WebApp.h"
+#include "WebArbeitsplatz.h"
+#include "WebServer.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+// The web server's rules without a browser: throttling, sessions, redirects, and the pages'
+// handlers on a real register (tokens, rights, escaping).
+class TestWeb : public QObject {
+    Q_OBJECT
+
+    QDateTime m_jetzt = QDateTime(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC);
+    std::function<QDateTime()> uhr() { return [this] { return m_jetzt; }; }
+
+    static void benutzer()
+    {
+        BenutzerTabelleEinrichten();
+        ErsterAdministrator("Chef", "chef1", "master");
+        Engine::instance().addPassword("master");
+        BenutzerVerwaltung bv;
+        bv.Detail->open();
+        bv.RechteZumSpeichern = [] { return TUserRights{crView}; };
+        bv.Detail->append();
+        bv.Detail->setValue("Name", "Leser");
+        bv.SetPasswort("lesen1");
+        bv.Speichern();
+        bv.Detail->close();
+        Engine::instance().removeAllPasswords();
+    }
+
+    static WebAnfrage get(const QString& pfad, const QByteArray& cookies = {})
+    {
+        WebAnfrage a;
+        a.methode = "GET";
+        const int q = pfad.indexOf('?');
+        a.pfad = q < 0 ? pfad : pfad.left(q);
+        if (q >= 0)
+            a.query = QUrlQuery(pfad.mid(q + 1));
+        a.kopf.insert("cookie", cookies);
+        a.adresse = "10.0.0.5";
+        return a;
+    }
+    static WebAnfrage post(const QString& pfad, const QByteArray& body, const QByteArray& cookies = {})
+    {
+        WebAnfrage a = get(pfad, cookies);
+        a.methode = "POST";
+        a.body = body;
+        return a;
+    }
+    static QByteArray cookieWert(const WebAntwort& w, const QByteArray& name)
+    {
+        for (const auto& [k, v] : w.kopf)
+            if (k == "Set-Cookie" && v.startsWith(name + '='))
+                return v.mid(name.size() + 1, v.indexOf(';') - name.size() - 1);
+        return {};
+    }
+    static QByteArray feld(const WebAntwort& w, const char* name)
+    {
+        const QRegularExpression re(QStringLiteral("name=\"%1\" value=\"([^\"]*)\"").arg(QLatin1String(name)));
+        return re.match(QString::fromUtf8(w.body)).captured(1).toUtf8();
+    }
+    // Logged in through the login form; the session cookie.
+    static QByteArray anmelden(WebApp& app, const QByteArray& name, const QByteArray& pw)
+    {
+        const WebAntwort form = app.bearbeiten(get("/anmelden"));
+        const QByteArray vor = cookieWert(form, WebApp::AnmeldeCookie);
+        const WebAntwort r = app.bearbeiten(post("/anmelden", "name=" + name + "&passwort=" + pw + "&token=" +
+                                                                  feld(form, "token") + "&weiter=%2Fsuche",
+                                                 QByteArray(WebApp::AnmeldeCookie) + '=' + vor));
+        return cookieWert(r, WebApp::SitzungsCookie);
+    }
+
+private slots:
+    void init() { resetDialogsForTest(); }
+
+    void bremse()
+    {
+        AnmeldeBremse b(uhr());
+        for (int i = 0; i < AnmeldeBremse::FreieVersuche - 1; ++i)
+            b.fehlversuch("Meier", "10.0.0.1");
+        QCOMPARE(b.wartezeit("meier", "10.0.0.2"), 0);
+        b.fehlversuch("Meier", "10.0.0.1");
+        // Blocked by name from any address, and the address for any name.
+        QCOMPARE(b.wartezeit("MEIER", "10.0.0.9"), 30);
+        QCOMPARE(b.wartezeit("Schulz", "10.0.0.1"), 30);
+        QCOMPARE(b.wartezeit("Schulz", "10.0.0.9"), 0);
+        m_jetzt = m_jetzt.addSecs(30);
+        QCOMPARE(b.wartezeit("Meier", "10.0.0.1"), 0);
+        b.fehlversuch("Meier", "10.0.0.1");
+        QCOMPARE(b.wartezeit("Meier", "10.0.0.9"), 60);
+        for (int i = 0; i < 20; ++i)
+            b.fehlversuch("Meier", "10.0.0.1");
+        QCOMPARE(b.wartezeit("Meier", "10.0.0.9"), AnmeldeBremse::LaengsteSperreSek);
+        // A success clears the name, not the address.
+        b.erfolg("meier");
+        QCOMPARE(b.wartezeit("Meier", "10.0.0.9"), 0);
+        QVERIFY(b.wartezeit("Meier", "10.0.0.1") > 0);
+        // Old wrong tries are forgotten.
+        m_jetzt = m_jetzt.addSecs(AnmeldeBremse::VergessenNachSek + AnmeldeBremse::LaengsteSperreSek + 1);
+        b.fehlversuch("Meier", "10.0.0.1");
+        QCOMPARE(b.wartezeit("Meier", "10.0.0.1"), 0);
+    }
+
+    void sitzungen()
+    {
+        Sitzungen s(30, uhr());
+        const QByteArray a = s.anlegen("Meier", {crView});
+        const QByteArray b = s.anlegen("Schulz", {crView});
+        QVERIFY(a != b);
+        QVERIFY(a.size() >= 40);
+        QVERIFY(s.finden(a) && s.finden(a)->benutzer == "Meier");
+        QVERIFY(s.finden(a)->formToken != s.finden(b)->formToken);
+        QVERIFY(!s.finden(a.left(a.size() - 1)));
+        QVERIFY(!s.finden(""));
+        // Idle time counts from the last request.
+        m_jetzt = m_jetzt.addSecs(29 * 60);
+        QVERIFY(s.finden(a));
+        m_jetzt = m_jetzt.addSecs(29 * 60);
+        QVERIFY(s.finden(a));
+        QVERIFY(!s.finden(b));
+        // However busy, a session ends after twelve hours.
+        for (int i = 0; i < 12 * 3; ++i) {
+            m_jetzt = m_jetzt.addSecs(20 * 60);
+            s.finden(a);
+        }
+        QVERIFY(!s.finden(a));
+        const QByteArray c = s.anlegen("Meier", {crView});
+        s.benutzerBeenden("meier");
+        QVERIFY(!s.finden(c));
+    }
+
+    void umleitung_data()
+    {
+        QTest::addColumn<QString>("baseUrl");
+        QTest::addColumn<QByteArray>("host");
+        QTest::addColumn<QByteArray>("pfad");
+        QTest::addColumn<QString>("ziel");
+        QTest::newRow("Host mit Port") << QString() << QByteArray("leitern.firma.de:8080") << QByteArray("/l/17?a=1")
+                                       << QStringLiteral("https://leitern.firma.de:8443/l/17?a=1");
+        QTest::newRow("IPv6") << QString() << QByteArray("[fe80::1]:8080") << QByteArray("/") << QStringLiteral("https://[fe80::1]:8443/");
+        QTest::newRow("fremder Host") << QString() << QByteArray("evil.example/x@y") << QByteArray("/")
+                                      << QStringLiteral("https://localhost:8443/");
+        QTest::newRow("BaseUrl") << QStringLiteral("https://leitern.firma.de") << QByteArray("evil.example") << QByteArray("/l/3")
+                                 << QStringLiteral("https://leitern.firma.de/l/3");
+        QTest::newRow("Pfad zu anderem Host") << QStringLiteral("https://a.de") << QByteArray("a.de") << QByteArray("//evil.example/")
+                                              << QStringLiteral("https://a.de/");
+    }
+    void umleitung()
+    {
+        QFETCH(QString, baseUrl);
+        QFETCH(QByteArray, host);
+        QFETCH(QByteArray, pfad);
+        QFETCH(QString, ziel);
+        QCOMPARE(UmleitServer::ziel(baseUrl, 8443, host, pfad), ziel);
+    }
+
+    void escaping() { QCOMPARE(html("<a href='x'>\"&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&quot;&amp;&quot;&lt;/a&gt;"); }
+
+    // The handlers on a register: what needs a session, a token, a right.
+    void seiten()
+    {
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        PruefFixture::addLadder(5, {{"KurzBez", "Leiter \"A\" <b>"}, {"PruefungArt_ID", 1}, {"PrSchuhe", true}});
+        WebArbeitsplatz ap;
+        WebApp::Optionen o;
+        o.uhr = uhr();
+        o.heute = [] { return QDate(2026, 3, 1); };
+        WebApp app(ap, o);
+
+        // Without a session: to the login, remembering where to go.
+        WebAntwort r = app.bearbeiten(get("/l/5"));
+        QCOMPARE(r.status, 303);
+        QCOMPARE(r.kopfWert("Location"), "/anmelden?weiter=%2Fl%2F5");
+        r = app.bearbeiten(post("/l/5/pruefen", "datum=2026-03-01"));
+        QCOMPARE(r.status, 403);
+
+        // The login form's token must come back with the cookie it was given with.
+        const WebAntwort form = app.bearbeiten(get("/anmelden?weiter=//evil.example"));
+        QVERIFY(form.body.contains("name=\"weiter\" value=\"/suche\""));
+        r = app.bearbeiten(post("/anmelden", "name=Chef&passwort=chef1&token=" + feld(form, "token")));
+        QCOMPARE(r.status, 403);
+        QVERIFY(cookieWert(r, WebApp::SitzungsCookie).isEmpty());
+
+        const QByteArray chef = anmelden(app, "Chef", "chef1");
+        QVERIFY(!chef.isEmpty());
+        const QByteArray c = QByteArray(WebApp::SitzungsCookie) + '=' + chef;
+        r = app.bearbeiten(get("/l/5", c));
+        QCOMPARE(r.status, 200);
+        QVERIFY(r.body.contains("Leiter &quot;A&quot; &lt;b&gt;"));
+        QVERIFY(!r.body.contains("<b>"));
+        QVERIFY(r.kopfWert("Content-Security-Policy").contains("default-src 'none'"));
+
+        r = app.bearbeiten(get("/l/5/pruefen", c));
+        const QByteArray token = feld(r, "token");
+        const QByteArray stand = feld(r, "stand");
+        QVERIFY(!token.isEmpty());
+        // A criterion left open is refused and nothing is written.
+        r = app.bearbeiten(post("/l/5/pruefen", "token=" + token + "&stand=" + stand + "&datum=2026-03-01", c));
+        QCOMPARE(r.status, 400);
+        QVERIFY(r.body.contains("Bitte jedes Kriterium bewerten"));
+        r = app.bearbeiten(post("/l/5/pruefen", "token=" + token + "&stand=" + stand + "&datum=2026-02-30&k_Schuhe=ok", c));
+        QCOMPARE(r.status, 400);
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), 0);
+        r = app.bearbeiten(post("/l/5/pruefen", "token=" + token + "&stand=" + stand + "&datum=2026-03-01&k_Schuhe=ok", c));
+        QCOMPARE(r.status, 303);
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), 1);
+        // The same form again: the ladder has moved on.
+        r = app.bearbeiten(post("/l/5/pruefen", "token=" + token + "&stand=" + stand + "&datum=2026-03-01&k_Schuhe=ok", c));
+        QCOMPARE(r.status, 409);
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), 1);
+
+        // A reader sees the ladder but records nothing, whatever it posts.
+        const QByteArray leser = anmelden(app, "Leser", "lesen1");
+        const QByteArray lc = QByteArray(WebApp::SitzungsCookie) + '=' + leser;
+        r = app.bearbeiten(get("/l/5", lc));
+        QCOMPARE(r.status, 200);
+        QVERIFY(!r.body.contains("/pruefen"));
+        const QByteArray lt = feld(r, "token");
+        r = app.bearbeiten(post("/l/5/pruefen", "token=" + lt + "&stand=" + stand + "&datum=2026-03-01&k_Schuhe=ok", lc));
+        QCOMPARE(r.status, 403);
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), 1);
+
+        // Logging out ends the session for good.
+        r = app.bearbeiten(post("/abmelden", "token=" + token, c));
+        QCOMPARE(r.status, 303);
+        QCOMPARE(app.bearbeiten(get("/l/5", c)).status, 303);
+    }
+};
+
+QTEST_MAIN(TestWeb)
+#include "tst_web.moc"
