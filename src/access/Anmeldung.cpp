@@ -71,20 +71,30 @@ QString oeffnenFehler(const EngineError& e)
     return QStringLiteral("interner Passwort-Fehler %1 aufgetreten => Fehlernummer notieren").arg(e.code());
 }
 
-// Opens the user table; false after the login's message when the engine refuses.
-bool oeffnen(BenutzerVerwaltung& bv, QWidget* parent)
+// Opens the user table for a login; a HwError with the login's message when the engine
+// refuses or the table may not be used.
+void oeffnenZumAnmelden(BenutzerVerwaltung& bv)
 {
     try {
         bv.Detail->open();
     } catch (const EngineError& e) {
-        Dialogs::error(parent, oeffnenFehler(e));
-        return false;
+        throw HwError(oeffnenFehler(e));
     }
     // Only the read password is in the list: all rights mean the table has no protection,
     // and a login must not work on a table that anyone could change.
     if (bv.Detail->access().full) {
         bv.Detail->close();
-        Dialogs::error(parent, BenutzerRegeln::OhneSchutzText);
+        throw HwError(BenutzerRegeln::OhneSchutzText);
+    }
+}
+
+// Opens the user table; false after the login's message when it cannot be used.
+bool oeffnen(BenutzerVerwaltung& bv, QWidget* parent)
+{
+    try {
+        oeffnenZumAnmelden(bv);
+    } catch (const HwError& e) {
+        Dialogs::error(parent, e.message());
         return false;
     }
     return true;
@@ -198,11 +208,7 @@ Anmeldeergebnis BenutzerPruefen(const QString& name, const QString& passwort)
 {
     BenutzerVerwaltung bv;
     LeseZugang zugang;
-    try {
-        bv.Detail->open();
-    } catch (const EngineError& e) {
-        throw HwError(oeffnenFehler(e));
-    }
+    oeffnenZumAnmelden(bv);
     try {
         const Anmeldeergebnis r = pruefen(bv, name, passwort);
         bv.Detail->close();

@@ -17,7 +17,8 @@ class QWidget;
 bool Anmelden(QString& name, TUserRights& rechte, bool& gesperrt, QWidget* parent = nullptr);
 // The check behind the login, without any window (also for the web server): the name and
 // password against the user table, read with the read password. Not passt: no rights and
-// locked. A table the engine refuses to open is a HwError with the login's message.
+// locked. A table that cannot be used for a login (refused by the engine, or without its
+// protection) is a HwError with the login's message.
 struct Anmeldeergebnis {
     bool passt = false;
     TUserRights rechte;

@@ -69,9 +69,10 @@ th,td{text-align:left;padding:.3em .4em;border-bottom:1px solid #ddd;vertical-al
 .bald{color:#a60;font-weight:bold}
 fieldset{border:1px solid #ccc;margin:.6em 0;padding:.4em .6em}
 legend{font-weight:bold}
-.krit{display:flex;flex-wrap:wrap;justify-content:space-between;border-bottom:1px solid #eee;padding:.4em 0}
-.krit label{margin-right:1em;white-space:nowrap}
-.krit span{flex:1 1 12em}
+.krit{border-bottom:1px solid #eee;padding:.5em 0}
+.krit span{display:block;margin-bottom:.2em}
+.krit label{display:inline-block;padding:.3em 1.2em .3em 0;white-space:nowrap}
+input[type=radio]{width:1.3em;height:1.3em;vertical-align:middle}
 )";
 
 QString ergebnisText(int erforderlich, int erledigt)

@@ -13,6 +13,8 @@ import unittest
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.support import expected_conditions as EC
+from selenium.webdriver.support.ui import WebDriverWait
 
 SERVER = None
 
@@ -66,7 +68,16 @@ def browser():
     for a in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--disable-gpu",
               "--ignore-certificate-errors", "--window-size=412,915", "--lang=de-DE"):
         o.add_argument(a)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
+    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
+    d.implicitly_wait(10)
+    return d
+
+
+def submit(d, action):
+    """Runs action (a click or a script that submits) and waits for the next page."""
+    old = d.find_element(By.TAG_NAME, "html")
+    action()
+    WebDriverWait(d, 30).until(EC.staleness_of(old))
 
 
 def plus_years(d, years):
@@ -96,7 +107,7 @@ class WebTest(unittest.TestCase):
         self.assertIn("/anmelden", d.current_url)
         d.find_element(By.ID, "name").send_keys(name)
         d.find_element(By.ID, "passwort").send_keys(password)
-        d.find_element(By.ID, "anmelden").click()
+        submit(d, d.find_element(By.ID, "anmelden").click)
 
     def text(self, d):
         return d.find_element(By.TAG_NAME, "body").text
@@ -117,7 +128,7 @@ class WebTest(unittest.TestCase):
         self.assertEqual(cookie["sameSite"], "Strict")
         self.assertIn("expiry", cookie)
 
-        d.find_element(By.ID, "erfassen").click()
+        submit(d, d.find_element(By.ID, "erfassen").click)
         today = datetime.date.today()
         self.assertEqual(d.find_element(By.ID, "datum").get_attribute("value"), today.isoformat())
         form = self.text(d)
@@ -126,7 +137,7 @@ class WebTest(unittest.TestCase):
             self.assertIn(caption, form)
         for k in ("k_Material_ok", "k_Ho_Verform_mangel", "k_SprS_Beschaed_ok", "k_Sonstiges_ok"):
             d.find_element(By.ID, k).click()
-        d.find_element(By.ID, "speichern").click()
+        submit(d, d.find_element(By.ID, "speichern").click)
         self.assertIn("gespeichert", d.find_element(By.ID, "gespeichert").text)
 
         rows = self.reg.inspections(101, "Datum, PruefungArt_ID, Pruefer_ID, PrMaterial, PrErlMaterial, "
@@ -166,7 +177,7 @@ class WebTest(unittest.TestCase):
         self.assertIn("Keine Berechtigung", self.text(d))
         # Even a form with the session's own token is refused by the server.
         token = d.find_element(By.NAME, "token").get_attribute("value")
-        d.execute_script("""
+        submit(d, lambda: d.execute_script("""
             const f = document.createElement('form'); f.method = 'post'; f.action = '/l/101/pruefen';
             for (const [k, v] of [['token', arguments[0]], ['datum', '2026-01-05'], ['stand', 'x'],
                                   ['k_Material', 'ok'], ['k_Ho_Verform', 'ok'], ['k_SprS_Beschaed', 'ok'],
@@ -174,7 +185,7 @@ class WebTest(unittest.TestCase):
                 const i = document.createElement('input'); i.type = 'hidden'; i.name = k; i.value = v;
                 f.appendChild(i);
             }
-            document.body.appendChild(f); f.submit();""", token)
+            document.body.appendChild(f); f.submit();""", token))
         self.assertIn("Keine Berechtigung", self.text(d))
         self.assertEqual(len(self.reg.inspections(101, "ID")), 1)
 
@@ -185,7 +196,7 @@ class WebTest(unittest.TestCase):
         for value in ("", "gefälscht"):
             d.execute_script("document.querySelector('form[action$=\"/pruefen\"] input[name=token]').value = "
                              "arguments[0];", value)
-            d.find_element(By.ID, "speichern").click()
+            submit(d, d.find_element(By.ID, "speichern").click)
             self.assertIn("Formular ungültig", self.text(d))
             self.assertEqual(self.reg.inspections(103, "ID"), [])
             d.back()
@@ -210,9 +221,9 @@ class WebTest(unittest.TestCase):
         self.login(b, "Schulz", "geheim2", "/l/103/pruefen")
         for d in (a, b):
             d.find_element(By.ID, "k_Schuhe_ok").click()
-        a.find_element(By.ID, "speichern").click()
+        submit(a, a.find_element(By.ID, "speichern").click)
         self.assertIn("gespeichert", a.find_element(By.ID, "gespeichert").text)
-        b.find_element(By.ID, "speichern").click()
+        submit(b, b.find_element(By.ID, "speichern").click)
         self.assertIn("inzwischen geändert", b.find_element(By.ID, "meldung").text)
         rows = self.reg.inspections(103, "Datum, PrErlSchuhe")
         self.assertEqual(len(rows), 1)
@@ -226,7 +237,7 @@ class WebTest(unittest.TestCase):
         self.assertIn("99999", self.text(d))
         d.get(self.reg.base + "/suche?q=Podest")
         self.assertIn("103", d.find_element(By.ID, "treffer").text)
-        d.find_element(By.LINK_TEXT, "103").click()
+        submit(d, d.find_element(By.LINK_TEXT, "103").click)
         self.assertEqual(d.find_element(By.ID, "kurzbez").text, "Podest Halle 3")
         # Plain HTTP only redirects to HTTPS.
         c = http.client.HTTPConnection("127.0.0.1", self.reg.http_port, timeout=10)
