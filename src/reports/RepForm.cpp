@@ -76,7 +76,26 @@ QString TRepForm::labelText(TRepLabel which) const
 
 ReportText& TRepForm::addHeaderLabel(ReportBand* band, const QRectF& rectMm, TRepLabel which)
 {
-    return band->addComputed(rectMm, [this, which] { return labelText(which); });
+    ReportText& t = band->addComputed(rectMm, [this, which] { return labelText(which); });
+    // The selection can be long (type, material, company, department, kind, scrap): it goes on
+    // over further lines and the header grows; the lines above it are shortened visibly.
+    if (which == TRepLabel::Filter)
+        t.setWordWrap();
+    else
+        t.setFit(ReportText::Fit::Elide);
+    return t;
+}
+
+void TRepForm::appendLabelText(QString& label, const QString& text)
+{
+    // Texts of one label are joined with " / " unless the one before already ends with it.
+    if (!label.isEmpty() && !text.isEmpty()) {
+        if (!label.trimmed().endsWith(u'/'))
+            label = label.trimmed() + QStringLiteral(" / ");
+        else if (!label.endsWith(u' '))
+            label += u' ';
+    }
+    label += text;
 }
 
 void TRepForm::setAlias(const QString& alias) { m_query->setAlias(alias); }

@@ -42,9 +42,9 @@ public:
 
     // --- selection operations
     void AddSQLText(const QString& line);
-    void AddSortiertText(const QString& text) { m_labSortiert += text; }
-    void AddBereichText(const QString& text) { m_labBereich += text; }
-    void AddFilterText(const QString& text) { m_labFilter += text; }
+    void AddSortiertText(const QString& text) { appendLabelText(m_labSortiert, text); }
+    void AddBereichText(const QString& text) { appendLabelText(m_labBereich, text); }
+    void AddFilterText(const QString& text) { appendLabelText(m_labFilter, text); }
     const QString& QRLabSortiert() const { return m_labSortiert; }
     const QString& QRLabBereich() const { return m_labBereich; }
     const QString& QRLabFilter() const { return m_labFilter; }
@@ -105,6 +105,7 @@ protected:
     bool hasLogo() const { return !m_logo.isNull(); }
     // A text on a band showing one of the three header labels as it is when printed.
     ReportText& addHeaderLabel(ReportBand* band, const QRectF& rectMm, TRepLabel which);
+    static void appendLabelText(QString& label, const QString& text);
 
     // Rendering begins: opens the query with its lines and record filter. The count report
     // does more; a thrown HwError stops the report.

@@ -52,9 +52,10 @@ void addListenKopf(ReportBand* band, bool erweitert)
     band->addLabel(QRectF(xPruefung + 1, 1, xKrit - xPruefung - 1, 4.5), QStringLiteral("Prüfung")).setBold();
     const QStringList koepfe = listenKoepfe(erweitert);
     for (int i = 0; i < koepfe.size(); ++i)
-        band->addLabel(QRectF(xKrit + i * wKrit, 1, wKrit, 4.5), koepfe[i])
+        band->addLabel(QRectF(xKrit + i * wKrit + 0.3, 1, wKrit - 0.6, 4.5), koepfe[i])
             .setBold()
-            .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            .setAlignment(Qt::AlignHCenter | Qt::AlignTop)
+            .setFit(ReportText::Fit::Shrink);
     band->addLabel(QRectF(xPruefer + 1, 1, breite - xPruefer - 1, 4.5), QStringLiteral("int. Prüfer")).setBold();
 }
 
@@ -80,7 +81,8 @@ void addKriterienZeile(ReportBand* band, bool erweitert)
     for (int i = 0; i < 8; ++i) {
         band->addLabel(QRectF(i * w, 1, w, 5), koepfe[i])
             .setAlignment(Qt::AlignHCenter | Qt::AlignTop)
-            .setFrame(ReportFrame::all());
+            .setFrame(ReportFrame::all())
+            .setFit(ReportText::Fit::Shrink);
         // The ladder holds the required flags; the groups are derived from them.
         band->addField(QRectF(i * w, 6, w, 5), felder[i].second)
             .setAlignment(Qt::AlignHCenter | Qt::AlignTop)
@@ -134,9 +136,9 @@ void TRepLeiterF1::buildBands()
     setLogoLine(true);
 
     ReportBand* kopf = logoBand()->addChild(17);
-    addHeaderLabel(kopf, QRectF(0, 1, 75, 4.5), TRepLabel::Sortiert);
-    addHeaderLabel(kopf, QRectF(0, 5.5, 75, 4.5), TRepLabel::Bereich);
-    addHeaderLabel(kopf, QRectF(0, 10, 75, 4.5), TRepLabel::Filter);
+    addHeaderLabel(kopf, QRectF(0, 1, 59, 4.5), TRepLabel::Sortiert);
+    addHeaderLabel(kopf, QRectF(0, 5.5, 59, 4.5), TRepLabel::Bereich);
+    addHeaderLabel(kopf, QRectF(0, 10, 59, 4.5), TRepLabel::Filter);
     kopf->addLabel(QRectF(60, 3, 70, 9), QStringLiteral("Leiterkartei"))
         .setFontSize(18)
         .setBold()
@@ -150,6 +152,9 @@ void TRepLeiterF1::buildBands()
     block.withTermin = true;
     leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, block));
     leiter->setFrame(ReportFrame::sides(true, false, false, false, 0.6));
+    // The master block with its criteria and texts stays on one page, and with the start of its
+    // inspection list.
+    leiter->setKeepWithNext(true);
 
     m_kriterienEinfach = leiter->addChild(12);
     addKriterienZeile(m_kriterienEinfach, false);
@@ -184,6 +189,17 @@ void TRepLeiterF1::buildBands()
     addListenKopf(m_listeKopfEinfach, false);
     m_listeKopfErweitert = m_listeKopfEinfach->addChild(6);
     addListenKopf(m_listeKopfErweitert, true);
+    // A page that goes on with a ladder's inspections names the ladder and repeats the heading.
+    for (ReportBand* kopf : {m_listeKopfEinfach, m_listeKopfErweitert}) {
+        kopf->setKeepWithNext(true);
+        kopf->setRepeatOnContinuation(true);
+    }
+    ReportBand* fortsetzung = liste.continuation();
+    fortsetzung->setHeightMm(7);
+    fortsetzung->addComputed(QRectF(0, 1, breite, 5.5), [fortsetzung] {
+        return QStringLiteral("Leiter-Nr %1 (Fortsetzung)")
+            .arg(RepLayout::wert(fortsetzung->dataSource(), QStringLiteral("Nr")).toString());
+    }).setBold();
     m_zeileEinfach = liste.band();
     m_zeileEinfach->setHeightMm(5.5);
     addListenZeile(m_zeileEinfach, false);

@@ -36,9 +36,9 @@ void TRepLeiterUebF1::buildBands()
 
     ReportBand* kopf = logoBand()->addChild(13);
     kopf->setFrame(ReportFrame::sides(true, true));
-    addHeaderLabel(kopf, QRectF(0, 0.8, 75, 3.8), TRepLabel::Sortiert);
-    addHeaderLabel(kopf, QRectF(0, 4.6, 75, 3.8), TRepLabel::Bereich);
-    addHeaderLabel(kopf, QRectF(0, 8.4, 75, 3.8), TRepLabel::Filter);
+    addHeaderLabel(kopf, QRectF(0, 0.8, 64, 3.8), TRepLabel::Sortiert);
+    addHeaderLabel(kopf, QRectF(0, 4.6, 64, 3.8), TRepLabel::Bereich);
+    addHeaderLabel(kopf, QRectF(0, 8.4, 64, 3.8), TRepLabel::Filter);
     kopf->addSystemField(QRectF(65, 3, 70, 7), SystemField::ReportTitle)
         .setFontSize(14)
         .setBold()

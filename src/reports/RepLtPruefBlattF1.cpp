@@ -55,7 +55,8 @@ const QList<Gruppe>& rechteSpalte()
     return g;
 }
 
-constexpr double zeile = 5.5, kopfZeile = 7;
+// Rows as tight as 12 pt allows: one inspection with the logo band fits one A4 page.
+constexpr double zeile = 5, kopfZeile = 6.5;
 
 } // namespace
 
@@ -116,13 +117,13 @@ double TRepLtPruefBlattF1::addPruefZeile(ReportBand* band, double x, double y, d
     if (!label.isEmpty())
         band->addLabel(QRectF(x, y, labelWidth, zeile), label).setFontSize(12);
     const double bx = x + labelWidth + 1;
-    band->addLabel(QRectF(bx, y + 0.8, 4, 4), QString())
+    band->addLabel(QRectF(bx, y + 0.5, 4, 4), QString())
         .setFrame(ReportFrame::all())
         .setBeforePrint([band, required](TextPrint& p) {
             p.background = RepLayout::wert(band->dataSource(), required).toBool() ? RepLayout::grau()
                                                                                   : QColor(Qt::white);
         });
-    band->addField(QRectF(bx + 6, y + 0.3, 8, 5), done)
+    band->addField(QRectF(bx + 6, y + 0.3, 8, 4.4), done)
         .setFontSize(11)
         .setBold()
         .setAlignment(Qt::AlignCenter)
@@ -150,7 +151,7 @@ void TRepLtPruefBlattF1::buildBands()
     ReportBand* kopf = logoBand()->addChild(13);
     kopf->setFrame(ReportFrame::sides(false, true));
     for (TRepLabel l : {TRepLabel::Sortiert, TRepLabel::Bereich, TRepLabel::Filter})
-        addHeaderLabel(kopf, QRectF(0, 0.8 + 3.8 * int(l), 60, 3.8), l).setFontSize(8);
+        addHeaderLabel(kopf, QRectF(0, 0.8 + 3.8 * int(l), 54, 3.8), l).setFontSize(8);
     kopf->addSystemField(QRectF(55, 3, 80, 8), SystemField::ReportTitle)
         .setFontSize(16)
         .setBold()
@@ -166,7 +167,9 @@ void TRepLtPruefBlattF1::buildBands()
     leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, block));
 
     ReportBand* pruefung = leiter->addChild(16);
-    pruefung->setFrame(ReportFrame::sides(true, true, false, false, 0.6));
+    // A thick line above the head, a normal one below it.
+    pruefung->setFrame(ReportFrame::sides(true, false, false, false, 0.6));
+    pruefung->addHLine(16, 0, breite);
     pruefung->addLabel(QRectF(1, 1, 50, 5), QStringLiteral("Prüftermin :")).setFontSize(12).setBold();
     pruefung->addField(QRectF(1, 7, 50, 7), QStringLiteral("Datum"), QStringLiteral("dd.mm.yy")).setFontSize(14).setBold();
     pruefung->addField(QRectF(55, 4, 70, 7), QStringLiteral("PruefungArtText"))
@@ -222,7 +225,7 @@ void TRepLtPruefBlattF1::buildBands()
     m_erweitert->setHeightMm(addSonstiges(m_erweitert, hoehe + 2));
 
     // Result block; the machine evaluation is made anew for every inspection.
-    ReportBand* ergebnis = m_erweitert->addChild(46);
+    ReportBand* ergebnis = m_erweitert->addChild(42);
     ergebnis->setBeforePrint([this](ReportBand& band, bool&) {
         m_ergebnisGilt = m_masch;
         if (!m_masch)
@@ -234,7 +237,7 @@ void TRepLtPruefBlattF1::buildBands()
                             RepLayout::wert(s, Kriterien::berErlFeld(g)).toBool()});
         m_ergebnis = bewerte(gruppen, RepLayout::wert(s, QStringLiteral("Schrott")).toBool());
     });
-    ergebnis->addLabel(QRectF(1, 2, 70, 7), QStringLiteral("Kontrollergebnis :")).setFontSize(14).setBold().setUnderline();
+    ergebnis->addLabel(QRectF(1, 1, 70, 7), QStringLiteral("Kontrollergebnis :")).setFontSize(14).setBold().setUnderline();
     const auto kreuz = [this, ergebnis](const QRectF& box, Ergebnis e) {
         ergebnis->addComputed(box, [this, e] { return m_ergebnisGilt && m_ergebnis == e ? QStringLiteral("X") : QString(); })
             .setFontSize(12)
@@ -242,26 +245,26 @@ void TRepLtPruefBlattF1::buildBands()
             .setAlignment(Qt::AlignCenter)
             .setFrame(ReportFrame::all());
     };
-    ergebnis->addLabel(QRectF(10, 11, 65, 6), QStringLiteral("Reparatur notwendig :")).setFontSize(12);
-    kreuz(QRectF(76, 11, 8, 6), Ergebnis::Reparatur);
-    ergebnis->addLabel(QRectF(10, 19, 65, 6), QStringLiteral("Leiter sofort verschrotten :")).setFontSize(12);
-    kreuz(QRectF(76, 19, 8, 6), Ergebnis::Verschrotten);
-    ergebnis->addLabel(QRectF(92, 19, 72, 6), QStringLiteral("Leiter i.O. / verwendungsfähig :")).setFontSize(12);
-    kreuz(QRectF(166, 19, 8, 6), Ergebnis::InOrdnung);
-    ergebnis->addHLine(28, 0, breite, 0.6);
-    ergebnis->addLabel(QRectF(1, 29, 70, 7), QStringLiteral("Bemerkungen :")).setFontSize(14).setBold().setUnderline();
+    ergebnis->addLabel(QRectF(10, 9, 65, 6), QStringLiteral("Reparatur notwendig :")).setFontSize(12);
+    kreuz(QRectF(76, 9, 8, 6), Ergebnis::Reparatur);
+    ergebnis->addLabel(QRectF(10, 16.5, 65, 6), QStringLiteral("Leiter sofort verschrotten :")).setFontSize(12);
+    kreuz(QRectF(76, 16.5, 8, 6), Ergebnis::Verschrotten);
+    ergebnis->addLabel(QRectF(92, 16.5, 72, 6), QStringLiteral("Leiter i.O. / verwendungsfähig :")).setFontSize(12);
+    kreuz(QRectF(166, 16.5, 8, 6), Ergebnis::InOrdnung);
+    ergebnis->addHLine(24, 0, breite, 0.6);
+    ergebnis->addLabel(QRectF(1, 25, 70, 7), QStringLiteral("Bemerkungen :")).setFontSize(14).setBold().setUnderline();
 
     m_hinweise = ergebnis->addChild(12);
     m_hinweise->addLabel(QRectF(1, 1, breite - 2, 5), QStringLiteral("( maschinell aus Prüfpunkten )"));
     m_hinweise->addLabel(QRectF(1, 6, breite - 2, 5),
                          QStringLiteral("( dieses Dokument wurde maschinell erstellt und ist ohne Unterschrift gültig )"));
 
-    m_unterschrift = m_hinweise->addChild(22);
+    m_unterschrift = m_hinweise->addChild(19);
     m_unterschrift->setAlignToBottom(true);
     m_unterschrift->setFrame(ReportFrame::sides(true, false, false, false, 0.6));
-    m_unterschrift->addLabel(QRectF(1, 2, 70, 7), QStringLiteral("Leiter überprüft :")).setFontSize(14).setBold().setUnderline();
-    m_unterschrift->addLabel(QRectF(1, 13, 75, 6), QStringLiteral("Datum : ....................")).setFontSize(12).setBold();
-    m_unterschrift->addLabel(QRectF(80, 13, 100, 6), QStringLiteral("Unterschrift : ......................................"))
+    m_unterschrift->addLabel(QRectF(1, 1.5, 70, 7), QStringLiteral("Leiter überprüft :")).setFontSize(14).setBold().setUnderline();
+    m_unterschrift->addLabel(QRectF(1, 11, 75, 6), QStringLiteral("Datum : ....................")).setFontSize(12).setBold();
+    m_unterschrift->addLabel(QRectF(80, 11, 100, 6), QStringLiteral("Unterschrift : ......................................"))
         .setFontSize(12)
         .setBold();
 }

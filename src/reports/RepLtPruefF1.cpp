@@ -54,7 +54,10 @@ void addKopf(ReportBand* band, bool erweitert)
         ? QStringList{"Holme.", "Spross.", "SpreizS.", "Beschl.", "LtFüss.", "Zubeh.", "Kenn.Z", "Sonst."}
         : QStringList{"Material", "Verbind.", "Beschl.", "Scharn.", "Funkt.", "Durchb.", "Schuhe", "Sonst."};
     for (int i = 0; i < krit.size(); ++i)
-        band->addLabel(QRectF(xKrit + i * wKrit, 1, wKrit, 3.6), krit[i]).setBold().setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        band->addLabel(QRectF(xKrit + i * wKrit + 0.2, 1, wKrit - 0.4, 3.6), krit[i])
+            .setBold()
+            .setAlignment(Qt::AlignHCenter | Qt::AlignTop)
+            .setFit(ReportText::Fit::Shrink);
     band->addLabel(QRectF(xPruefer + 0.5, 1, breite - xPruefer - 0.5, 3.6), QStringLiteral("int. Prüfer")).setBold();
     addSpalten(band, 5.5);
 }
@@ -137,10 +140,10 @@ void TRepLtPruefF1::buildBands()
     // The row and the line under it stay on one page.
     m_zeileEinfach = r.detail();
     m_zeileEinfach->setHeightMm(4.3);
-    m_zeileEinfach->setKeepWithNext(true);
+    m_zeileEinfach->setKeepTogether(true);
     addZeile(m_zeileEinfach, false);
     m_zeileErweitert = m_zeileEinfach->addChild(4.3);
-    m_zeileErweitert->setKeepWithNext(true);
+    m_zeileErweitert->setKeepTogether(true);
     addZeile(m_zeileErweitert, true);
     ReportBand* unter = m_zeileErweitert->addChild(4.3);
     unter->setFrame(ReportFrame::sides(true, true, true, true));

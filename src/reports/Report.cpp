@@ -23,6 +23,14 @@ ReportBand* ReportSubDetail::header()
     return m_header.get();
 }
 
+ReportBand* ReportSubDetail::continuation()
+{
+    // Without a source of its own it reads the record the rows belong to.
+    if (!m_continuation)
+        m_continuation = std::make_unique<ReportBand>(m_report, BandKind::SubHeader, nullptr);
+    return m_continuation.get();
+}
+
 ReportBand* ReportSubDetail::footer()
 {
     if (!m_footer) {

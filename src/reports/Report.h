@@ -24,8 +24,12 @@ public:
     ReportBand* header();
     ReportBand* band() { return m_band.get(); }
     ReportBand* footer();
+    // Printed only at the top of a page on which the rows continue from the page before, above
+    // the header bands marked repeatOnContinuation: says whose rows these are.
+    ReportBand* continuation();
     ReportBand* headerIfAny() const { return m_header.get(); }
     ReportBand* footerIfAny() const { return m_footer.get(); }
+    ReportBand* continuationIfAny() const { return m_continuation.get(); }
     void setPrintIfEmpty(bool on) { m_printIfEmpty = on; }
     bool printIfEmpty() const { return m_printIfEmpty; }
     void setEnabled(bool on) { m_enabled = on; }
@@ -33,7 +37,7 @@ public:
 private:
     Report* m_report;
     ReportDataSource* m_source;
-    std::unique_ptr<ReportBand> m_header, m_band, m_footer;
+    std::unique_ptr<ReportBand> m_header, m_band, m_footer, m_continuation;
     bool m_printIfEmpty = true;
     bool m_enabled = true;
 };

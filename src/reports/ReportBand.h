@@ -37,9 +37,18 @@ public:
     // Detail: start every record (after the first on a page) on a new page.
     void setForceNewPage(bool on) { m_forceNewPage = on; }
     bool forceNewPage() const { return m_forceNewPage; }
-    // Keep this band on one page with its chain of child bands.
+    // Keep this band and its chain of child bands on one page (when they fit on one page).
+    void setKeepTogether(bool on) { m_keepTogether = on; }
+    bool keepTogether() const { return m_keepTogether; }
+    // Keep this band (with its chain) on the page of what follows it: a detail band with the
+    // header and first row of its sub-details, a sub-detail header with its first row. It is
+    // moved to the next page rather than left alone at the bottom.
     void setKeepWithNext(bool on) { m_keepWithNext = on; }
     bool keepWithNext() const { return m_keepWithNext; }
+    // A sub-detail header printed again at the top of every page on which its rows continue
+    // (after the sub-detail's continuation band).
+    void setRepeatOnContinuation(bool on) { m_repeatOnContinuation = on; }
+    bool repeatOnContinuation() const { return m_repeatOnContinuation; }
     // Printed at the bottom of the page (above the page footer).
     void setAlignToBottom(bool on) { m_alignToBottom = on; }
     bool alignToBottom() const { return m_alignToBottom; }
@@ -83,7 +92,9 @@ private:
     double m_heightMm = 0;
     bool m_enabled = true;
     bool m_forceNewPage = false;
+    bool m_keepTogether = false;
     bool m_keepWithNext = false;
+    bool m_repeatOnContinuation = false;
     bool m_alignToBottom = false;
     ReportFrame m_frame;
     QColor m_background;

@@ -68,6 +68,11 @@ public:
     ReportText& setFrame(const ReportFrame& f) { m_frame = f; return *this; }
     // Wrapped text grows downwards and makes its band taller.
     ReportText& setWordWrap(bool on = true) { m_wordWrap = on; return *this; }
+    // A one-line text wider than its box: a smaller font (Shrink, down to minFitPointSize and
+    // then shortened) or shortened with "…" (Elide), so that nothing is drawn beyond the box.
+    enum class Fit : quint8 { None, Shrink, Elide };
+    static constexpr double minFitPointSize = 6;
+    ReportText& setFit(Fit fit) { m_fit = fit; return *this; }
     ReportText& setMask(const QString& mask) { m_mask = mask; return *this; }
     // Text before a system field or value ("Seite : " 12).
     ReportText& setPrefix(const QString& prefix) { m_prefix = prefix; return *this; }
@@ -88,6 +93,7 @@ public:
     Qt::Alignment alignment() const { return m_alignment; }
     const ReportFrame& frame() const { return m_frame; }
     bool wordWrap() const { return m_wordWrap; }
+    Fit fit() const { return m_fit; }
     const QString& mask() const { return m_mask; }
     const QString& prefix() const { return m_prefix; }
     const Formatter& formatter() const { return m_formatter; }
@@ -110,6 +116,7 @@ private:
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
     ReportFrame m_frame;
     bool m_wordWrap = false;
+    Fit m_fit = Fit::None;
     QString m_mask;
     QString m_prefix;
     Formatter m_formatter;

@@ -5,6 +5,7 @@
 #include "RenderedReport.h"
 #include "ReportUnits.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -19,6 +20,15 @@ void paintPages(const RenderedReport& report, QPagedPaintDevice& device, QPainte
             device.newPage();
         PagePainter::paint(painter, report, p, pixelsPerUnit);
     }
+}
+
+// A print run that failed (no printer, a file that cannot be opened) leaves Qt's print engine
+// marked active; the printer then refuses every later setting, the file of "In PDF-Datei
+// drucken" included, until the program ends. Ending the engine makes it usable again.
+void releasePrinter(QPrinter& printer)
+{
+    if (printer.printerState() == QPrinter::Active && printer.paintEngine())
+        printer.paintEngine()->end();
 }
 
 } // namespace
@@ -42,10 +52,20 @@ void print(const RenderedReport& report, QPrinter& printer)
             return;
     }
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        releasePrinter(printer);
         throw HwError(QStringLiteral("Der Report kann nicht gedruckt werden: der Drucker ist nicht bereit."));
-    paintPages(report, printer, painter, from, to);
-    if (!painter.end())
+    }
+    try {
+        paintPages(report, printer, painter, from, to);
+    } catch (...) {
+        painter.end();
+        releasePrinter(printer);
+        throw;
+    }
+    const bool ended = painter.end();
+    releasePrinter(printer);
+    if (!ended)
         throw HwError(QStringLiteral("Der Druck des Reports ist fehlgeschlagen."));
 }
 

@@ -145,7 +145,11 @@ private:
     MeasuredBand measure(ReportBand* band);
     void measureText(const ReportText& text, ReportBand* band, MeasuredBand& out, int& growth);
     void printChain(ReportBand* first);
+    int chainHeight(ReportBand* first);
+    int leadHeight(ReportSubDetail& sub);
+    int followingHeight(ReportBand* band);
     void printSubDetail(ReportSubDetail& sub);
+    void placeContinuation(ReportSubDetail& sub);
     void place(MeasuredBand m);
     void placeAt(const MeasuredBand& m, int y);
     void placeSplit(const MeasuredBand& m);
@@ -173,6 +177,7 @@ private:
     QHash<const ReportText*, double> m_sums;
     QHash<ReportBand*, QList<const ReportText*>> m_sumsByBand;
     QHash<qint64, int> m_images;
+    ReportSubDetail* m_continuing = nullptr;   // whose rows a new page continues
 };
 
 void LayoutRun::collectSums()
@@ -311,6 +316,18 @@ void LayoutRun::measureText(const ReportText& text, ReportBand* band, MeasuredBa
         }
     } else if (!tp.text.isEmpty()) {
         item.text = tp.text;
+        if (text.fit() == ReportText::Fit::Shrink) {
+            QFont f = tp.font;
+            double size = item.pointSize;
+            while (size > ReportText::minFitPointSize && TextMeasure::width(item.text, f) > r.width()) {
+                size = qMax(ReportText::minFitPointSize, size - 0.5);
+                f.setPointSizeF(size);
+            }
+            item.pointSize = size;
+            item.text = TextMeasure::elided(item.text, f, r.width());
+        } else if (text.fit() == ReportText::Fit::Elide) {
+            item.text = TextMeasure::elided(item.text, tp.font, r.width());
+        }
         item.alignment = int(text.alignment());
         item.rect = r;
         out.items << item;
@@ -479,17 +496,70 @@ void LayoutRun::placeSplit(const MeasuredBand& m)
     }
 }
 
+// Height of a chain as it would print now (bands switched off or refused count nothing).
+int LayoutRun::chainHeight(ReportBand* first)
+{
+    int total = 0;
+    for (ReportBand* b = first; b; b = b->child()) {
+        const MeasuredBand m = measure(b);
+        total += m.print ? m.height : 0;
+    }
+    return total;
+}
+
+// What a sub-detail prints before its rows can be said to have begun: its header and first row.
+int LayoutRun::leadHeight(ReportSubDetail& sub)
+{
+    ReportDataSource* source = sub.dataSource();
+    if (!sub.isEnabled() || !source)
+        return 0;
+    source->first();
+    if (source->eof() && !sub.printIfEmpty())
+        return 0;
+    int height = chainHeight(sub.headerIfAny());
+    if (!source->eof())
+        height += chainHeight(sub.band());
+    return height;
+}
+
+// The room a band kept with the next needs below it.
+int LayoutRun::followingHeight(ReportBand* band)
+{
+    const auto inChain = [band](ReportBand* first) {
+        for (ReportBand* b = first; b; b = b->child())
+            if (b == band)
+                return true;
+        return false;
+    };
+    if (inChain(m_report.detailIfAny())) {
+        for (const auto& sub : m_report.subDetails())
+            if (const int h = leadHeight(*sub); h > 0)
+                return h;
+        return 0;
+    }
+    for (const auto& sub : m_report.subDetails()) {
+        if (inChain(sub->headerIfAny())) {
+            ReportDataSource* source = sub->dataSource();
+            return source && !source->eof() ? chainHeight(sub->band()) : 0;
+        }
+    }
+    return 0;
+}
+
 void LayoutRun::printChain(ReportBand* first)
 {
     for (ReportBand* band = first; band; band = band->child()) {
-        if (band->keepWithNext() && band->isEnabled()) {
+        if ((band->keepTogether() || band->keepWithNext()) && band->isEnabled()) {
+            const int after = band->keepWithNext() ? followingHeight(band) : 0;
             QList<MeasuredBand> group;
             int total = 0;
             for (ReportBand* b = band; b; b = b->child()) {
                 group << measure(b);
                 total += group.last().print ? group.last().height : 0;
             }
-            if (m_y + total > m_bottom && !atTop())
+            // What follows is only worth the move when the whole lot fits on an empty page.
+            const int need = total + after <= m_bottom - m_bodyTop ? total + after : total;
+            if (m_y + need > m_bottom && !atTop())
                 newPage();
             for (MeasuredBand& m : group)
                 place(std::move(m));
@@ -508,9 +578,28 @@ void LayoutRun::printSubDetail(ReportSubDetail& sub)
     if (source->eof() && !sub.printIfEmpty())
         return;
     printChain(sub.headerIfAny());
+    // A page broken within the rows, or before the footer, begins by naming whose rows go on.
+    m_continuing = &sub;
     for (; !source->eof(); source->next())
         printChain(sub.band());
     printChain(sub.footerIfAny());
+    m_continuing = nullptr;
+}
+
+// The top of a page on which a sub-detail's rows go on: its continuation band and the header
+// bands that repeat, placed like page furniture (never broken).
+void LayoutRun::placeContinuation(ReportSubDetail& sub)
+{
+    placeFurniture(sub.continuationIfAny());
+    for (ReportBand* band = sub.headerIfAny(); band; band = band->child()) {
+        if (!band->repeatOnContinuation())
+            continue;
+        MeasuredBand m = measure(band);
+        if (!m.print)
+            continue;
+        placeAt(m, m_y);
+        m_y += m.height;
+    }
 }
 
 // Page header and column header: printed at the top of every page, never broken.
@@ -536,6 +625,8 @@ void LayoutRun::newPage()
     m_bottom = m_pageBottom - footerHeight();
     placeFurniture(m_report.pageHeaderIfAny());
     placeFurniture(m_report.columnHeaderIfAny());
+    if (m_continuing)
+        placeContinuation(*m_continuing);
     m_bodyTop = m_y;
     m_bodyPrinted = false;
 }

@@ -30,6 +30,20 @@ double lineHeight(const QFont& font)
     return fm.lineSpacing() / pixelsPerUnit;
 }
 
+double width(const QString& text, const QFont& font)
+{
+    QFontMetricsF fm(font, &referenceDevice());
+    return fm.horizontalAdvance(text) / pixelsPerUnit;
+}
+
+QString elided(const QString& text, const QFont& font, double widthUnits)
+{
+    if (width(text, font) <= widthUnits)
+        return text;
+    QFontMetricsF fm(font, &referenceDevice());
+    return fm.elidedText(text, Qt::ElideRight, widthUnits * pixelsPerUnit);
+}
+
 QStringList wrap(const QString& text, const QFont& font, double widthUnits)
 {
     QString normalized = text;

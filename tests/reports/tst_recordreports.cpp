@@ -5,6 +5,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "RenderedReport.h"
+#include "RepLeiterCount.h"
 #include "RepLeiterF1.h"
 #include "RepLeiterUebF1.h"
 #include "RepLtPruefBlattF1.h"
@@ -13,7 +14,10 @@
 #include "TVekStdPreviewForm.h"
 #include "Table.h"
 #include "TestSupport.h"
+#include "TextMeasure.h"
+#include "ReportUnits.h"
 
+#include <QDir>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -147,6 +151,25 @@ QStringList allTexts(const RenderedReport& r)
     return out;
 }
 
+// The width a text item needs, measured with the font it is drawn in.
+double drawnWidth(const ReportItem& item)
+{
+    QFont f(item.fontFamily);
+    f.setPointSizeF(item.pointSize);
+    f.setBold(item.style & ReportItem::Bold);
+    f.setItalic(item.style & ReportItem::Italic);
+    return TextMeasure::width(item.text, f);
+}
+
+QList<ReportItem> textItems(const RenderedReport& r, int page)
+{
+    QList<ReportItem> out;
+    for (const ReportItem& item : r.page(page).items)
+        if (item.type == ReportItem::Type::Text)
+            out << item;
+    return out;
+}
+
 } // namespace
 
 class TestRecordReports : public QObject {
@@ -170,6 +193,12 @@ private slots:
     void pdfReadBack_data();
     void pdfReadBack();
     void singleControlSheetFromTheInspectionList();
+    void selectionLineStaysInItsBox_data();
+    void selectionLineStaysInItsBox();
+    void ladderCardHeadingsFitTheirColumns_data();
+    void ladderCardHeadingsFitTheirColumns();
+    void controlSheetWithLogoFitsOnePage();
+    void controlSheetDatesAndLines();
 
 private:
     QTemporaryDir m_tmp;
@@ -656,6 +685,170 @@ void TestRecordReports::singleControlSheetFromTheInspectionList()
     QVERIFY(!shown.contains("Holme  :"));
     appPrinter()->setOutputFormat(QPrinter::NativeFormat);
     appPrinter()->setOutputFileName(QString());
+}
+
+void TestRecordReports::selectionLineStaysInItsBox_data()
+{
+    QTest::addColumn<int>("form");
+    QTest::newRow("ladder card") << 0;
+    QTest::newRow("ladder overview") << 1;
+    QTest::newRow("inspection overview") << 2;
+    QTest::newRow("control sheet") << 3;
+    QTest::newRow("company overview") << 4;
+}
+
+// Every criterion of the selection at once, with a long company name: the selection line is
+// wrapped or shortened, never drawn beyond its box, over other texts or off the paper.
+void TestRecordReports::selectionLineStaysInItsBox()
+{
+    QFETCH(int, form);
+    Register reg;
+    std::unique_ptr<TRepForm> f;
+    switch (form) {
+    case 0: f = std::make_unique<TRepLeiterF1>(*reg.dm); break;
+    case 1: f = std::make_unique<TRepLeiterUebF1>(*reg.dm); break;
+    case 2: f = std::make_unique<TRepLtPruefF1>(*reg.dm); break;
+    case 3: f = std::make_unique<TRepLtPruefBlattF1>(*reg.dm); break;
+    default: f = std::make_unique<TRepLeiterCount>(*reg.dm); break;
+    }
+    Table arten(QStringLiteral("LARTEN"));
+    arten.open();
+    Table firmen(QStringLiteral("FIRMEN"));
+    firmen.open();
+    QVERIFY(firmen.locate("KurzBez", {QStringLiteral("Schlosserei")}));
+    f->SetFilterID(rfLeiterArt, arten.field("ID").asInteger());
+    f->SetFilterID(rfMaterial, 1);
+    f->SetFilter(rfFirma, QStringLiteral("Rheinische Stahl- und Leiterbau Gesellschaft mbH & Co. KG Duisburg"));
+    f->SetFilter(rfAbteilung, QString::number(firmen.field("ID").asInteger()));
+    f->SetFilterID(rfLtPruefArt, 1);
+    f->SetFilterID(rfPruefArt, 1);
+    f->SetFilterFlag(rfSchrott, false);
+    f->SetFilterID(rfPruefer, 1);
+    const QString selection = f->QRLabFilter();
+    QVERIFY(selection.contains("ohne Schrott / "));
+    QVERIFY(selection.contains("Abtl. : Werk Nord - Halle 1 - Schlosserei"));
+
+    const auto r = f->render();
+    const QList<ReportItem> texts = textItems(*r, 1);
+    QList<ReportItem> lines;
+    for (const ReportItem& t : texts)
+        if (t.text.size() > 3 && selection.contains(t.text.trimmed()))
+            lines << t;
+    QVERIFY(!lines.isEmpty());
+    // Nothing of the selection is lost on the way.
+    QStringList shown;
+    for (const ReportItem& l : lines)
+        shown << l.text.trimmed();
+    QCOMPARE(shown.join(u' ').simplified(), selection.simplified().replace(QStringLiteral("/ /"), QStringLiteral("/")));
+    const QRect paper(QPoint(0, 0), r->pageSizeUnits());
+    for (const ReportItem& l : lines) {
+        QVERIFY2(paper.contains(l.rect), qPrintable(l.text));
+        QVERIFY2(drawnWidth(l) <= l.rect.width() + 1, qPrintable(QStringLiteral("%1: %2 > %3").arg(l.text).arg(drawnWidth(l)).arg(l.rect.width())));
+        for (const ReportItem& other : texts)
+            if (!lines.contains(other))
+                QVERIFY2(!other.rect.intersects(l.rect),
+                         qPrintable(QStringLiteral("\"%1\" over \"%2\"").arg(l.text, other.text)));
+    }
+}
+
+void TestRecordReports::ladderCardHeadingsFitTheirColumns_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QStringList>("headings");
+    QTest::newRow("simple") << 0
+        << QStringList{"Material", "Verbind.", "Beschl.", "Scharn.", "Funkt.", "Durchb.", "Schuhe", "Sonst."};
+    QTest::newRow("extended") << 1
+        << QStringList{"Holme.", "Spross.", "SpreizS", "Beschl.", "LtFüss.", "Zubeh.", "Kenn.Z", "Sonst."};
+}
+
+void TestRecordReports::ladderCardHeadingsFitTheirColumns()
+{
+    QFETCH(int, layout);
+    QFETCH(QStringList, headings);
+    Register reg;
+    TRepLeiterF1 form(*reg.dm);
+    form.SetErweitert(layout);
+    form.SetPruefUebersicht(true);
+    const auto r = form.render();
+    QList<ReportItem> cells;
+    for (const QString& h : headings) {
+        const QList<ReportItem> found = r->itemsWithText(1, h);
+        QVERIFY2(!found.isEmpty(), qPrintable(h));
+        cells << found.first();
+    }
+    for (int i = 0; i < cells.size(); ++i) {
+        QVERIFY2(drawnWidth(cells[i]) <= cells[i].rect.width() + 1, qPrintable(cells[i].text));
+        if (i > 0)
+            QVERIFY2(!cells[i].rect.intersects(cells[i - 1].rect), qPrintable(cells[i].text));
+    }
+}
+
+// A logo of 30 mm: the extended sheet with its signature block still fits one page.
+void TestRecordReports::controlSheetWithLogoFitsOnePage()
+{
+    Register reg;
+    QTemporaryDir dir;
+    QImage logo(700, 105, QImage::Format_RGB32);
+    logo.fill(QColor(20, 90, 160));
+    QVERIFY(logo.save(dir.filePath("Logo.bmp")));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    TRepLtPruefBlattF1 form(*reg.dm);
+    QDir::setCurrent(before);
+    form.SetErweitert(1);
+    form.SetSortierung(2);
+    const auto r = form.render();
+    QCOMPARE(r->pageCount(), 3);
+    QCOMPARE(r->pagesWithText("Leiter überprüft :"), QList<int>({1, 2, 3}));
+    int images = 0;
+    for (const ReportItem& item : r->page(1).items)
+        images += item.type == ReportItem::Type::Image;
+    QCOMPARE(images, 1);
+}
+
+// Dates of the sheet in one form; the line under the inspection head is a normal line.
+void TestRecordReports::controlSheetDatesAndLines()
+{
+    Register reg;
+    {
+        Table l(QStringLiteral("LT_LEIT"));
+        l.open();
+        QVERIFY(l.locate("Nr", {103}));
+        l.edit();
+        l.setValue("SchrottDatum", QDate(2026, 11, 28));
+        l.setValue("AusgabeDatum", QDate(2001, 2, 3));
+        l.post();
+    }
+    TRepLtPruefBlattF1 form(*reg.dm);
+    form.SetEinzelPruefung(reg.p103);
+    const auto r = form.render();
+    QCOMPARE(r->pageCount(), 1);
+    const QStringList texts = r->texts(1);
+    QVERIFY2(texts.contains("03.02.01") && texts.contains("28.11.26"), qPrintable(texts.join(" | ")));
+    QVERIFY(!texts.contains("28.11.2026"));
+
+    // Lines across the page below "Prüftermin :": the first is the normal line under the head.
+    const ReportItem termin = r->itemsWithText(1, "Prüftermin :").value(0);
+    const ReportItem datum = r->itemsWithText(1, "01.09.04").value(0);
+    QVERIFY(termin.rect.height() > 0 && datum.rect.height() > 0);
+    const int thin = qMax(1, ReportUnits::fromMm(0.25));
+    int headTop = -1, headBottom = -1, widthTop = 0, widthBottom = 0;
+    for (const ReportItem& item : r->page(1).items) {
+        if (item.type != ReportItem::Type::Line || item.rect.height() != 0 || item.rect.width() < 1500)
+            continue;
+        const int y = item.rect.y();
+        if (y <= termin.rect.y() && y > headTop) {
+            headTop = y;
+            widthTop = item.penWidth;
+        }
+        if (y >= datum.rect.bottom() && (headBottom < 0 || y < headBottom)) {
+            headBottom = y;
+            widthBottom = item.penWidth;
+        }
+    }
+    QVERIFY(headTop >= 0 && headBottom > headTop);
+    QVERIFY2(widthTop > thin, "the line above the inspection head is thick");
+    QCOMPARE(widthBottom, thin);
 }
 
 QTEST_MAIN(TestRecordReports)

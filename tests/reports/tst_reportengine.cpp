@@ -45,8 +45,10 @@ private slots:
     void switchedOffChildBandDoesNotStopTheNext();
     void subDetailFollowsMasterWithHeaderAndFooter_data();
     void subDetailFollowsMasterWithHeaderAndFooter();
-    void keepWithNextMovesTheChainToTheNextPage_data();
-    void keepWithNextMovesTheChainToTheNextPage();
+    void keepTogetherMovesTheChainToTheNextPage_data();
+    void keepTogetherMovesTheChainToTheNextPage();
+    void subDetailRowsContinueUnderTheirName_data();
+    void subDetailRowsContinueUnderTheirName();
     void bottomAlignedBandSitsOnThePageBottom();
     void footerChainKeepsItsRoom();
     void bandTallerThanThePageStaysOnIt_data();
@@ -225,7 +227,7 @@ void TestReportEngine::subDetailFollowsMasterWithHeaderAndFooter()
     QCOMPARE(texts, expected);
 }
 
-void TestReportEngine::keepWithNextMovesTheChainToTheNextPage_data()
+void TestReportEngine::keepTogetherMovesTheChainToTheNextPage_data()
 {
     QTest::addColumn<bool>("keep");
     QTest::addColumn<int>("rowPage");
@@ -233,7 +235,7 @@ void TestReportEngine::keepWithNextMovesTheChainToTheNextPage_data()
     QTest::newRow("split") << false << 1;
 }
 
-void TestReportEngine::keepWithNextMovesTheChainToTheNextPage()
+void TestReportEngine::keepTogetherMovesTheChainToTheNextPage()
 {
     QFETCH(bool, keep);
     QFETCH(int, rowPage);
@@ -246,13 +248,72 @@ void TestReportEngine::keepWithNextMovesTheChainToTheNextPage()
     report->pageHeader()->setHeightMm(25);
     ReportBand* under = report->detail()->addChild(5);
     under->addLabel(QRectF(0, 0, 20, 4), "unter");
-    report->detail()->setKeepWithNext(keep);
+    report->detail()->setKeepTogether(keep);
     auto r = report->render();
     QCOMPARE(r->pageCount(), 2);
     QCOMPARE(r->pagesWithText("L17"), QList<int>{rowPage});
     QCOMPARE(r->pagesWithText("L16"), QList<int>{1});
     // The child always lands on page 2; kept together, its row moves with it.
     QCOMPARE(r->itemsWithText(2, "unter").size(), 1);
+}
+
+void TestReportEngine::subDetailRowsContinueUnderTheirName_data()
+{
+    QTest::addColumn<double>("blockMm");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QStringList>("page2Starts");
+    // 30 mm are left below ladder "Vorher" for ladder "Lang": its block, a 6 mm heading and
+    // 6 mm rows.
+    QTest::newRow("all on one page") << 10.0 << 2 << QStringList();
+    QTest::newRow("list continues under the ladder's name and heading")
+        << 10.0 << 3 << QStringList{"Lang (Fortsetzung)", "Datum", "03.01.20"};
+    QTest::newRow("block moves with heading and first row") << 24.0 << 1 << QStringList{"Lang", "Datum", "01.01.20"};
+}
+
+void TestReportEngine::subDetailRowsContinueUnderTheirName()
+{
+    QFETCH(double, blockMm);
+    QFETCH(int, rows);
+    QFETCH(QStringList, page2Starts);
+    LadderFixture f;
+    f.addLadder(1, "Vorher", 1, 1);
+    f.addLadder(2, "Lang", 2, 1);
+    for (int i = 1; i <= rows; ++i)
+        f.addInspection(2, QDate(2020, 1, i), "Huber");
+    auto report = simpleReport(f);
+    // Body: 297 mm less the 20 mm page header and a 20 mm bottom margin.
+    report->setMarginsMm(10, 0, 10, 20);
+    ReportBand* block = report->detail();
+    block->setBeforePrint([&f, blockMm](ReportBand& band, bool&) {
+        band.setHeightMm(f.ladders.value("KurzBez").toString() == QStringLiteral("Vorher") ? 257 - 30 : blockMm);
+    });
+    block->setKeepWithNext(true);
+    ReportSubDetail& list = report->addSubDetail(&f.inspections);
+    list.setPrintIfEmpty(false);
+    list.header()->setHeightMm(6);
+    list.header()->addLabel(QRectF(0, 0, 30, 5), "Datum");
+    list.header()->setKeepWithNext(true);
+    list.header()->setRepeatOnContinuation(true);
+    list.continuation()->setHeightMm(6);
+    list.continuation()->addComputed(QRectF(0, 0, 60, 5), [&f] {
+        return f.ladders.value("KurzBez").toString() + QStringLiteral(" (Fortsetzung)");
+    });
+    list.band()->setHeightMm(6);
+    list.band()->addField(QRectF(0, 0, 30, 5), "Datum", "dd.mm.yy");
+    auto r = report->render();
+    const auto body = [&r](int page) {
+        QStringList texts = bodyTexts(*r, page);
+        texts.removeIf([](const QString& t) { return t.endsWith(" m"); });   // the lengths
+        return texts;
+    };
+    if (page2Starts.isEmpty()) {
+        QCOMPARE(r->pageCount(), 1);
+        QVERIFY(!body(1).join(u' ').contains("Fortsetzung"));
+        return;
+    }
+    QCOMPARE(r->pageCount(), 2);
+    QCOMPARE(body(2).mid(0, page2Starts.size()), page2Starts);
+    QVERIFY(body(1).last() != QStringLiteral("Datum"));   // never a heading alone at the bottom
 }
 
 void TestReportEngine::bottomAlignedBandSitsOnThePageBottom()

@@ -85,7 +85,7 @@ void TestRepSelection::selection_data()
     QTest::newRow("department subtree") << "leiter" << QStringList{"abt Halle"} << QString() << QStringList() << ""
         << "" << "Abtl. : Werk - Halle / " << QList<int>{2, 3};
     QTest::newRow("marks and department") << "leiter" << QStringList{"marks 1,3,4,5", "abt Werk"} << QString()
-        << QStringList() << "" << "" << "nur markierte SätzeAbtl. : Werk / " << QList<int>{1, 3, 4};
+        << QStringList() << "" << "" << "nur markierte Sätze / Abtl. : Werk / " << QList<int>{1, 3, 4};
     QTest::newRow("inspection kind, scrap, inspector without effect") << "uebersicht"
         << QStringList{"ltpruefart Jährlich", "pruefer Meier", "schrott"} << QString()
         << QStringList{"AND PruefungArt_ID = %Jährlich", "AND Schrott = false"} << "" << ""
@@ -97,8 +97,8 @@ void TestRepSelection::selection_data()
         << QStringList{"AND Nr BETWEEN 1 and 7", "AND Art_ID = %Stehleiter", "AND MAT_ID = %Alu", "AND Firma = :Firma",
                        "AND PruefungArt_ID = %Jährlich", "AND Schrott = false", "ORDER BY ExNrBez"}
         << "Sortiert nach externe Leiter-Nr" << "Leiter-Nr : 1 bis 7"
-        << "LeiterArt :Stehleiter / Material :Alu / Firma : Nordstahl / Prüfung :Jährlich / ohne Schrott"
-           "nur markierte SätzeAbtl. : Werk / "
+        << "LeiterArt :Stehleiter / Material :Alu / Firma : Nordstahl / Prüfung :Jährlich / ohne Schrott / "
+           "nur markierte Sätze / Abtl. : Werk / "
         << QList<int>{7};
     QTest::newRow("inspections: date is the inspection's, marks on LeiterID") << "pruefung"
         << QStringList{"termin 2004-03-01 2004-03-31", "pruefart Jährlich", "pruefer Meier", "marks 3", "sort 2"}

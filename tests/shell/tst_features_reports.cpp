@@ -296,6 +296,52 @@ private slots:
         QCOMPARE(Dialogs::shownTexts().last(), QStringLiteral("Kontrollblatt drucken ?"));
         QCOMPARE(ProbeForm::einzelPruefung, id);
     }
+    // A print that fails for want of a printer must leave the printer usable: choosing
+    // "In PDF-Datei drucken" afterwards sets the file and the next print writes it.
+    void failedPrintLeavesThePrinterUsable_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("menu: current ladder") << "MDateiDruckKartei" << "Probe Kartei";
+        QTest::newRow("pop-up: current ladder") << "LtPopDruckKartei" << "Probe Kartei";
+        QTest::newRow("Listen: Druck") << "MListen" << "Probe Kartei";
+        QTest::newRow("inspection list: Druck Kontrollblatt") << "DruckPruefKontrollblatt" << "Probe Blatt";
+        QTest::newRow("preview: Drucken") << "VorschauPruefKontrollblatt" << "Probe Blatt";
+    }
+    void failedPrintLeavesThePrinterUsable()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, title);
+        Register r;
+        r.open(true);
+        r.gotoNr(2);
+        auto* seite = qobject_cast<TPruefungsSeite*>(r.w->page(TLeiterVerw::PagePruefUebersicht));
+        QVERIFY(seite && seite->LtPruef()->recordCount() == 2);
+        // The selection window's "Druck" and the preview's "Drucken" are clicked inside the form.
+        Dialogs::setFormHook([](QDialog* d) {
+            if (auto* m = qobject_cast<TRepMenue*>(d))
+                QTest::mouseClick(qobject_cast<QPushButton*>(m->druckButton(0)), Qt::LeftButton);
+            else if (auto* print = d->findChild<QToolButton*>(QStringLiteral("Print")))
+                QTest::mouseClick(print, Qt::LeftButton);
+            return int(QDialog::Rejected);
+        });
+        const auto printOnce = [&] {
+            Dialogs::scriptAnswer(true);
+            r.action(qPrintable(entry))->trigger();
+        };
+
+        printOnce();
+        const QStringList shown = Dialogs::shownTexts();
+        QVERIFY2(!shown.isEmpty() && shown.last().contains("nicht bereit"), qPrintable(shown.join(" | ")));
+
+        const QString file = m_tmp.filePath(QString(QTest::currentDataTag()).remove(':').remove(' ') + ".pdf");
+        appPrinter()->setOutputFormat(QPrinter::PdfFormat);
+        appPrinter()->setOutputFileName(file);
+        QCOMPARE(appPrinter()->outputFileName(), file);
+        printOnce();
+        QVERIFY2(QFile::exists(file), qPrintable(Dialogs::shownTexts().join(" | ")));
+        QVERIFY(pdfText(file).contains(title));
+    }
 };
 
 QTEST_MAIN(TestFeaturesReports)
