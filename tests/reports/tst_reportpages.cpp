@@ -3,6 +3,7 @@
 // heading alone.
 #include "DataGenerator.h"
 #include "DataModule.h"
+#include "Query.h"
 #include "RepLeiterF1.h"
 #include "TestSupport.h"
 
@@ -32,6 +33,15 @@ int pdfPages(const QString& file)
     const QRegularExpression re(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption);
     const auto m = re.match(QString::fromUtf8(p.readAllStandardOutput()));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// Inspections of the ladder with the number, as stored.
+int inspections(int nr)
+{
+    Query q;
+    q.setSql(QStringLiteral("SELECT COUNT(*) AS n FROM LT_PRUEF p JOIN LT_LEIT l ON l.ID = p.LT_ID WHERE l.Nr = %1").arg(nr));
+    q.open();
+    return q.field(QStringLiteral("n")).asInteger();
 }
 
 } // namespace
@@ -87,6 +97,7 @@ private slots:
 
         int current = -1;   // the ladder whose block was printed last
         int continued = 0;
+        int emptyAtBottom = 0;
         for (int p = 1; p <= pages; ++p) {
             const QStringList lines = pdfPage(file, p).split(u'\n');
             // Where the body begins: the first line that belongs to a ladder.
@@ -123,15 +134,22 @@ private slots:
                 QVERIFY2(m.hasMatch(), qPrintable(QStringLiteral("page %1: no ladder number under the heading").arg(p)));
                 current = m.captured(1).toInt();
             }
-            // The last line of the page is never a list heading without a row.
+            // The last line of the page is never a list heading whose rows follow on the next
+            // page; a ladder without inspections prints its heading with the closing line and no
+            // row, which may end a page.
             int last = lines.size() - 1;
             while (last >= 0 && lines[last].trimmed().isEmpty())
                 --last;
-            QVERIFY2(last >= 0 && !listHeading.match(lines[last]).hasMatch(),
-                     qPrintable(QStringLiteral("page %1 ends with a list heading alone").arg(p)));
+            QVERIFY(last >= 0);
+            if (listHeading.match(lines[last]).hasMatch()) {
+                ++emptyAtBottom;
+                QVERIFY2(inspections(current) == 0,
+                         qPrintable(QStringLiteral("page %1 ends with the list heading of ladder %2 alone").arg(p).arg(current)));
+            }
         }
         // The register is large enough that lists do go on over pages.
         QVERIFY(continued > 0);
+        qInfo("%d pages, %d continued, %d ending with an empty list", pages, continued, emptyAtBottom);
     }
 };
 
