@@ -119,7 +119,7 @@ double addLeiterBlock(ReportBand* band, double w, const LeiterBlock& block)
     band->addField(QRectF(v1, y, l2 - v1 - 1, 5), block.erfasstField, QStringLiteral("dd.mm.yy"));
     band->addLabel(QRectF(l2, y, v2 - l2, 5), QStringLiteral("Schrott :"));
     band->addField(QRectF(v2, y, 10, 5), QStringLiteral("Schrott")).setFormatter(flag(QStringLiteral("JA")));
-    band->addField(QRectF(v2 + 11, y, 25, 5), QStringLiteral("SchrottDatum"), QStringLiteral("dd.mm.yy"));
+    band->addField(QRectF(v2 + 11, y, 25, 5), QStringLiteral("SchrottDatum"), block.schrottMask);
 
     y += 5;
     band->addLabel(QRectF(l1, y, v1 - l1, 5), QStringLiteral("Abteilung :")).setBold();

@@ -53,6 +53,7 @@ struct LeiterBlock {
     QString erfasstField = QStringLiteral("ErfasstDatum");
     QString pruefArtField = QStringLiteral("PruefungArtText");
     bool withTermin = false;
+    QString schrottMask = QStringLiteral("dd.mm.yy");
 };
 double addLeiterBlock(ReportBand* band, double width, const LeiterBlock& block);
 

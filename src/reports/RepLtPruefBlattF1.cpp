@@ -164,6 +164,8 @@ void TRepLtPruefBlattF1::buildBands()
     leiter->setForceNewPage(true);
     RepLayout::LeiterBlock block;
     block.erfasstField = QStringLiteral("Erfasstdatum");
+    // The scrap date in the short date format, with the year in full.
+    block.schrottMask = QStringLiteral("dd.mm.yyyy");
     leiter->setHeightMm(RepLayout::addLeiterBlock(leiter, breite, block));
 
     ReportBand* pruefung = leiter->addChild(16);

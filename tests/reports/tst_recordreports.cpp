@@ -821,7 +821,7 @@ void TestRecordReports::controlSheetWithLogoFitsOnePage()
     QCOMPARE(images, 1);
 }
 
-// Dates of the sheet in one form; the line under the inspection head is a normal line.
+// The scrap date with a four-digit year; the line under the inspection head is a normal line.
 void TestRecordReports::controlSheetDatesAndLines()
 {
     Register reg;
@@ -839,8 +839,9 @@ void TestRecordReports::controlSheetDatesAndLines()
     const auto r = form.render();
     QCOMPARE(r->pageCount(), 1);
     const QStringList texts = r->texts(1);
-    QVERIFY2(texts.contains("03.02.01") && texts.contains("28.11.26"), qPrintable(texts.join(" | ")));
-    QVERIFY(!texts.contains("28.11.2026"));
+    // The scrap date with its year in full, the other dates of the block as "dd.mm.yy".
+    QVERIFY2(texts.contains("03.02.01") && texts.contains("28.11.2026"), qPrintable(texts.join(" | ")));
+    QVERIFY(!texts.contains("28.11.26"));
 
     // Lines across the page below "Prüftermin :": the first is the normal line under the head.
     const ReportItem termin = r->itemsWithText(1, "Prüftermin :").value(0);
