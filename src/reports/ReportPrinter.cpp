@@ -22,13 +22,31 @@ void paintPages(const RenderedReport& report, QPagedPaintDevice& device, QPainte
     }
 }
 
-// A print run that failed (no printer, a file that cannot be opened) leaves Qt's print engine
-// marked active; the printer then refuses every later setting, the file of "In PDF-Datei
-// drucken" included, until the program ends. Ending the engine makes it usable again.
+// A run whose painter did not begin can leave Qt's print engine marked active (a PDF printer
+// without a file does so); the printer then refuses every later setting, the file of "In
+// PDF-Datei drucken" included, until the program ends. Ending that engine is unsafe, as it
+// never began; new engines with the same settings are idle. Qt makes them when the output
+// format (or the PDF version) changes.
 void releasePrinter(QPrinter& printer)
 {
-    if (printer.printerState() == QPrinter::Active && printer.paintEngine())
-        printer.paintEngine()->end();
+    if (printer.printerState() != QPrinter::Active)
+        return;
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const QPrinter::PdfVersion version = printer.pdfVersion();
+        printer.setPdfVersion(version == QPrinter::PdfVersion_1_4 ? QPrinter::PdfVersion_1_6 : QPrinter::PdfVersion_1_4);
+        printer.setPdfVersion(version);
+    } else {
+        const QString name = printer.printerName();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(name);
+    }
+}
+
+const QString& notReady()
+{
+    static const QString text = QStringLiteral("Der Report kann nicht gedruckt werden: der Drucker ist nicht bereit.");
+    return text;
 }
 
 } // namespace
@@ -37,8 +55,13 @@ namespace ReportPrinter {
 
 void print(const RenderedReport& report, QPrinter& printer)
 {
+    releasePrinter(printer);
     if (report.pageCount() == 0)
         return;
+    // No printer installed and no file chosen: nothing could take the pages.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty())
+        throw HwError(notReady() + QStringLiteral(" Unter \u201EDruckerwahl ...\u201C einen Drucker oder "
+                                                  "\u201EIn PDF-Datei drucken\u201C wählen."));
     printer.setFullPage(true);
     printer.setPageSize(QPageSize(report.pageSizeId()));
     printer.setPageOrientation(report.orientation());
@@ -54,7 +77,9 @@ void print(const RenderedReport& report, QPrinter& printer)
     QPainter painter;
     if (!painter.begin(&printer)) {
         releasePrinter(printer);
-        throw HwError(QStringLiteral("Der Report kann nicht gedruckt werden: der Drucker ist nicht bereit."));
+        if (!printer.outputFileName().isEmpty())
+            throw HwError(QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(printer.outputFileName()));
+        throw HwError(notReady());
     }
     try {
         paintPages(report, printer, painter, from, to);

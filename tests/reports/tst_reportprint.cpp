@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -36,6 +37,8 @@ private slots:
     void printerPageRangeIsHonoured();
     void pdfFileHasEveryPage();
     void unwritablePdfIsRefused();
+    void failedPrintLeavesThePrinterUsable_data();
+    void failedPrintLeavesThePrinterUsable();
 
 private:
     QTemporaryDir m_dir;
@@ -91,6 +94,49 @@ void TestReportPrint::unwritablePdfIsRefused()
     } catch (const HwError& e) {
         QVERIFY2(e.message().contains("kann nicht geschrieben werden"), qPrintable(e.message()));
     }
+}
+
+void TestReportPrint::failedPrintLeavesThePrinterUsable_data()
+{
+    QTest::addColumn<QString>("firstFile");
+    QTest::addColumn<bool>("leftActive");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no printer, no file") << QString() << false << "nicht bereit";
+    QTest::newRow("file in a missing folder") << "fehlt/bericht.pdf" << false << "kann nicht geschrieben werden";
+    QTest::newRow("left active by a run that did not begin") << QString() << true << "nicht bereit";
+}
+
+// The first print fails; the printer takes a file afterwards and the next print writes it.
+void TestReportPrint::failedPrintLeavesThePrinterUsable()
+{
+    QFETCH(QString, firstFile);
+    QFETCH(bool, leftActive);
+    QFETCH(QString, message);
+    auto report = renderedPages(3);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(firstFile.isEmpty() ? QString() : m_dir.filePath(firstFile));
+    printer.setOutputFormat(QPrinter::PdfFormat);   // an empty name asks for the native printer
+    printer.setCopyCount(2);
+    if (leftActive) {
+        QPainter painter;
+        QVERIFY(!painter.begin(&printer));
+        QCOMPARE(printer.printerState(), QPrinter::Active);
+    }
+    try {
+        ReportPrinter::print(*report, printer);
+        QFAIL("no error");
+    } catch (const HwError& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+    QVERIFY(printer.printerState() != QPrinter::Active);
+    QCOMPARE(printer.copyCount(), 2);   // the settings are kept
+
+    const QString file = m_dir.filePath(QString(QTest::currentDataTag()).replace(' ', '_').remove(',') + ".pdf");
+    printer.setOutputFileName(file);
+    QCOMPARE(printer.outputFileName(), file);
+    ReportPrinter::print(*report, printer);
+    QCOMPARE(pdfPageCount(file), 3);
 }
 
 QTEST_MAIN(TestReportPrint)

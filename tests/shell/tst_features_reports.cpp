@@ -1,5 +1,6 @@
 #include "AppPrinter.h"
 #include "DataModule.h"
+#include "FaelligePruefungen.h"
 #include "Dialogs.h"
 #include "Features.h"
 #include "LeiterGrid.h"
@@ -24,10 +25,12 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <algorithm>
 
 // The main window's print entries: "Listen" (Ctrl+P) and the "Vorschau" / "Druck" buttons,
 // "Drucken der aktuellen Leiter" from the menu and the grid's pop-up, and the control sheet
@@ -65,6 +68,11 @@ void registerProbes()
         });
     }
 }
+
+// How a print is started: an action, a button of the main window, the selection window's
+// "Druck" or "Vorschau" then the preview's "Drucken", the inspection list's pop-up, the due
+// list's preview, or twice in one preview.
+enum class Weg { Aktion, Knopf, Listen, ListenVorschau, PruefAktion, FaelligVorschau, VorschauNochmal };
 
 QString pdfText(const QString& file)
 {
@@ -296,51 +304,148 @@ private slots:
         QCOMPARE(Dialogs::shownTexts().last(), QStringLiteral("Kontrollblatt drucken ?"));
         QCOMPARE(ProbeForm::einzelPruefung, id);
     }
-    // A print that fails for want of a printer must leave the printer usable: choosing
-    // "In PDF-Datei drucken" afterwards sets the file and the next print writes it.
+    // Every way to print, each twice in one run: first with no printer (the message says the
+    // printer is not ready), then after "In PDF-Datei drucken" was chosen (what the print
+    // dialog sets on the printer): the second print writes the file. A failed print used to
+    // leave the printer refusing every setting until the program ended.
     void failedPrintLeavesThePrinterUsable_data()
     {
-        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("weg");
+        QTest::addColumn<QString>("entry");   // action or button name
+        QTest::addColumn<int>("tab");         // the selection window's tab, -1 for none
+        QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("title");
-        QTest::newRow("menu: current ladder") << "MDateiDruckKartei" << "Probe Kartei";
-        QTest::newRow("pop-up: current ladder") << "LtPopDruckKartei" << "Probe Kartei";
-        QTest::newRow("Listen: Druck") << "MListen" << "Probe Kartei";
-        QTest::newRow("inspection list: Druck Kontrollblatt") << "DruckPruefKontrollblatt" << "Probe Blatt";
-        QTest::newRow("preview: Drucken") << "VorschauPruefKontrollblatt" << "Probe Blatt";
+        const auto add = [](const char* tag, Weg weg, const char* entry, int tab, const char* question, const char* title) {
+            QTest::newRow(tag) << int(weg) << QString::fromUtf8(entry) << tab << QString::fromUtf8(question)
+                               << QString::fromUtf8(title);
+        };
+        const char* liste = "Liste drucken ?";
+        const char* report = "Report drucken ?";
+        add("Datei: Leiter-Kartei", Weg::Aktion, "MDateiDruckKartei", -1, liste, "Probe Kartei");
+        add("Datei: Leiter-Übersicht", Weg::Aktion, "MDateiDruckUebersicht", -1, liste, "Probe Übersicht");
+        add("Datei: Prüf-Übersicht", Weg::Aktion, "MDateiDruckPruefUebersicht", -1, liste, "Probe Prüf");
+        add("Pop-up: Leiter-Kartei", Weg::Aktion, "LtPopDruckKartei", -1, liste, "Probe Kartei");
+        add("Pop-up: Leiter-Übersicht", Weg::Aktion, "LtPopDruckUebersicht", -1, liste, "Probe Übersicht");
+        add("Pop-up: Prüf-Übersicht", Weg::Aktion, "LtPopDruckPruefUebersicht", -1, liste, "Probe Prüf");
+        add("Knopf Druck: Leiter-Kartei", Weg::Knopf, "BDruck", 0, liste, "Probe Kartei");
+        add("Knopf Vorschau: Leiter-Kartei, Drucken", Weg::Knopf, "BVorschau", 0, report, "Probe Kartei");
+        const char* tabs[] = {"Leiter-Kartei", "Leiter-Übersicht", "Prüf-Übersicht", "Kontrollblatt",
+                              "Firmen / Abteilung", "Fällige Prüfungen"};
+        const char* titles[] = {"Probe Kartei", "Probe Übersicht", "Probe Prüf", "Probe Blatt",
+                                "Firmen / Abteilung - Übersicht", "Fällige Prüfungen"};
+        for (int tab = 0; tab < 6; ++tab) {
+            const QByteArray druck = QByteArray("Listen, ") + tabs[tab] + ": Druck";
+            const QByteArray vorschau = QByteArray("Listen, ") + tabs[tab] + ": Vorschau, Drucken";
+            add(druck.constData(), Weg::Listen, "MListen", tab, liste, titles[tab]);
+            add(vorschau.constData(), Weg::ListenVorschau, "MListen", tab, report, titles[tab]);
+        }
+        add("Prüfungsübersicht: Druck Kontrollblatt", Weg::PruefAktion, "DruckPruefKontrollblatt", -1,
+            "Kontrollblatt drucken ?", "Probe Blatt");
+        add("Prüfungsübersicht: Vorschau Kontrollblatt, Drucken", Weg::PruefAktion, "VorschauPruefKontrollblatt", -1,
+            report, "Probe Blatt");
+        add("Fällige Prüfungen: Vorschau, Drucken", Weg::FaelligVorschau, "ActFaelligePruefungen", -1, report,
+            "Fällige Prüfungen");
+        // In one preview: "Drucken" fails, "Drucker" chooses the file, "Drucken" writes it.
+        add("Vorschau: Drucken, Drucker, Drucken", Weg::VorschauNochmal, "MListen", 0, report, "Probe Kartei");
     }
     void failedPrintLeavesThePrinterUsable()
     {
+        QFETCH(int, weg);
         QFETCH(QString, entry);
+        QFETCH(int, tab);
+        QFETCH(QString, question);
         QFETCH(QString, title);
         Register r;
-        r.open(true);
+        TLeiterVerw& w = r.open(true);
+        plugDue(w);
         r.gotoNr(2);
-        auto* seite = qobject_cast<TPruefungsSeite*>(r.w->page(TLeiterVerw::PagePruefUebersicht));
+        auto* seite = qobject_cast<TPruefungsSeite*>(w.page(TLeiterVerw::PagePruefUebersicht));
         QVERIFY(seite && seite->LtPruef()->recordCount() == 2);
-        // The selection window's "Druck" and the preview's "Drucken" are clicked inside the form.
-        Dialogs::setFormHook([](QDialog* d) {
-            if (auto* m = qobject_cast<TRepMenue*>(d))
-                QTest::mouseClick(qobject_cast<QPushButton*>(m->druckButton(0)), Qt::LeftButton);
-            else if (auto* print = d->findChild<QToolButton*>(QStringLiteral("Print")))
+
+        static int run = 0;
+        const QString file = m_tmp.filePath(QStringLiteral("druck%1.pdf").arg(++run));
+        const auto chooseFile = [&file] {
+            // What "In PDF-Datei drucken" in the print dialog leaves on the printer.
+            appPrinter()->setOutputFileName(file);
+        };
+        // The selection window: a click on the tab, then on its button; the preview: "Drucken".
+        int previews = 0;
+        Dialogs::setFormHook([&](QDialog* d) {
+            if (auto* m = qobject_cast<TRepMenue*>(d)) {
+                QTabBar* bar = m->pageControl()->tabBar();
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
+                [&] { QCOMPARE(m->pageControl()->currentIndex(), tab); }();
+                const bool vorschau = Weg(weg) == Weg::ListenVorschau || Weg(weg) == Weg::VorschauNochmal
+                                      || entry == QStringLiteral("BVorschau");
+                QTest::mouseClick(vorschau ? m->vorschauButton(tab) : m->druckButton(tab), Qt::LeftButton);
+            } else if (auto* print = d->findChild<QToolButton*>(QStringLiteral("Print"))) {
+                ++previews;
+                Dialogs::scriptAnswer(true);
                 QTest::mouseClick(print, Qt::LeftButton);
+                if (Weg(weg) == Weg::VorschauNochmal) {
+                    Dialogs::scriptAnswer(true);
+                    QTest::mouseClick(d->findChild<QToolButton*>(QStringLiteral("PrintSetup")), Qt::LeftButton);
+                    chooseFile();
+                    Dialogs::scriptAnswer(true);
+                    QTest::mouseClick(print, Qt::LeftButton);
+                }
+            }
             return int(QDialog::Rejected);
         });
+        TFaelligePruefungen* faellig = nullptr;
         const auto printOnce = [&] {
-            Dialogs::scriptAnswer(true);
-            r.action(qPrintable(entry))->trigger();
+            switch (Weg(weg)) {
+            case Weg::Aktion:
+            case Weg::PruefAktion:
+                Dialogs::scriptAnswer(true);
+                r.action(qPrintable(entry))->trigger();
+                break;
+            case Weg::Knopf:
+                Dialogs::scriptAnswer(true);
+                QTest::mouseClick(w.findChild<QPushButton*>(entry), Qt::LeftButton);
+                break;
+            case Weg::Listen:
+            case Weg::ListenVorschau:
+            case Weg::VorschauNochmal:
+                Dialogs::scriptAnswer(true);
+                r.action("MListen")->trigger();
+                break;
+            case Weg::FaelligVorschau:
+                if (!faellig) {
+                    QVERIFY(w.findChild<QAction*>(entry));
+                    QTest::keyClick(w.grid(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+                    faellig = w.findChild<TFaelligePruefungen*>(QStringLiteral("FaelligePruefungen"));
+                }
+                QVERIFY(faellig && faellig->isVisible());
+                QCOMPARE(faellig->BDruck->text(), QStringLiteral("&Vorschau"));
+                QTest::mouseClick(faellig->BDruck, Qt::LeftButton);
+                break;
+            }
         };
 
+        const auto failures = [](const QStringList& shown) {
+            return int(std::count_if(shown.begin(), shown.end(), [](const QString& t) { return t.contains("nicht bereit"); }));
+        };
         printOnce();
-        const QStringList shown = Dialogs::shownTexts();
-        QVERIFY2(!shown.isEmpty() && shown.last().contains("nicht bereit"), qPrintable(shown.join(" | ")));
-
-        const QString file = m_tmp.filePath(QString(QTest::currentDataTag()).remove(':').remove(' ') + ".pdf");
-        appPrinter()->setOutputFormat(QPrinter::PdfFormat);
-        appPrinter()->setOutputFileName(file);
-        QCOMPARE(appPrinter()->outputFileName(), file);
-        printOnce();
-        QVERIFY2(QFile::exists(file), qPrintable(Dialogs::shownTexts().join(" | ")));
-        QVERIFY(pdfText(file).contains(title));
+        QStringList shown = Dialogs::shownTexts();
+        QVERIFY2(shown.contains(question) && failures(shown) == 1, qPrintable(shown.join(" | ")));
+        QVERIFY(appPrinter()->printerState() != QPrinter::Active);
+        if (Weg(weg) != Weg::VorschauNochmal) {
+            QVERIFY(shown.last().contains("nicht bereit"));
+            QVERIFY(!QFile::exists(file));
+            chooseFile();
+            QCOMPARE(appPrinter()->outputFileName(), file);
+            printOnce();
+        }
+        // The second print asked the same and ended without a message.
+        shown = Dialogs::shownTexts();
+        QVERIFY2(failures(shown) == 1 && shown.last() == question, qPrintable(shown.join(" | ")));
+        QVERIFY(QFile::exists(file));
+        const QString text = pdfText(file);
+        QVERIFY2(text.contains(title), qPrintable(text));
+        if (weg == int(Weg::ListenVorschau) || weg == int(Weg::VorschauNochmal) || weg == int(Weg::FaelligVorschau)
+            || entry.startsWith("Vorschau") || entry == "BVorschau")
+            QCOMPARE(previews, Weg(weg) == Weg::VorschauNochmal ? 1 : 2);
     }
 };
 
