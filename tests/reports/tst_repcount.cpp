@@ -81,9 +81,9 @@ void TestRepCount::counts_data()
     QTest::newRow("no department") << "" << true << ""
         << QStringList{"nicht zugeordnet=2", "Werk=2", "Büro=1", "Halle=1", "Lager=1", "Zweigwerk=1"} << "8" << "";
     QTest::newRow("department, whole structure") << "Halle" << true << ""
-        << QStringList{"Werk=0", "Büro=0", "Halle=1", "Lager=1", "Zweigwerk=0"} << "2" << "Abtl. : Werk - Halle / ";
+        << QStringList{"Werk=0", "Büro=0", "Halle=1", "Lager=1", "Zweigwerk=0"} << "2" << "Abtl. : Werk - Halle /";
     QTest::newRow("department, subtree only") << "Halle" << false << ""
-        << QStringList{"Halle=1", "Lager=1"} << "2" << "Abtl. : Werk - Halle / ";
+        << QStringList{"Halle=1", "Lager=1"} << "2" << "Abtl. : Werk - Halle /";
     QTest::newRow("number range, nothing unassigned") << "" << true << "1 4"
         << QStringList{"Werk=1", "Büro=1", "Halle=1", "Lager=1", "Zweigwerk=0"} << "4" << "";
     QTest::newRow("nothing selected") << "" << true << "100 200"

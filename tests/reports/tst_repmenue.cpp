@@ -214,7 +214,7 @@ void TestRepMenue::departmentChosenThenCleared()
     PreviewCatcher preview;
     QTest::mouseClick(m.vorschauButton(4), Qt::LeftButton);
     QCOMPARE(preview.titles, QStringList{"Firmen / Abteilung - Übersicht"});
-    QVERIFY2(preview.texts.contains("Abtl. : Werk - Halle / "), qPrintable(preview.texts));
+    QVERIFY2(preview.texts.contains("Abtl. : Werk - Halle /"), qPrintable(preview.texts));
     QVERIFY(preview.texts.contains("Summe :\n2"));
 
     QTest::mouseClick(m.SpbAbtLoe, Qt::LeftButton);
