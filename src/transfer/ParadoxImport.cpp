@@ -1,0 +1,654 @@
+#include "ParadoxImport.h"
+#include "ParadoxMemo.h"
+#include "ParadoxText.h"
+
+#include "Backend.h"
+#include "Catalog.h"
+#include "Engine.h"
+#include "Errors.h"
+#include "Schema.h"
+#include "Verlauf.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QSet>
+
+#include <cmath>
+#include <optional>
+extern "C" {
+#include <paradox.h>
+}
+
+namespace {
+
+// The field name of the change history's rows about an import.
+const QString kVerlaufFeld = QStringLiteral("Datenübernahme");
+
+// Julian day of 1 January 0001, the day before the first Paradox day.
+constexpr qint64 kParadoxEpoch = 1721425;
+
+struct PxError {
+    QString message;
+};
+
+void pxErrorHandler(pxdoc_t*, int type, const char* msg, void* data)
+{
+    if (type == PX_Warning || !data)
+        return;
+    auto* err = static_cast<PxError*>(data);
+    if (err->message.isEmpty())
+        err->message = QString::fromLocal8Bit(msg).trimmed();
+}
+
+// One open Paradox file and its memo file.
+class PxFile {
+public:
+    explicit PxFile(const QString& path)
+    {
+        m_doc = PX_new3(pxErrorHandler, nullptr, nullptr, nullptr, &m_error);
+        if (!m_doc)
+            throw HwError(QStringLiteral("Die Paradox-Bibliothek konnte nicht gestartet werden."));
+        const QByteArray name = QFile::encodeName(path);
+        if (PX_open_file(m_doc, name.constData()) < 0 || !m_doc->px_head)
+            throw HwError(damaged(path, m_error.message));
+    }
+    ~PxFile()
+    {
+        if (m_doc) {
+            PX_close(m_doc);
+            PX_delete(m_doc);
+        }
+    }
+    PxFile(const PxFile&) = delete;
+    PxFile& operator=(const PxFile&) = delete;
+
+    pxdoc_t* doc() const { return m_doc; }
+    pxhead_t* head() const { return m_doc->px_head; }
+    QString error() const { return m_error.message; }
+
+    static QString detail(const QString& msg) { return msg.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(msg); }
+    static QString damaged(const QString& path, const QString& msg)
+    {
+        return QStringLiteral("Die Tabelle „%1“ ist keine lesbare Paradox-Tabelle oder ist beschädigt.%2 "
+                              "Es wurde nichts übernommen.")
+            .arg(QDir::toNativeSeparators(path), detail(msg));
+    }
+
+private:
+    pxdoc_t* m_doc = nullptr;
+    PxError m_error;
+};
+
+// The register's tables in the order their keys are needed.
+const QStringList& importOrder()
+{
+    static const QStringList order{QStringLiteral("PR_TAB"),  QStringLiteral("LARTEN"), QStringLiteral("MATERIAL"),
+                                   QStringLiteral("PRUEFER"), QStringLiteral("FIRMEN"), QStringLiteral("LFNAME"),
+                                   QStringLiteral("LT_LEIT"), QStringLiteral("LT_PRUEF")};
+    return order;
+}
+
+TableDef tableDef(const QString& table)
+{
+    const TableDef* def = Schema::known(table);
+    if (!def)
+        throw HwError(QStringLiteral("Unbekannte Tabelle %1").arg(table));
+    return *def;
+}
+
+QString germanTableName(const QString& table)
+{
+    static const QHash<QString, QString> names{
+        {QStringLiteral("LT_LEIT"), QStringLiteral("Leitern")},       {QStringLiteral("LT_PRUEF"), QStringLiteral("Prüfungen")},
+        {QStringLiteral("PR_TAB"), QStringLiteral("Prüfungsarten")},  {QStringLiteral("LARTEN"), QStringLiteral("Leiterarten")},
+        {QStringLiteral("MATERIAL"), QStringLiteral("Materialien")},  {QStringLiteral("PRUEFER"), QStringLiteral("Prüfer")},
+        {QStringLiteral("FIRMEN"), QStringLiteral("Firmen/Abteilungen")}, {QStringLiteral("LFNAME"), QStringLiteral("Lieferanten")}};
+    return names.value(table, table);
+}
+
+QString findFile(const QDir& dir, const QString& base, const QString& ext)
+{
+    const QString wanted = (base + QLatin1Char('.') + ext).toUpper();
+    const QStringList files = dir.entryList(QDir::Files);
+    for (const QString& f : files)
+        if (f.toUpper() == wanted)
+            return dir.filePath(f);
+    return QString();
+}
+
+// How one column of the file becomes one column of the register.
+struct ColumnMap {
+    int offset = 0;      // in the record
+    int len = 0;
+    int pxType = 0;
+    FieldDef target;
+};
+
+bool convertible(int pxType, FieldType target)
+{
+    const bool number = pxType == pxfShort || pxType == pxfLong || pxType == pxfAutoInc || pxType == pxfNumber
+                        || pxType == pxfCurrency || pxType == pxfBCD;
+    const bool text = pxType == pxfAlpha || pxType == pxfMemoBLOb || pxType == pxfFmtMemoBLOb;
+    switch (target) {
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+    case FieldType::Float: return number;
+    case FieldType::Text:
+    case FieldType::Memo: return text || number;
+    case FieldType::Date:
+    case FieldType::DateTime: return pxType == pxfDate || pxType == pxfTimestamp;
+    case FieldType::Boolean: return pxType == pxfLogical || pxType == pxfShort || pxType == pxfLong;
+    }
+    return false;
+}
+
+QString pxTypeName(int t)
+{
+    switch (t) {
+    case pxfAlpha: return QStringLiteral("Alpha");
+    case pxfDate: return QStringLiteral("Datum");
+    case pxfShort: return QStringLiteral("Short");
+    case pxfLong: return QStringLiteral("Long");
+    case pxfCurrency: return QStringLiteral("Währung");
+    case pxfNumber: return QStringLiteral("Zahl");
+    case pxfLogical: return QStringLiteral("Logisch");
+    case pxfMemoBLOb: case pxfFmtMemoBLOb: return QStringLiteral("Memo");
+    case pxfTimestamp: return QStringLiteral("Zeitstempel");
+    case pxfAutoInc: return QStringLiteral("Autoinkrement");
+    case pxfBCD: return QStringLiteral("BCD");
+    case pxfTime: return QStringLiteral("Zeit");
+    default: return QStringLiteral("Typ %1").arg(t);
+    }
+}
+
+// A value that cannot be taken over: the row is refused with this reason.
+struct RowRefused {
+    QString reason;
+};
+
+class RowReader {
+public:
+    RowReader(pxdoc_t* doc, ParadoxText::CodePage cp, const ParadoxMemoFile* memo) : m_doc(doc), m_cp(cp), m_memo(memo) {}
+
+    QVariant value(char* rec, const ColumnMap& c, QString* note)
+    {
+        char* data = rec + c.offset;
+        const FieldType t = c.target.type;
+        // An empty field is all zero bytes. pxlib 0.6.8 reads an empty long or date as
+        // -2147483648 instead of reporting it empty, so this is decided here for every type.
+        if (c.pxType != pxfAlpha && c.pxType != pxfMemoBLOb && c.pxType != pxfFmtMemoBLOb) {
+            bool empty = true;
+            for (int i = 0; i < c.len && empty; ++i)
+                empty = data[i] == 0;
+            if (empty)
+                return QVariant();
+        }
+        switch (c.pxType) {
+        case pxfAlpha: {
+            int n = 0;
+            while (n < c.len && data[n] != 0)
+                ++n;
+            if (n == 0)
+                return QVariant();
+            QString s = ParadoxText::decode(QByteArrayView(data, n), m_cp);
+            return textTo(s, c, note);
+        }
+        case pxfMemoBLOb:
+        case pxfFmtMemoBLOb: {
+            QString reason;
+            const bool ok = m_memo ? m_memo->read(data, c.len, &m_blob, &reason)
+                                   : ParadoxMemoFile::readInRecord(data, c.len, &m_blob);
+            if (!ok)
+                throw RowRefused{QStringLiteral("Memo %1 nicht lesbar (%2)")
+                                     .arg(c.target.name, m_memo ? reason : QStringLiteral("Memo-Datei fehlt"))};
+            // Old programs kept a closing zero byte in some memos.
+            qsizetype n = m_blob.indexOf('\0');
+            if (n < 0)
+                n = m_blob.size();
+            QString s = ParadoxText::decode(QByteArrayView(m_blob.constData(), n), m_cp);
+            if (s.isEmpty())
+                return QVariant();
+            return textTo(s, c, note);
+        }
+        case pxfShort: {
+            short v = 0;
+            if (PX_get_data_short(m_doc, data, c.len, &v) <= 0)
+                return QVariant();
+            return numberTo(double(v), c);
+        }
+        case pxfLong:
+        case pxfAutoInc: {
+            long v = 0;
+            if (PX_get_data_long(m_doc, data, c.len, &v) <= 0)
+                return QVariant();
+            return numberTo(double(v), c);
+        }
+        case pxfNumber:
+        case pxfCurrency: {
+            double v = 0;
+            if (PX_get_data_double(m_doc, data, c.len, &v) <= 0)
+                return QVariant();
+            return numberTo(v, c);
+        }
+        case pxfBCD: {
+            char* s = nullptr;
+            if (PX_get_data_bcd(m_doc, reinterpret_cast<unsigned char*>(data), c.len, &s) <= 0 || !s)
+                return QVariant();
+            bool ok = false;
+            const double v = QString::fromLatin1(s).toDouble(&ok);
+            m_doc->free(m_doc, s);
+            if (!ok)
+                throw RowRefused{QStringLiteral("%1 ist keine Zahl").arg(c.target.name)};
+            return numberTo(v, c);
+        }
+        case pxfLogical: {
+            char v = 0;
+            if (PX_get_data_byte(m_doc, data, c.len, &v) <= 0)
+                return QVariant();
+            return v != 0;
+        }
+        case pxfDate: {
+            long v = 0;
+            if (PX_get_data_long(m_doc, data, c.len, &v) <= 0)
+                return QVariant();
+            const QDate d = QDate::fromJulianDay(kParadoxEpoch + v);
+            if (v <= 0 || !d.isValid() || d.year() > 9999)
+                throw RowRefused{QStringLiteral("ungültiges Datum in %1").arg(c.target.name)};
+            if (t == FieldType::DateTime)
+                return QDateTime(d, QTime(0, 0));
+            return d;
+        }
+        case pxfTimestamp: {
+            double v = 0;
+            if (PX_get_data_double(m_doc, data, c.len, &v) <= 0)
+                return QVariant();
+            const qint64 ms = qint64(std::llround(v));
+            const qint64 days = ms / 86400000;
+            const QDate d = QDate::fromJulianDay(kParadoxEpoch + days);
+            if (ms <= 0 || !std::isfinite(v) || !d.isValid() || d.year() > 9999)
+                throw RowRefused{QStringLiteral("ungültiger Zeitpunkt in %1").arg(c.target.name)};
+            if (t == FieldType::Date)
+                return d;
+            return QDateTime(d, QTime::fromMSecsSinceStartOfDay(int(ms % 86400000)));
+        }
+        }
+        return QVariant();
+    }
+
+private:
+    QVariant textTo(QString& s, const ColumnMap& c, QString* note)
+    {
+        if (c.target.type == FieldType::Text) {
+            if (c.target.size > 0 && s.size() > c.target.size) {
+                *note = QStringLiteral("%1 auf %2 Zeichen gekürzt (war „%3“)").arg(c.target.name).arg(c.target.size).arg(s);
+                s.truncate(c.target.size);
+            }
+        }
+        return s;
+    }
+    static QVariant numberTo(double v, const ColumnMap& c)
+    {
+        switch (c.target.type) {
+        case FieldType::Integer:
+        case FieldType::AutoInc:
+            if (v != std::floor(v) || std::fabs(v) > 2147483647.0)
+                throw RowRefused{QStringLiteral("%1 ist keine ganze Zahl (%2)").arg(c.target.name).arg(v)};
+            return qint64(v);
+        case FieldType::Float: return v;
+        case FieldType::Boolean: return v != 0;
+        case FieldType::Text:
+        case FieldType::Memo: return QLocale(QLocale::German).toString(v, 'g', 15);
+        default: return QVariant();
+        }
+    }
+
+    pxdoc_t* m_doc;
+    ParadoxText::CodePage m_cp;
+    const ParadoxMemoFile* m_memo;
+    QByteArray m_blob;
+};
+
+} // namespace
+
+qint64 ImportReport::refusedRows() const
+{
+    qint64 n = 0;
+    for (const auto& t : tables)
+        n += t.refused;
+    return n;
+}
+
+QString ImportReport::summary() const
+{
+    const QLocale de(QLocale::German);
+    QStringList lines;
+    lines << (committed ? QStringLiteral("Datenübernahme abgeschlossen.")
+                        : QStringLiteral("Datenübernahme nicht ausgeführt – das Register ist unverändert."));
+    for (const auto& t : tables) {
+        QString line = QStringLiteral("%1 (%2, %3): %4 von %5 Zeilen übernommen")
+                           .arg(germanTableName(t.table), t.file, t.codePage, de.toString(t.imported), de.toString(t.read));
+        if (t.refused)
+            line += QStringLiteral(", %1 abgewiesen").arg(de.toString(t.refused));
+        lines << line;
+        if (!t.extraColumns.isEmpty())
+            lines << QStringLiteral("   unbekannte Spalten, nicht übernommen: %1").arg(t.extraColumns.join(QStringLiteral(", ")));
+        if (!t.missingColumns.isEmpty())
+            lines << QStringLiteral("   fehlende Spalten, leer gelassen: %1").arg(t.missingColumns.join(QStringLiteral(", ")));
+    }
+    if (!refusals.isEmpty()) {
+        lines << QStringLiteral("Abgewiesene Zeilen:");
+        for (const QString& r : refusals)
+            lines << QStringLiteral("   ") + r;
+    }
+    if (!notes.isEmpty()) {
+        lines << QStringLiteral("Geänderte Werte:");
+        for (const QString& r : notes)
+            lines << QStringLiteral("   ") + r;
+    }
+    if (!danglingLinks.isEmpty()) {
+        lines << QStringLiteral("Verweise ins Leere (übernommen, Anzeige bleibt leer):");
+        for (const QString& r : danglingLinks)
+            lines << QStringLiteral("   ") + r;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+ParadoxImport::ParadoxImport(QString sourceDir) : m_dir(std::move(sourceDir)) {}
+
+QStringList ParadoxImport::tablesFound() const
+{
+    QStringList t;
+    for (const auto& s : m_sources)
+        t << s.table;
+    return t;
+}
+
+void ParadoxImport::check()
+{
+    m_sources.clear();
+    const QDir dir(m_dir);
+    if (m_dir.isEmpty() || !dir.exists())
+        throw HwError(QStringLiteral("Das Verzeichnis „%1“ gibt es nicht.").arg(QDir::toNativeSeparators(m_dir)));
+    for (const QString& table : importOrder()) {
+        const QString path = findFile(dir, table, QStringLiteral("DB"));
+        if (path.isEmpty())
+            continue;
+        Source s{table, path, findFile(dir, table, QStringLiteral("MB"))};
+        PxFile f(path);
+        const pxhead_t* h = f.head();
+        // A file cut short still has its header; the blocks it announces must all be there.
+        const qint64 blockSize = qint64(h->px_maxtablesize) * 1024;
+        const qint64 needed = qint64(h->px_headersize) + qint64(h->px_fileblocks) * blockSize;
+        if (h->px_filetype != pxfFileTypIndexDB && h->px_filetype != pxfFileTypNonIndexDB)
+            throw HwError(PxFile::damaged(path, QStringLiteral("keine Datentabelle")));
+        if (blockSize <= 0 || h->px_numrecords < 0 || QFileInfo(path).size() < needed
+            || (h->px_numrecords > 0 && h->px_fileblocks == 0))
+            throw HwError(PxFile::damaged(path, QStringLiteral("Datei ist kürzer als ihr Kopf angibt")));
+        bool memos = false;
+        for (int i = 0; i < h->px_numfields; ++i)
+            memos = memos || h->px_fields[i].px_ftype == pxfMemoBLOb || h->px_fields[i].px_ftype == pxfFmtMemoBLOb;
+        // Paradox always keeps a memo file beside a table with memo fields.
+        if (memos && s.memoPath.isEmpty())
+            throw HwError(QStringLiteral("Zur Tabelle „%1“ fehlt die Memo-Datei %2. Bitte die .MB-Datei mit in das "
+                                         "Verzeichnis legen. Es wurde nichts übernommen.")
+                              .arg(QDir::toNativeSeparators(path), QFileInfo(path).completeBaseName() + QStringLiteral(".MB")));
+        if (memos)
+            ParadoxMemoFile check(s.memoPath);
+        else
+            s.memoPath.clear();
+        m_sources << s;
+    }
+    if (m_sources.isEmpty())
+        throw HwError(QStringLiteral("Im Verzeichnis „%1“ liegen keine Tabellen des Leiterregisters (LT_LEIT.DB, "
+                                     "LT_PRUEF.DB, PR_TAB.DB …). Bitte das Verzeichnis der alten Daten wählen.")
+                          .arg(QDir::toNativeSeparators(m_dir)));
+    m_checked = true;
+}
+
+qint64 ParadoxImport::ladderCount(const QString& alias)
+{
+    Backend& db = Engine::instance().backend(alias);
+    auto c = db.select(QStringLiteral("SELECT COUNT(*) FROM LT_LEIT"));
+    return c->next() ? c->intValue(0) : 0;
+}
+
+ImportReport ParadoxImport::run(const QString& alias)
+{
+    if (!m_checked)
+        check();
+    m_report = ImportReport();
+    Backend& db = Engine::instance().backend(alias);
+
+    qint64 total = 0;
+    for (const auto& s : m_sources) {
+        PxFile f(s.path);
+        total += f.head()->px_numrecords;
+    }
+
+    Transaction t(db);
+    const qint64 existing = [&] {
+        auto c = db.select(QStringLiteral("SELECT COUNT(*) FROM LT_LEIT"));
+        return c->next() ? c->intValue(0) : 0;
+    }();
+    if (existing > 0 && !m_replace)
+        throw HwError(QStringLiteral("Das Register enthält schon %1 Leitern. Die Übernahme ersetzt es nur, "
+                                     "wenn das ausdrücklich bestätigt wird; es wurde nichts geändert.")
+                          .arg(QLocale(QLocale::German).toString(existing)));
+    // Replacing means the whole register: inspections of a ladder that is gone would dangle.
+    // The change history keeps one row per replaced table instead of one per field and row.
+    for (const QString& table : importOrder()) {
+        const int removed = db.exec(QStringLiteral("DELETE FROM %1").arg(table));
+        if (removed > 0)
+            Verlauf::write(db, table, Verlauf::Aktion::Geloescht, 0, std::nullopt,
+                           {{kVerlaufFeld, QStringLiteral("%1 Zeilen durch Datenübernahme ersetzt").arg(removed), QString()}});
+    }
+
+    ProgressThrottle progress(m_progress);
+    qint64 done = 0;
+    for (const auto& s : m_sources)
+        importTable(db, s, progress, done, total);
+    findDanglingLinks(db);
+    for (const ImportTableResult& r : std::as_const(m_report.tables))
+        Verlauf::write(db, r.table, Verlauf::Aktion::Neu, 0, std::nullopt,
+                       {{kVerlaufFeld, QString(),
+                         QStringLiteral("%1 Zeilen übernommen aus %2").arg(r.imported).arg(QDir::toNativeSeparators(sourceFile(r)))}});
+
+    if (db.description() == QLatin1String("PostgreSQL")) {
+        // Kept IDs: the next new row must get a number after them.
+        for (const QString& table : importOrder()) {
+            const TableDef def = tableDef(table);
+            for (const FieldDef& f : def.fields)
+                if (f.type == FieldType::AutoInc)
+                    db.select(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                                             "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
+                                  .arg(table.toLower(), f.name.toLower()))
+                        ->next();
+        }
+    }
+    for (const QString& table : importOrder())
+        Catalog::bumpChange(db, table);
+
+    if (!progress.finish(done, total, QStringLiteral("Übernahme abgeschlossen")))
+        throw Abort();
+    if (m_report.refusedRows() > 0 && !(m_confirm && m_confirm(m_report)))
+        throw Abort();
+    t.commit();
+    m_report.committed = true;
+    return m_report;
+}
+
+QString ParadoxImport::sourceFile(const ImportTableResult& r) const
+{
+    for (const Source& s : m_sources)
+        if (s.table == r.table)
+            return s.path;
+    return r.file;
+}
+
+void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle& progress, qint64& done, qint64 total)
+{
+    PxFile f(src.path);
+    std::optional<ParadoxMemoFile> memo;
+    if (!src.memoPath.isEmpty())
+        memo.emplace(src.memoPath);
+    pxdoc_t* doc = f.doc();
+    const pxhead_t* h = f.head();
+    const TableDef def = tableDef(src.table);
+
+    ImportTableResult res;
+    res.table = src.table;
+    res.file = QFileInfo(src.path).fileName();
+    const ParadoxText::CodePage cp = ParadoxText::fromHeader(h->px_doscodepage);
+    res.codePage = ParadoxText::name(cp, h->px_doscodepage);
+    res.read = h->px_numrecords;
+
+    // Columns by name, regardless of case and order.
+    QList<ColumnMap> cols;
+    QSet<QString> seen;
+    int offset = 0;
+    for (int i = 0; i < h->px_numfields; ++i) {
+        const pxfield_t& pf = h->px_fields[i];
+        const QString name = ParadoxText::decode(QByteArrayView(pf.px_fname, qstrlen(pf.px_fname)), cp);
+        const FieldDef* target = def.field(name);
+        if (target && !target->isStored())
+            target = nullptr;
+        if (target && !convertible(pf.px_ftype, target->type)) {
+            res.extraColumns << QStringLiteral("%1 (%2 passt nicht)").arg(name, pxTypeName(pf.px_ftype));
+        } else if (!target || seen.contains(target->name.toUpper())) {
+            res.extraColumns << name;
+        } else {
+            seen.insert(target->name.toUpper());
+            cols << ColumnMap{offset, pf.px_flen, pf.px_ftype, *target};
+        }
+        offset += pf.px_flen;
+    }
+    for (const FieldDef& fd : def.fields)
+        if (fd.isStored() && !seen.contains(fd.name.toUpper()))
+            res.missingColumns << fd.name;
+
+    QStringList names, marks;
+    int keyCol = -1, nrCol = -1, kurzCol = -1;
+    const IndexDef* primary = def.primaryIndex();
+    for (int i = 0; i < cols.size(); ++i) {
+        names << cols[i].target.name;
+        marks << QStringLiteral("?");
+        if (primary && cols[i].target.name.compare(primary->fields, Qt::CaseInsensitive) == 0)
+            keyCol = i;
+        if (src.table == QLatin1String("LT_LEIT") && cols[i].target.name == QLatin1String("Nr"))
+            nrCol = i;
+        if (cols[i].target.name == QLatin1String("KurzBez"))
+            kurzCol = i;
+    }
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(src.table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    const FieldDef* kurzDef = def.field(QStringLiteral("KurzBez"));
+    const bool needNr = src.table == QLatin1String("LT_LEIT");
+    const bool needKurz = kurzDef && kurzDef->required;
+
+    RowReader reader(doc, cp, memo ? &*memo : nullptr);
+    QSet<qint64> keys;
+    QHash<qint64, qint64> nrOwner;     // ladder number -> ID of the row that has it
+    QByteArray record(h->px_recordsize, Qt::Uninitialized);
+    QVariantList values;
+    values.reserve(cols.size());
+    const QString what = QStringLiteral("%1 (%2)").arg(germanTableName(src.table), res.file);
+    for (int r = 0; r < h->px_numrecords; ++r) {
+        ++done;
+        if (!progress.report(done, total, what))
+            throw Abort();
+        if (!PX_get_record(doc, r, record.data()))
+            throw HwError(PxFile::damaged(src.path, QStringLiteral("Zeile %1 nicht lesbar%2").arg(r + 1).arg(PxFile::detail(f.error()))));
+        const QString where = QStringLiteral("%1 Zeile %2").arg(res.file).arg(r + 1);
+        values.clear();
+        QStringList rowNotes;
+        try {
+            for (const ColumnMap& c : std::as_const(cols)) {
+                QString note;
+                values << reader.value(record.data(), c, &note);
+                if (!note.isEmpty())
+                    rowNotes << note;
+            }
+            if (keyCol >= 0) {
+                if (values[keyCol].isNull())
+                    throw RowRefused{QStringLiteral("Schlüssel %1 fehlt").arg(cols[keyCol].target.name)};
+                const qint64 key = values[keyCol].toLongLong();
+                if (keys.contains(key))
+                    throw RowRefused{QStringLiteral("%1 %2 doppelt").arg(cols[keyCol].target.name).arg(key)};
+                keys.insert(key);
+            }
+            if (needNr) {
+                if (nrCol < 0 || values[nrCol].isNull())
+                    throw RowRefused{QStringLiteral("Leiter-Nr fehlt")};
+                const qint64 nr = values[nrCol].toLongLong();
+                if (nrOwner.contains(nr)) {
+                    if (keyCol >= 0)
+                        keys.remove(values[keyCol].toLongLong());
+                    throw RowRefused{QStringLiteral("Leiter-Nr %1 doppelt (schon bei ID %2)").arg(nr).arg(nrOwner.value(nr))};
+                }
+                nrOwner.insert(nr, keyCol >= 0 ? values[keyCol].toLongLong() : 0);
+            }
+            if (needKurz && (kurzCol < 0 || values[kurzCol].toString().trimmed().isEmpty()))
+                throw RowRefused{QStringLiteral("%1 ist leer").arg(kurzDef->label())};
+        } catch (const RowRefused& refused) {
+            ++res.refused;
+            QString id;
+            if (keyCol >= 0 && keyCol < values.size() && !values[keyCol].isNull())
+                id = QStringLiteral(" (%1 %2)").arg(cols[keyCol].target.name, values[keyCol].toString());
+            m_report.refusals << QStringLiteral("%1%2: %3").arg(where, id, refused.reason);
+            continue;
+        }
+        db.exec(sql, values);
+        ++res.imported;
+        for (const QString& n : std::as_const(rowNotes))
+            m_report.notes << QStringLiteral("%1: %2").arg(where, n);
+    }
+    m_report.tables << res;
+}
+
+void ParadoxImport::findDanglingLinks(Backend& db)
+{
+    struct Link {
+        QString table, column, target, targetKey, text;
+    };
+    const QList<Link> links{
+        {QStringLiteral("LT_PRUEF"), QStringLiteral("LT_ID"), QStringLiteral("LT_LEIT"), QStringLiteral("ID"),
+         QStringLiteral("Prüfungen ohne Leiter (LT_ID)")},
+        {QStringLiteral("LT_PRUEF"), QStringLiteral("Pruefer_ID"), QStringLiteral("PRUEFER"), QStringLiteral("ID"),
+         QStringLiteral("Prüfungen mit unbekanntem Prüfer (Pruefer_ID)")},
+        {QStringLiteral("LT_PRUEF"), QStringLiteral("PruefungArt_ID"), QStringLiteral("PR_TAB"), QStringLiteral("Nr"),
+         QStringLiteral("Prüfungen mit unbekannter Prüfungsart (PruefungArt_ID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("FirmenAbtID"), QStringLiteral("FIRMEN"), QStringLiteral("ID"),
+         QStringLiteral("Leitern mit fehlender Abteilung (FirmenAbtID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("Art_ID"), QStringLiteral("LARTEN"), QStringLiteral("ID"),
+         QStringLiteral("Leitern mit unbekannter Leiter-Art (Art_ID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("Mat_ID"), QStringLiteral("MATERIAL"), QStringLiteral("ID"),
+         QStringLiteral("Leitern mit unbekanntem Material (Mat_ID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("PruefungArt_ID"), QStringLiteral("PR_TAB"), QStringLiteral("Nr"),
+         QStringLiteral("Leitern mit unbekannter Prüfungsart (PruefungArt_ID)")},
+        {QStringLiteral("FIRMEN"), QStringLiteral("ParentID"), QStringLiteral("FIRMEN"), QStringLiteral("ID"),
+         QStringLiteral("Abteilungen mit fehlendem übergeordneten Eintrag (ParentID)")},
+    };
+    for (const Link& l : links) {
+        // 0 is "none" for these keys, as empty is.
+        auto c = db.select(QStringLiteral("SELECT a.%2 FROM %1 a WHERE a.%2 IS NOT NULL AND a.%2 <> 0 AND NOT EXISTS "
+                                          "(SELECT 1 FROM %3 b WHERE b.%4 = a.%2) ORDER BY a.%2")
+                               .arg(l.table, l.column, l.target, l.targetKey));
+        qint64 n = 0;
+        QStringList sample;
+        while (c->next()) {
+            ++n;
+            const QString v = QString::number(c->intValue(0));
+            if (sample.size() < 10 && !sample.contains(v))
+                sample << v;
+        }
+        if (n)
+            m_report.danglingLinks << QStringLiteral("%1: %2 (%3%4)")
+                                          .arg(l.text)
+                                          .arg(n)
+                                          .arg(sample.join(QStringLiteral(", ")), n > sample.size() ? QStringLiteral(" …") : QString());
+    }
+}
