@@ -1,5 +1,6 @@
 #include "ParadoxImport.h"
 #include "ParadoxMemo.h"
+#include "ParadoxRecords.h"
 #include "ParadoxText.h"
 
 #include "Backend.h"
@@ -83,6 +84,11 @@ private:
     PxError m_error;
 };
 
+ParadoxRecords::Layout layoutOf(const pxhead_t& h)
+{
+    return ParadoxRecords::Layout{h.px_headersize, qint64(h.px_maxtablesize) * 1024, int(h.px_firstblock), int(h.px_fileblocks), h.px_recordsize};
+}
+
 // The register's tables in the order their keys are needed.
 const QStringList& importOrder()
 {
@@ -160,6 +166,10 @@ QString pxTypeName(int t)
     case pxfTimestamp: return QStringLiteral("Zeitstempel");
     case pxfAutoInc: return QStringLiteral("Autoinkrement");
     case pxfBCD: return QStringLiteral("BCD");
+    case pxfBLOb: return QStringLiteral("Binär-BLOb");
+    case pxfOLE: return QStringLiteral("OLE");
+    case pxfGraphic: return QStringLiteral("Grafik");
+    case pxfBytes: return QStringLiteral("Bytes");
     case pxfTime: return QStringLiteral("Zeit");
     default: return QStringLiteral("Typ %1").arg(t);
     }
@@ -322,12 +332,21 @@ qint64 ImportReport::refusedRows() const
     return n;
 }
 
-QString ImportReport::summary() const
+QString ImportReport::summary(int maxListed) const
 {
+    const auto listed = [maxListed](QStringList& lines, const QStringList& items) {
+        const qsizetype n = maxListed < 0 ? items.size() : std::min<qsizetype>(items.size(), maxListed);
+        for (qsizetype i = 0; i < n; ++i)
+            lines << QStringLiteral("   ") + items[i];
+        if (n < items.size())
+            lines << QStringLiteral("   … und %1 weitere").arg(items.size() - n);
+    };
     const QLocale de(QLocale::German);
     QStringList lines;
     lines << (committed ? QStringLiteral("Datenübernahme abgeschlossen.")
                         : QStringLiteral("Datenübernahme nicht ausgeführt – das Register ist unverändert."));
+    if (!replaced.isEmpty())
+        lines << QStringLiteral("Ersetzt wurden die bisherigen Daten: %1").arg(replaced.join(QStringLiteral(", ")));
     for (const auto& t : tables) {
         QString line = QStringLiteral("%1 (%2, %3): %4 von %5 Zeilen übernommen")
                            .arg(germanTableName(t.table), t.file, t.codePage, de.toString(t.imported), de.toString(t.read));
@@ -341,13 +360,11 @@ QString ImportReport::summary() const
     }
     if (!refusals.isEmpty()) {
         lines << QStringLiteral("Abgewiesene Zeilen:");
-        for (const QString& r : refusals)
-            lines << QStringLiteral("   ") + r;
+        listed(lines, refusals);
     }
     if (!notes.isEmpty()) {
         lines << QStringLiteral("Geänderte Werte:");
-        for (const QString& r : notes)
-            lines << QStringLiteral("   ") + r;
+        listed(lines, notes);
     }
     if (!danglingLinks.isEmpty()) {
         lines << QStringLiteral("Verweise ins Leere (übernommen, Anzeige bleibt leer):");
@@ -440,8 +457,17 @@ ImportReport ParadoxImport::run(const QString& alias)
                           .arg(QLocale(QLocale::German).toString(existing)));
     // Replacing means the whole register: inspections of a ladder that is gone would dangle.
     // The change history keeps one row per replaced table instead of one per field and row.
+    m_rowVersion.clear();
     for (const QString& table : importOrder()) {
+        // Rows that come back under an ID they had before carry a version no replaced row
+        // had, so a workstation holding the old row re-reads it and cannot save over it.
+        if (tableDef(table).primaryIndex()) {
+            auto c = db.select(QStringLiteral("SELECT COALESCE(MAX(%2), 0) FROM %1").arg(table, QLatin1String(Catalog::RowVersionColumn)));
+            m_rowVersion.insert(table, c->next() ? c->intValue(0) + 1 : 1);
+        }
         const int removed = db.exec(QStringLiteral("DELETE FROM %1").arg(table));
+        if (removed > 0)
+            m_report.replaced << QStringLiteral("%1: %2 Zeilen").arg(germanTableName(table)).arg(removed);
         if (removed > 0)
             Verlauf::write(db, table, Verlauf::Aktion::Geloescht, 0, std::nullopt,
                            {{kVerlaufFeld, QStringLiteral("%1 Zeilen durch Datenübernahme ersetzt").arg(removed), QString()}});
@@ -543,34 +569,64 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
         if (cols[i].target.name == QLatin1String("KurzBez"))
             kurzCol = i;
     }
+    if (m_rowVersion.contains(src.table)) {
+        names << QLatin1String(Catalog::RowVersionColumn);
+        marks << QString::number(m_rowVersion.value(src.table));
+    }
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                             .arg(src.table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     const FieldDef* kurzDef = def.field(QStringLiteral("KurzBez"));
     const bool needNr = src.table == QLatin1String("LT_LEIT");
     const bool needKurz = kurzDef && kurzDef->required;
 
+    QList<int> ruled;
+    for (int i = 0; i < cols.size(); ++i) {
+        const FieldDef& fd = cols[i].target;
+        if ((fd.required && fd.type != FieldType::AutoInc) || fd.minValue || fd.maxValue)
+            ruled << i;
+    }
     RowReader reader(doc, cp, memo ? &*memo : nullptr);
     QSet<qint64> keys;
     QHash<qint64, qint64> nrOwner;     // ladder number -> ID of the row that has it
-    QByteArray record(h->px_recordsize, Qt::Uninitialized);
+    ParadoxRecords records(src.path, layoutOf(*h));
     QVariantList values;
     values.reserve(cols.size());
     const QString what = QStringLiteral("%1 (%2)").arg(germanTableName(src.table), res.file);
-    for (int r = 0; r < h->px_numrecords; ++r) {
+    for (qint64 r = 0;; ++r) {
+        char* record = records.next();
+        if (!record)
+            break;
+        if (r >= h->px_numrecords)
+            throw HwError(PxFile::damaged(src.path, QStringLiteral("mehr Zeilen als der Kopf angibt")));
         ++done;
         if (!progress.report(done, total, what))
             throw Abort();
-        if (!PX_get_record(doc, r, record.data()))
-            throw HwError(PxFile::damaged(src.path, QStringLiteral("Zeile %1 nicht lesbar%2").arg(r + 1).arg(PxFile::detail(f.error()))));
-        const QString where = QStringLiteral("%1 Zeile %2").arg(res.file).arg(r + 1);
+        const auto where = [&] { return QStringLiteral("%1 Zeile %2").arg(res.file).arg(r + 1); };
         values.clear();
         QStringList rowNotes;
         try {
             for (const ColumnMap& c : std::as_const(cols)) {
                 QString note;
-                values << reader.value(record.data(), c, &note);
+                values << reader.value(record, c, &note);
                 if (!note.isEmpty())
                     rowNotes << note;
+            }
+            // The field rules the program's own saves keep: a required value, a range.
+            for (int i : std::as_const(ruled)) {
+                const FieldDef& fd = cols[i].target;
+                const QVariant& v = values[i];
+                if (v.isNull()) {
+                    if (fd.required && i != keyCol && i != nrCol)
+                        throw RowRefused{QStringLiteral("Feld '%1' muß einen Wert haben").arg(fd.label())};
+                    continue;
+                }
+                const double x = v.toDouble();
+                if ((fd.minValue && x < *fd.minValue) || (fd.maxValue && x > *fd.maxValue))
+                    throw RowRefused{QStringLiteral("%1 muß zwischen %2 und %3 liegen (ist %4)")
+                                         .arg(fd.label())
+                                         .arg(fd.minValue.value_or(0))
+                                         .arg(fd.maxValue.value_or(0))
+                                         .arg(v.toString())};
             }
             if (keyCol >= 0) {
                 if (values[keyCol].isNull())
@@ -598,14 +654,16 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
             QString id;
             if (keyCol >= 0 && keyCol < values.size() && !values[keyCol].isNull())
                 id = QStringLiteral(" (%1 %2)").arg(cols[keyCol].target.name, values[keyCol].toString());
-            m_report.refusals << QStringLiteral("%1%2: %3").arg(where, id, refused.reason);
+            m_report.refusals << QStringLiteral("%1%2: %3").arg(where(), id, refused.reason);
             continue;
         }
         db.exec(sql, values);
         ++res.imported;
         for (const QString& n : std::as_const(rowNotes))
-            m_report.notes << QStringLiteral("%1: %2").arg(where, n);
+            m_report.notes << QStringLiteral("%1: %2").arg(where(), n);
     }
+    if (records.read() != h->px_numrecords)
+        throw HwError(PxFile::damaged(src.path, QStringLiteral("%1 Zeilen gefunden, der Kopf nennt %2").arg(records.read()).arg(h->px_numrecords)));
     m_report.tables << res;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "Progress.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,12 +25,15 @@ struct ImportReport {
     QList<ImportTableResult> tables;
     QStringList refusals;          // "LT_LEIT Zeile 7: Leiter-Nr 12 doppelt (schon bei ID 3)"
     QStringList notes;             // shortened texts and similar changes of a value
+    QStringList replaced;          // "Prüfer: 5 Zeilen": what the import replaced
     QStringList danglingLinks;     // "3 Prüfungen verweisen auf keine Leiter (LT_ID 40, 41, 99)"
     bool committed = false;
 
     qint64 refusedRows() const;
     // German summary, one line per fact; nothing that was left out is missing from it.
-    QString summary() const;
+    // maxListed >= 0 names at most that many refused rows and changed values, then the count
+    // of the others (for a message box; the command-line tool lists all).
+    QString summary(int maxListed = -1) const;
 };
 
 // Takes over a register kept as Paradox tables (LT_LEIT.DB, LT_PRUEF.DB and the master tables)
@@ -84,6 +88,7 @@ private:
     QList<Source> m_sources;
     bool m_checked = false;
     bool m_replace = false;
+    QHash<QString, qint64> m_rowVersion;   // table -> version of the rows it takes over
     std::function<bool(const ImportReport&)> m_confirm;
     ProgressCallback m_progress;
     ImportReport m_report;

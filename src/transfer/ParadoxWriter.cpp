@@ -58,6 +58,36 @@ ParadoxWriter::ParadoxWriter(const QString& path, const QList<Column>& columns, 
             throw HwError(QStringLiteral("Memo-Datei %1 nicht angelegt").arg(memoPath));
     }
     m_record.resize(size);
+    m_path = path;
+    m_headerSize = m_doc->px_head->px_headersize;
+    m_blockSize = qint64(m_doc->px_head->px_maxtablesize) * 1024;
+    m_perBlock = size > 0 ? int((m_blockSize - 6) / size) : 0;
+}
+
+void ParadoxWriter::flushBlock(bool last)
+{
+    if (m_inBlock == 0)
+        return;
+    if (!m_file) {
+        m_file = new QFile(m_path);
+        if (!m_file->open(QIODevice::ReadWrite))
+            throw HwError(QStringLiteral("Paradox-Tabelle %1 nicht beschreibbar").arg(m_path));
+    }
+    ++m_blocks;
+    if (m_blocks > 65535)
+        throw HwError(QStringLiteral("Paradox-Tabelle %1: mehr als 65535 Blöcke").arg(m_path));
+    // Block head: next block, previous block, bytes used after the first record.
+    const auto put16 = [this](int at, int v) {
+        m_block[at] = char(v & 0xFF);
+        m_block[at + 1] = char((v >> 8) & 0xFF);
+    };
+    put16(0, last ? 0 : m_blocks + 1);
+    put16(2, m_blocks - 1);
+    put16(4, (m_inBlock - 1) * int(m_record.size()));
+    m_file->seek(m_headerSize + qint64(m_blocks - 1) * m_blockSize);
+    m_file->write(m_block);
+    m_block.fill('\0');
+    m_inBlock = 0;
 }
 
 ParadoxWriter::~ParadoxWriter()
@@ -69,9 +99,34 @@ void ParadoxWriter::close()
 {
     if (!m_doc)
         return;
+    if (m_bulk && m_inBlock > 0)
+        flushBlock(true);
+    else if (m_bulk && m_file && m_blocks > 0) {
+        // The last full block ends the chain.
+        m_file->seek(m_headerSize + qint64(m_blocks - 1) * m_blockSize);
+        m_file->write(QByteArray(2, '\0'));
+    }
     PX_close(m_doc);
     PX_delete(m_doc);
     m_doc = nullptr;
+    if (m_bulk) {
+        QFile head(m_path);
+        if (!head.open(QIODevice::ReadWrite))
+            throw HwError(QStringLiteral("Paradox-Tabelle %1 nicht beschreibbar").arg(m_path));
+        const auto put = [&head](qint64 at, quint32 v, int bytes) {
+            char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
+            head.seek(at);
+            head.write(b, bytes);
+        };
+        put(0x06, quint32(m_rows), 4);          // records
+        put(0x0A, quint32(m_blocks), 2);        // blocks in use
+        put(0x0C, quint32(m_blocks), 2);        // blocks of the file
+        put(0x0E, m_blocks ? 1u : 0u, 2);       // first block
+        put(0x10, quint32(m_blocks), 2);        // last block
+        head.close();
+        delete m_file;
+        m_file = nullptr;
+    }
     // pxlib leaves the last memo block short; Paradox files are whole 4 KiB blocks.
     if (!m_memoPath.isEmpty()) {
         QFile memo(m_memoPath);
@@ -123,6 +178,15 @@ void ParadoxWriter::addRow(const QVariantList& values)
             }
         }
         data += c.len;
+    }
+    if (m_bulk) {
+        if (m_block.isEmpty())
+            m_block = QByteArray(int(m_blockSize), '\0');
+        std::memcpy(m_block.data() + 6 + qsizetype(m_inBlock) * m_record.size(), m_record.constData(), size_t(m_record.size()));
+        ++m_rows;
+        if (++m_inBlock == m_perBlock)
+            flushBlock(false);
+        return;
     }
     if (PX_put_record(m_doc, m_record.data()) < 0)
         throw HwError(QStringLiteral("Zeile nicht geschrieben"));

@@ -223,6 +223,12 @@ private slots:
             w.addRow({3, 8, QStringLiteral("kaputt"), ParadoxWriter::rawDate(-40)});
             w.addRow({4, 9, QStringLiteral("gut"), QVariant()});
         }
+        {
+            ParadoxWriter w(src.path() + QStringLiteral("/PR_TAB.DB"), {{"Nr", pxfShort}, {"KurzBez", pxfAlpha, 30}, {"Jahre", pxfShort}});
+            w.addRow({1, QStringLiteral("Jährlich"), 1});
+            w.addRow({2, QStringLiteral("Zwölfjährlich"), 12});
+            w.addRow({3, QVariant(), 2});
+        }
         ParadoxImport imp(src.path());
         int asked = 0;
         imp.setConfirmRefusals([&](const ImportReport&) { ++asked; return accept; });
@@ -239,11 +245,19 @@ private slots:
         const QString summary = rep.summary();
         QVERIFY2(summary.contains(QStringLiteral("Zeile 2 (ID 2): Leiter-Nr 7 doppelt (schon bei ID 1)")), qPrintable(summary));
         QVERIFY2(summary.contains(QStringLiteral("Zeile 3 (ID 3): ungültiges Datum in PruefTermin")), qPrintable(summary));
-        QVERIFY2(summary.contains(QStringLiteral("2 von 4 Zeilen übernommen, 2 abgewiesen")), qPrintable(summary));
-        if (accept)
+        QVERIFY2(summary.contains(QStringLiteral("Leitern (lt_leit.db, Windows-1252): 2 von 4 Zeilen übernommen, 2 abgewiesen")),
+                 qPrintable(summary));
+        QVERIFY2(summary.contains(QStringLiteral("PR_TAB.DB Zeile 2 (Nr 2): Jahre muß zwischen 0 und 10 liegen (ist 12)")),
+                 qPrintable(summary));
+        QVERIFY2(summary.contains(QStringLiteral("PR_TAB.DB Zeile 3 (Nr 3): Feld 'KurzBez' muß einen Wert haben")), qPrintable(summary));
+        if (accept) {
             QCOMPARE(rows(QStringLiteral("SELECT ID FROM LT_LEIT ORDER BY ID")), (QList<QVariantList>{{QStringLiteral("1")}, {QStringLiteral("4")}}));
-        else
+            QCOMPARE(rows(QStringLiteral("SELECT Nr FROM PR_TAB")), (QList<QVariantList>{{QStringLiteral("1")}}));
+        } else {
             QCOMPARE(count(QStringLiteral("LT_LEIT")), 0);
+            QCOMPARE(count(QStringLiteral("PR_TAB")), 0);
+            QCOMPARE(count(QStringLiteral("LT_VERLAUF")), 0);
+        }
     }
 
     void badInputChangesNothing_data()
@@ -308,6 +322,42 @@ private slots:
             QCOMPARE(rows(QStringLiteral("SELECT Aktion, Alt FROM LT_VERLAUF WHERE Tabelle = 'LT_LEIT' ORDER BY ID")).value(0),
                      (QVariantList{QStringLiteral("Gelöscht"), QStringLiteral("1 Zeilen durch Datenübernahme ersetzt")}));
         }
+    }
+
+    // A replaced row that comes back under its old ID is new to a workstation still holding
+    // the old one: its save does not write the old values over the imported row.
+    void replacedRowNotOverwrittenByAnotherWorkstation()
+    {
+        TestDataDir data;
+        data.addAlias(QStringLiteral("ZWEITER"));
+        Table other(QStringLiteral("LT_LEIT"));
+        other.setAlias(QStringLiteral("ZWEITER"));
+        other.open();
+        other.append();
+        other.setValue("Nr", 1);
+        other.setValue("KurzBez", QStringLiteral("alt"));
+        other.setValue("Laenge", 2.0);
+        other.post();
+        const qint64 id = other.field("ID").asInteger();
+        QTemporaryDir src;
+        {
+            ParadoxWriter w(src.path() + QStringLiteral("/LT_LEIT.DB"),
+                            {{"ID", pxfAutoInc}, {"Nr", pxfLong}, {"KurzBez", pxfAlpha, 30}, {"Laenge", pxfNumber}});
+            w.addRow({int(id), 1, QStringLiteral("übernommen"), 3.5});
+        }
+        QVERIFY(importError(src.path(), true).isEmpty());
+
+        other.first();
+        try {
+            other.edit();
+            other.setValue("Nr", 2);
+            other.post();
+        } catch (const EngineError& e) {
+            QCOMPARE(e.code(), EngineCode::RecordChanged);
+            other.cancel();
+        }
+        QCOMPARE(rows(QStringLiteral("SELECT KurzBez, Laenge FROM LT_LEIT")),
+                 (QList<QVariantList>{{QStringLiteral("übernommen"), QStringLiteral("3.5")}}));
     }
 };
 

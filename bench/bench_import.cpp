@@ -1,0 +1,253 @@
+// Import of a register kept as Paradox tables: LT_LEIT and LT_PRUEF with every column the
+// register knows, written by the benchmark with pxlib (a memo on every tenth ladder, umlauts in
+// Windows-1252), taken over into a fresh data directory; against reading the same tables with
+// pxlib alone (every record, every field decoded by pxlib), measured in the same run before and
+// after the import. Rows per second and the ratio import / reading. The benchmark writes its
+// tables block by block (ParadoxWriter::setBulk): pxlib's PX_put_record needs minutes for
+// 50,000 rows.
+//   bench_import [ladders, default 100000] [inspections per ladder, default 6] [--tables DIR]
+#include "Engine.h"
+#include "ParadoxImport.h"
+#include "ParadoxMemo.h"
+#include "ParadoxRecords.h"
+#include "ParadoxWriter.h"
+#include "Schema.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+extern "C" {
+#include <paradox.h>
+}
+
+namespace {
+
+char pxType(FieldType t)
+{
+    switch (t) {
+    case FieldType::Integer: return pxfLong;
+    case FieldType::AutoInc: return pxfAutoInc;
+    case FieldType::Float: return pxfNumber;
+    case FieldType::Text: return pxfAlpha;
+    case FieldType::Memo: return pxfMemoBLOb;
+    case FieldType::Date: return pxfDate;
+    case FieldType::DateTime: return pxfTimestamp;
+    case FieldType::Boolean: return pxfLogical;
+    }
+    return pxfAlpha;
+}
+
+const QString kMemo = QStringLiteral("Holm links gerichtet, Fußplatte erneuert, Sprosse 3 geprüft. ").repeated(4);
+
+QVariant valueFor(const FieldDef& f, qint64 row, qint64 ladders, int perLadder)
+{
+    const QString& n = f.name;
+    if (n == QLatin1String("ID") || n == QLatin1String("Nr"))
+        return row;
+    if (n == QLatin1String("LT_ID"))
+        return (row - 1) / perLadder + 1;
+    if (n.endsWith(QLatin1String("_ID"), Qt::CaseInsensitive) || n.endsWith(QLatin1String("AbtID")))
+        return row % 20 + 1;
+    switch (f.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        if (f.minValue && f.maxValue)
+            return qint64(*f.minValue) + row % (qint64(*f.maxValue - *f.minValue) + 1);
+        return row % 40 + 1;
+    case FieldType::Float: return 1.5 + double(row % 10) * 0.25;
+    case FieldType::Boolean: return row % 3 == 0;
+    case FieldType::Date: return QDate(2018, 1, 1).addDays(row % 2500);
+    case FieldType::DateTime: return QDateTime(QDate(2024, 3, 1).addDays(row % 300), QTime(8, 0).addSecs(row % 30000));
+    case FieldType::Memo: return row % 10 == 0 ? QVariant(kMemo) : QVariant();
+    case FieldType::Text: {
+        if (row % 4 == 3)
+            return QVariant();
+        return QStringLiteral("Stehleiter Größe %1 Süd").arg(row % 97).left(std::max(1, f.size));
+    }
+    }
+    Q_UNUSED(ladders);
+    return QVariant();
+}
+
+void writeTable(const QString& dir, const TableDef& def, qint64 rows, qint64 ladders, int perLadder)
+{
+    QList<ParadoxWriter::Column> cols;
+    bool memo = false;
+    for (const FieldDef& f : def.fields) {
+        if (!f.isStored())
+            continue;
+        const char t = pxType(f.type);
+        cols << ParadoxWriter::Column{f.name.toLatin1(), t, t == pxfAlpha ? std::max(1, f.size) : t == pxfMemoBLOb ? 20 : 0};
+        memo = memo || t == pxfMemoBLOb;
+    }
+    ParadoxWriter w(QDir(dir).filePath(def.name + QStringLiteral(".DB")), cols, 1252,
+                    memo ? QDir(dir).filePath(def.name + QStringLiteral(".MB")) : QString());
+    w.setBulk(true);
+    QVariantList values;
+    for (qint64 r = 1; r <= rows; ++r) {
+        values.clear();
+        for (const FieldDef& f : def.fields)
+            if (f.isStored())
+                values << valueFor(f, r, ladders, perLadder);
+        w.addRow(values);
+    }
+}
+
+pxdoc_t* openTable(const QString& file)
+{
+    pxdoc_t* doc = PX_new();
+    if (PX_open_file(doc, QFile::encodeName(file).constData()) < 0) {
+        fprintf(stderr, "cannot open %s\n", qPrintable(file));
+        exit(1);
+    }
+    return doc;
+}
+
+// Every record of the table and every field decoded by pxlib: the records walked block by
+// block (ParadoxRecords, as the import reads them), memos through the program's reader
+// (pxlib's own one cannot open a memo file, see ParadoxMemo.h).
+qint64 readWithPxlib(const QString& file, const QString& memoFile, double& checksum)
+{
+    pxdoc_t* doc = openTable(file);
+    std::unique_ptr<ParadoxMemoFile> memo;
+    if (!memoFile.isEmpty())
+        memo = std::make_unique<ParadoxMemoFile>(memoFile);
+    pxhead_t* h = doc->px_head;
+    ParadoxRecords records(file, ParadoxRecords::Layout{h->px_headersize, qint64(h->px_maxtablesize) * 1024, h->px_firstblock,
+                                                        h->px_fileblocks, h->px_recordsize});
+    QByteArray blob;
+    QString reason;
+    while (char* rec = records.next()) {
+        char* data = rec;
+        for (int i = 0; i < h->px_numfields; ++i) {
+            const pxfield_t& f = h->px_fields[i];
+            switch (f.px_ftype) {
+            case pxfAlpha: {
+                char* s = nullptr;
+                if (PX_get_data_alpha(doc, data, f.px_flen, &s) > 0 && s) {
+                    checksum += s[0];
+                    doc->free(doc, s);
+                }
+                break;
+            }
+            case pxfDate:
+            case pxfLong:
+            case pxfAutoInc: {
+                long v = 0;
+                if (PX_get_data_long(doc, data, f.px_flen, &v) > 0)
+                    checksum += double(v);
+                break;
+            }
+            case pxfShort: {
+                short v = 0;
+                if (PX_get_data_short(doc, data, f.px_flen, &v) > 0)
+                    checksum += v;
+                break;
+            }
+            case pxfNumber:
+            case pxfTimestamp: {
+                double v = 0;
+                if (PX_get_data_double(doc, data, f.px_flen, &v) > 0)
+                    checksum += v * 1e-9;
+                break;
+            }
+            case pxfLogical: {
+                char v = 0;
+                if (PX_get_data_byte(doc, data, f.px_flen, &v) > 0)
+                    checksum += v;
+                break;
+            }
+            case pxfMemoBLOb:
+                if (memo && memo->read(data, f.px_flen, &blob, &reason))
+                    checksum += double(blob.size());
+                break;
+            default: break;
+            }
+            data += f.px_flen;
+        }
+    }
+    const qint64 n = records.read();
+    PX_close(doc);
+    PX_delete(doc);
+    return n;
+}
+
+// pxlib's own record access, PX_get_record(doc, n, ...), on the first rows of a table.
+double getRecordRowsPerSecond(const QString& file, int rows)
+{
+    pxdoc_t* doc = openTable(file);
+    QByteArray rec(doc->px_head->px_recordsize, 0);
+    rows = std::min(rows, doc->px_head->px_numrecords);
+    QElapsedTimer t;
+    t.start();
+    for (int r = 0; r < rows; ++r)
+        PX_get_record(doc, r, rec.data());
+    const double s = double(t.nsecsElapsed()) / 1e9;
+    PX_close(doc);
+    PX_delete(doc);
+    return rows / s;
+}
+
+double readAllMs(const QString& dir, qint64& rows, double& checksum)
+{
+    QElapsedTimer t;
+    t.start();
+    rows = readWithPxlib(QDir(dir).filePath(QStringLiteral("LT_LEIT.DB")), QDir(dir).filePath(QStringLiteral("LT_LEIT.MB")), checksum)
+         + readWithPxlib(QDir(dir).filePath(QStringLiteral("LT_PRUEF.DB")), QString(), checksum);
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const qint64 ladders = argc > 1 ? std::atoll(argv[1]) : 100000;
+    const int perLadder = argc > 2 ? std::atoi(argv[2]) : 6;
+    QTemporaryDir src, target;
+    // --tables DIR: only write the tables there (to try "Daten übernehmen" by hand).
+    if (argc > 4 && QByteArray(argv[3]) == "--tables") {
+        QDir().mkpath(QString::fromLocal8Bit(argv[4]));
+        writeTable(QString::fromLocal8Bit(argv[4]), Schema::ladders(), ladders, ladders, perLadder);
+        writeTable(QString::fromLocal8Bit(argv[4]), Schema::inspections(), ladders * perLadder, ladders, perLadder);
+        return 0;
+    }
+
+    QElapsedTimer t;
+    t.start();
+    writeTable(src.path(), Schema::ladders(), ladders, ladders, perLadder);
+    writeTable(src.path(), Schema::inspections(), ladders * perLadder, ladders, perLadder);
+    printf("Paradox tables written by pxlib: %lld ladders, %lld inspections (%.1f s)\n", static_cast<long long>(ladders),
+           static_cast<long long>(ladders * perLadder), double(t.elapsed()) / 1000.0);
+
+    qint64 rows = 0;
+    double checksum = 0;
+    const double floor1 = readAllMs(src.path(), rows, checksum);
+
+    Engine& engine = Engine::instance();
+    engine.setNetFileDir(target.path());
+    engine.addSessionAlias(QStringLiteral("TARVINO"), target.path());
+    engine.backend();     // schema created before the clock runs
+    ParadoxImport imp(src.path());
+    t.restart();
+    const ImportReport rep = imp.run();
+    const double importMs = double(t.nsecsElapsed()) / 1e6;
+    const double floor2 = readAllMs(src.path(), rows, checksum);
+    const double floor = std::min(floor1, floor2);
+
+    qint64 imported = 0;
+    for (const ImportTableResult& r : rep.tables)
+        imported += r.imported;
+    printf("%-44s%10.0f ms  %10.0f rows/s\n", "reading with pxlib alone (best of 2):", floor, rows / floor * 1000.0);
+    printf("%-44s%10.0f ms  %10.0f rows/s\n", "import into a data directory (SQLite):", importMs, imported / importMs * 1000.0);
+    printf("ratio import / reading: %.2f (goal <= 2)   rows %lld of %lld, checksum %.0f\n", importMs / floor,
+           static_cast<long long>(imported), static_cast<long long>(rows), checksum);
+    const int probe = 20000;
+    printf("for comparison, pxlib's PX_get_record on the first %d inspections: %.0f rows/s\n", probe,
+           getRecordRowsPerSecond(QDir(src.path()).filePath(QStringLiteral("LT_PRUEF.DB")), probe));
+    return rep.committed && imported == rows ? 0 : 1;
+}
