@@ -10,4 +10,5 @@ void plugFeatures(TLeiterVerw& window)
     plugAccess(window);
     plugDue(window);
     plugHistory(window);
+    plugTransfer(window);
 }

@@ -12,5 +12,6 @@ void plugReports(TLeiterVerw& window);          // "Listen", "Vorschau" / "Druck
 void plugAccess(TLeiterVerw& window);           // change of user, own password, user administration
 void plugDue(TLeiterVerw& window);              // due list, due colours, overdue notice, exports
 void plugHistory(TLeiterVerw& window);          // "Änderungsverlauf" and "Verlauf prüfen"
+void plugTransfer(TLeiterVerw& window);         // "Daten übernehmen", "Datensicherung", restore, daily backup
 
 void plugFeatures(TLeiterVerw& window);
