@@ -4,6 +4,7 @@
 
 #include "AppConfig.h"
 #include "Backend.h"
+#include "DataControls.h"
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Engine.h"
@@ -29,9 +30,18 @@ const QString kImportCaption = QStringLiteral("Daten übernehmen");
 const QString kBackupCaption = QStringLiteral("Datensicherung");
 const QString kRestoreCaption = QStringLiteral("Datensicherung zurückladen");
 
+// The folder of the old tables and that of the backups are remembered apart.
 QString& lastFolder()
 {
     static QString dir = QDir::homePath();
+    return dir;
+}
+QString& lastBackupFolder()
+{
+    static QString dir = [] {
+        const QString daily = RegisterBackup::readDailySettings(settingsFilePath()).folder;
+        return daily.isEmpty() ? QDir::homePath() : daily;
+    }();
     return dir;
 }
 
@@ -86,8 +96,13 @@ void rightsFor(TLeiterVerw& w)
 void afterReplace(TLeiterVerw& w)
 {
     Engine::instance().refreshAll();
+    // The selection boxes of the pages build their entries anew (kinds and materials may be gone).
+    for (TDBLookupComboBox* box : w.findChildren<TDBLookupComboBox*>())
+        box->invalidateList();
     if (w.leiter())
         w.leiter()->first();
+    for (TDBLookupComboBox* box : w.findChildren<TDBLookupComboBox*>())
+        box->link().read();
 }
 
 void datenUebernehmen(TLeiterVerw& w)
@@ -126,10 +141,12 @@ void datenUebernehmen(TLeiterVerw& w)
     }
     imp.setConfirmRefusals([&w](const ImportReport& rep) {
         return Dialogs::questionDefaultNo(&w,
-                                          QStringLiteral("%1 Zeilen können nicht übernommen werden:\n\n%2\n\nSollen die übrigen "
+                                          QStringLiteral("%1 übernommen werden:\n\n%2\n\nSollen die übrigen "
                                                          "Zeilen trotzdem übernommen werden? Bei „Nein“ bleibt das Register "
                                                          "unverändert.")
-                                              .arg(number(rep.refusedRows()), rep.summary(30)),
+                                              .arg(rep.refusedRows() == 1 ? QStringLiteral("1 Zeile kann nicht")
+                                                                          : QStringLiteral("%1 Zeilen können nicht").arg(number(rep.refusedRows())),
+                                                   rep.details(30)),
                                           kImportCaption);
     });
     Progress progress(&w, QStringLiteral("Daten übernehmen …"), kImportCaption);
@@ -153,11 +170,11 @@ void sichern(TLeiterVerw& w)
         return;
     }
     const QString file = Dialogs::saveFileName(&w, kBackupCaption,
-                                               QDir(lastFolder()).filePath(RegisterBackup::fileNameFor(QDateTime::currentDateTime())),
+                                               QDir(lastBackupFolder()).filePath(RegisterBackup::fileNameFor(QDateTime::currentDateTime())),
                                                QStringLiteral("Datensicherung (*.sqlite)"), QStringLiteral("sqlite"));
     if (file.isEmpty())
         throw Abort();
-    lastFolder() = QFileInfo(file).absolutePath();
+    lastBackupFolder() = QFileInfo(file).absolutePath();
     Progress progress(&w, QStringLiteral("Datensicherung …"), kBackupCaption);
     BackupInfo info;
     try {
@@ -181,10 +198,10 @@ void zurueckladen(TLeiterVerw& w)
     }
     rightsFor(w);
     requireNoEdit(w);
-    const QString file = Dialogs::openFileName(&w, kRestoreCaption, lastFolder(), QStringLiteral("Datensicherung (*.sqlite)"));
+    const QString file = Dialogs::openFileName(&w, kRestoreCaption, lastBackupFolder(), QStringLiteral("Datensicherung (*.sqlite)"));
     if (file.isEmpty())
         throw Abort();
-    lastFolder() = QFileInfo(file).absolutePath();
+    lastBackupFolder() = QFileInfo(file).absolutePath();
     const qint64 now = ParadoxImport::ladderCount();
     const QString keep = RegisterBackup::restore(file, [&](const BackupInfo& info) {
         return Dialogs::questionDefaultNo(&w,

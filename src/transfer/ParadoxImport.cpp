@@ -19,6 +19,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 extern "C" {
 #include <paradox.h>
@@ -334,6 +335,13 @@ qint64 ImportReport::refusedRows() const
 
 QString ImportReport::summary(int maxListed) const
 {
+    return (committed ? QStringLiteral("Datenübernahme abgeschlossen.")
+                      : QStringLiteral("Datenübernahme nicht ausgeführt – das Register ist unverändert."))
+        + QLatin1Char('\n') + details(maxListed);
+}
+
+QString ImportReport::details(int maxListed) const
+{
     const auto listed = [maxListed](QStringList& lines, const QStringList& items) {
         const qsizetype n = maxListed < 0 ? items.size() : std::min<qsizetype>(items.size(), maxListed);
         for (qsizetype i = 0; i < n; ++i)
@@ -343,8 +351,6 @@ QString ImportReport::summary(int maxListed) const
     };
     const QLocale de(QLocale::German);
     QStringList lines;
-    lines << (committed ? QStringLiteral("Datenübernahme abgeschlossen.")
-                        : QStringLiteral("Datenübernahme nicht ausgeführt – das Register ist unverändert."));
     if (!replaced.isEmpty())
         lines << QStringLiteral("Ersetzt wurden die bisherigen Daten: %1").arg(replaced.join(QStringLiteral(", ")));
     for (const auto& t : tables) {
@@ -355,8 +361,14 @@ QString ImportReport::summary(int maxListed) const
         lines << line;
         if (!t.extraColumns.isEmpty())
             lines << QStringLiteral("   unbekannte Spalten, nicht übernommen: %1").arg(t.extraColumns.join(QStringLiteral(", ")));
-        if (!t.missingColumns.isEmpty())
-            lines << QStringLiteral("   fehlende Spalten, leer gelassen: %1").arg(t.missingColumns.join(QStringLiteral(", ")));
+        if (!t.missingColumns.isEmpty()) {
+            // A window names a few; the tool lists them all.
+            const int shown = maxListed < 0 ? int(t.missingColumns.size()) : std::min<int>(int(t.missingColumns.size()), 8);
+            QString names = t.missingColumns.mid(0, shown).join(QStringLiteral(", "));
+            if (shown < t.missingColumns.size())
+                names += QStringLiteral(" … (%1 insgesamt)").arg(t.missingColumns.size());
+            lines << QStringLiteral("   fehlende Spalten, leer gelassen: %1").arg(names);
+        }
     }
     if (!refusals.isEmpty()) {
         lines << QStringLiteral("Abgewiesene Zeilen:");
@@ -695,18 +707,22 @@ void ParadoxImport::findDanglingLinks(Backend& db)
         auto c = db.select(QStringLiteral("SELECT a.%2 FROM %1 a WHERE a.%2 IS NOT NULL AND a.%2 <> 0 AND NOT EXISTS "
                                           "(SELECT 1 FROM %3 b WHERE b.%4 = a.%2) ORDER BY a.%2")
                                .arg(l.table, l.column, l.target, l.targetKey));
-        qint64 n = 0;
+        qint64 n = 0, distinct = 0;
+        qint64 last = std::numeric_limits<qint64>::min();
         QStringList sample;
         while (c->next()) {
             ++n;
-            const QString v = QString::number(c->intValue(0));
-            if (sample.size() < 10 && !sample.contains(v))
-                sample << v;
+            const qint64 v = c->intValue(0);
+            if (v == last)
+                continue;     // sorted: the same key again
+            last = v;
+            if (++distinct <= 10)
+                sample << QString::number(v);
         }
         if (n)
             m_report.danglingLinks << QStringLiteral("%1: %2 (%3%4)")
                                           .arg(l.text)
                                           .arg(n)
-                                          .arg(sample.join(QStringLiteral(", ")), n > sample.size() ? QStringLiteral(" …") : QString());
+                                          .arg(sample.join(QStringLiteral(", ")), distinct > sample.size() ? QStringLiteral(" …") : QString());
     }
 }

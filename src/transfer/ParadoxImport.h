@@ -34,6 +34,8 @@ struct ImportReport {
     // maxListed >= 0 names at most that many refused rows and changed values, then the count
     // of the others (for a message box; the command-line tool lists all).
     QString summary(int maxListed = -1) const;
+    // The same without the first line (for the question before anything is decided).
+    QString details(int maxListed = -1) const;
 };
 
 // Takes over a register kept as Paradox tables (LT_LEIT.DB, LT_PRUEF.DB and the master tables)

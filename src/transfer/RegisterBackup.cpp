@@ -269,7 +269,7 @@ BackupInfo inspect(const QString& file)
     Db db(file, SQLITE_OPEN_READONLY);
     QString n, err;
     if (!db.value(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"), &n, &err))
-        throw notRegister(QStringLiteral("keine Datenbankdatei: %1").arg(err));
+        throw notRegister(QStringLiteral("keine Datenbankdatei"));
     const QStringList tables = db.tables();
     for (const char* needed : {"LT_LEIT", "LT_PRUEF", "_hw_fields"})
         if (!tables.contains(QLatin1String(needed), Qt::CaseInsensitive))
