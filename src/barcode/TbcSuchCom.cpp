@@ -1,6 +1,7 @@
 #include "TbcSuchCom.h"
 
 #include "BarcodePortConfig.h"
+#include "BarcodeWert.h"
 #include "ComPort.h"
 
 #include <QHBoxLayout>
@@ -107,7 +108,12 @@ void TbcSuchCom::ComPortClose()
 void TbcSuchCom::ComPortRxChar(int count)
 {
     geschuetzt([this, count] {
-        const QString t = m_comPort->ReadStr(count);
+        QString t = m_comPort->ReadStr(count);
+        // A piece replaces the input, as scanners send a number at once; a phone address is long
+        // enough to arrive in pieces at 9600 baud, so its pieces are joined until the CR.
+        if (m_adresseOffen)
+            t = editSuchen()->text() + t;
+        m_adresseOffen = !EndetMitCR(t) && BarcodeWert::adresseBegonnen(t);
         EingabeLoeschen();
         editSuchen()->setText(OhneEndCR(t));
         if (EndetMitCR(t))

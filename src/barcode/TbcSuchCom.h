@@ -40,4 +40,6 @@ private:
     QLabel* m_panCom;
     QPushButton* m_onOff;
     bool m_comAktiv = false;
+    // The input so far is the beginning of a phone address still arriving.
+    bool m_adresseOffen = false;
 };

@@ -1,6 +1,7 @@
 #include "TbcSuchDialog.h"
 
 #include "BarcodeEingabe.h"
+#include "BarcodeWert.h"
 #include "Dialogs.h"
 #include "Errors.h"
 
@@ -164,7 +165,8 @@ void TbcSuchDialog::SucheStarten()
     setErgebnis(ergebnis(), kRot);
     m_edit->setFocus();
     m_edit->selectAll();
-    const QString text = m_edit->text();
+    // Every way in (typed, keyboard wedge, serial scanner) ends here.
+    const QString text = BarcodeWert::suchwert(m_edit->text());
     const QString fehler = barcodeFehler(text);
     if (!fehler.isEmpty()) {
         setErgebnis(fehler, kRot);

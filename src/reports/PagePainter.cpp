@@ -5,6 +5,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPainterPath>
 
 namespace PagePainter {
 
@@ -63,6 +64,19 @@ void paint(QPainter& painter, const RenderedReport& report, int pageNumber, doub
                 painter.setBrush(Qt::NoBrush);
                 painter.drawRect(r);
             }
+            break;
+        }
+        case ReportItem::Type::Barcode: {
+            // One path per code: a single fill, and no seams between neighbouring modules.
+            QPainterPath path;
+            path.setFillRule(Qt::WindingFill);
+            for (const QRect& bar : item.bars)
+                path.addRect(QRectF(bar.x(), bar.y(), bar.width(), bar.height()));
+            painter.save();
+            painter.translate(item.rect.topLeft());
+            painter.scale(0.01, 0.01);   // micrometres to tenths of a millimetre
+            painter.fillPath(path, item.color.isValid() ? item.color : QColor(Qt::black));
+            painter.restore();
             break;
         }
         case ReportItem::Type::Image:

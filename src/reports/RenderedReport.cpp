@@ -6,7 +6,7 @@ bool ReportItem::operator==(const ReportItem& o) const
 {
     return type == o.type && rect == o.rect && text == o.text && fontFamily == o.fontFamily
            && pointSize == o.pointSize && style == o.style && alignment == o.alignment && color == o.color
-           && penWidth == o.penWidth && brush == o.brush && imageIndex == o.imageIndex;
+           && penWidth == o.penWidth && brush == o.brush && imageIndex == o.imageIndex && bars == o.bars;
 }
 
 void RenderedReport::setPage(QPageSize::PageSizeId id, QPageLayout::Orientation orientation)
@@ -19,8 +19,27 @@ void RenderedReport::setPage(QPageSize::PageSizeId id, QPageLayout::Orientation 
     m_pageSizeUnits = QSize(ReportUnits::fromMm(mm.width()), ReportUnits::fromMm(mm.height()));
 }
 
+void RenderedReport::setCustomPage(const QSizeF& mm)
+{
+    m_pageSizeId = QPageSize::Custom;
+    m_orientation = QPageLayout::Portrait;
+    m_pageSizeUnits = QSize(ReportUnits::fromMm(mm.width()), ReportUnits::fromMm(mm.height()));
+}
+
+QPageSize RenderedReport::pageSize() const
+{
+    if (m_pageSizeId != QPageSize::Custom)
+        return QPageSize(m_pageSizeId);
+    return QPageSize(QSizeF(ReportUnits::toMm(m_pageSizeUnits.width()), ReportUnits::toMm(m_pageSizeUnits.height())),
+                     QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+}
+
 QString RenderedReport::paperSizeName() const
 {
+    if (m_pageSizeId == QPageSize::Custom)
+        return QStringLiteral("%1 x %2 mm")
+            .arg(ReportUnits::toMm(m_pageSizeUnits.width()))
+            .arg(ReportUnits::toMm(m_pageSizeUnits.height()));
     return QPageSize(m_pageSizeId).name();
 }
 
@@ -61,6 +80,17 @@ QList<ReportItem> RenderedReport::itemsWithText(int pageNumber, const QString& t
         return out;
     for (const ReportItem& item : page(pageNumber).items)
         if (item.type == ReportItem::Type::Text && item.text == text)
+            out << item;
+    return out;
+}
+
+QList<ReportItem> RenderedReport::barcodes(int pageNumber) const
+{
+    QList<ReportItem> out;
+    if (pageNumber < 1 || pageNumber > pageCount())
+        return out;
+    for (const ReportItem& item : page(pageNumber).items)
+        if (item.type == ReportItem::Type::Barcode)
             out << item;
     return out;
 }

@@ -12,7 +12,7 @@
 // One drawing instruction of a rendered page. Geometry in tenths of a millimetre from the
 // paper's top left corner. A line runs from rect.topLeft() to (x + width, y + height).
 struct ReportItem {
-    enum class Type : quint8 { Text = 1, Line = 2, Rect = 3, Image = 4 };
+    enum class Type : quint8 { Text = 1, Line = 2, Rect = 3, Image = 4, Barcode = 5 };
     enum Style : quint8 { Bold = 1, Italic = 2, Underline = 4 };
 
     Type type = Type::Text;
@@ -28,6 +28,9 @@ struct ReportItem {
     int penWidth = 0;         // units; 0 draws no outline
     QColor brush;             // rectangle fill; invalid: none
     int imageIndex = -1;      // into RenderedReport::images()
+    // Barcode: the dark modules as rectangles in micrometres from rect's top left corner, kept
+    // as vectors so the code stays sharp at any resolution; text holds the encoded value.
+    QList<QRect> bars;
 
     bool operator==(const ReportItem& o) const;
     bool operator!=(const ReportItem& o) const { return !(*this == o); }
@@ -45,6 +48,10 @@ public:
     void setTitle(const QString& title) { m_title = title; }
     const QString& title() const { return m_title; }
     void setPage(QPageSize::PageSizeId id, QPageLayout::Orientation orientation);
+    // A paper of its own size (a label), upright as given.
+    void setCustomPage(const QSizeF& mm);
+    // The paper for printer and PDF.
+    QPageSize pageSize() const;
     QPageSize::PageSizeId pageSizeId() const { return m_pageSizeId; }
     QPageLayout::Orientation orientation() const { return m_orientation; }
     QSize pageSizeUnits() const { return m_pageSizeUnits; }
@@ -66,6 +73,7 @@ public:
     QStringList texts(int pageNumber) const;
     QList<int> pagesWithText(const QString& text) const;
     QList<ReportItem> itemsWithText(int pageNumber, const QString& text) const;
+    QList<ReportItem> barcodes(int pageNumber) const;
 
     bool operator==(const RenderedReport& o) const;
 

@@ -103,6 +103,11 @@ void writeItem(QDataStream& out, const ReportItem& item)
     case ReportItem::Type::Image:
         out << qint32(item.imageIndex);
         break;
+    case ReportItem::Type::Barcode:
+        out << item.text << quint32(item.bars.size());
+        for (const QRect& bar : item.bars)
+            out << qint32(bar.x()) << qint32(bar.y()) << qint32(bar.width()) << qint32(bar.height());
+        break;
     case ReportItem::Type::Line:
         break;
     }
@@ -143,6 +148,25 @@ bool readItem(QDataStream& in, ReportItem& item, int imageCount)
         item.imageIndex = index;
         if (index < 0 || index >= imageCount)
             return false;
+        break;
+    }
+    case quint8(ReportItem::Type::Barcode): {
+        quint32 count = 0;
+        in >> item.text >> count;
+        if (in.status() != QDataStream::Ok || item.text.size() > ReportFile::maxTextLength
+            || count > ReportFile::maxBars || w < 0 || h < 0)
+            return false;
+        // Every bar lies within the item (micrometres, a hundred to a unit).
+        const qint64 right = qint64(w) * 100, bottom = qint64(h) * 100;
+        item.bars.reserve(int(count));
+        for (quint32 i = 0; i < count; ++i) {
+            qint32 bx = 0, by = 0, bw = 0, bh = 0;
+            in >> bx >> by >> bw >> bh;
+            if (in.status() != QDataStream::Ok || bx < 0 || by < 0 || bw <= 0 || bh <= 0
+                || qint64(bx) + bw > right || qint64(by) + bh > bottom)
+                return false;
+            item.bars << QRect(bx, by, bw, bh);
+        }
         break;
     }
     case quint8(ReportItem::Type::Line):
@@ -203,7 +227,7 @@ void fromBytes(const QByteArray& bytes, RenderedReport& report, const QString& f
     quint16 version = 0;
     quint32 length = 0;
     header >> version >> length;
-    if (version != formatVersion)
+    if (version < 1 || version > formatVersion)
         throw HwError(QStringLiteral("Die Reportdatei %1 hat das Format %2, das dieses Programm nicht lesen kann.")
                           .arg(shownName(fileName))
                           .arg(version));

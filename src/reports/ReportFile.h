@@ -8,7 +8,8 @@ class RenderedReport;
 // content, the content (QDataStream, zlib-compressed) and its SHA-256. Anything that does not match is refused
 // with a German message (HwError) before the report is touched.
 namespace ReportFile {
-constexpr quint16 formatVersion = 1;
+// Version 2 added barcodes; files of version 1 are read as before.
+constexpr quint16 formatVersion = 2;
 
 // What a file may hold; a file beyond any of these is refused as damaged, so a crafted file
 // cannot take the memory or the time of the workstation. The hash inside proves nothing
@@ -20,6 +21,7 @@ constexpr qint64 maxImagePixels = 50'000'000;           // all images together
 constexpr qsizetype maxTextLength = 4000;               // one text item: one printed line
 constexpr quint32 maxPages = 100000;
 constexpr qint64 maxItems = 2'000'000;
+constexpr quint32 maxBars = 40000;                      // one barcode: a QR code of the largest version
 
 QByteArray toBytes(const RenderedReport& report);
 // fileName only names the file in messages.

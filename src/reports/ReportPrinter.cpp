@@ -63,7 +63,7 @@ void print(const RenderedReport& report, QPrinter& printer)
         throw HwError(notReady() + QStringLiteral(" Unter \u201EDruckerwahl ...\u201C einen Drucker oder "
                                                   "\u201EIn PDF-Datei drucken\u201C wählen."));
     printer.setFullPage(true);
-    printer.setPageSize(QPageSize(report.pageSizeId()));
+    printer.setPageSize(report.pageSize());
     printer.setPageOrientation(report.orientation());
     if (printer.docName().isEmpty())
         printer.setDocName(report.title());
@@ -97,7 +97,7 @@ void print(const RenderedReport& report, QPrinter& printer)
 void writePdf(const RenderedReport& report, const QString& fileName)
 {
     QPdfWriter writer(fileName);
-    writer.setPageSize(QPageSize(report.pageSizeId()));
+    writer.setPageSize(report.pageSize());
     writer.setPageOrientation(report.orientation());
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(report.title());

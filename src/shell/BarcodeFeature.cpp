@@ -5,6 +5,7 @@
 #include "AppConfig.h"
 #include "BarcodePortConfig.h"
 #include "BarcodeSuche.h"
+#include "BarcodeWert.h"
 #include "LeiterGrid.h"
 #include "LeiterVerw.h"
 #include "MainMenus.h"
@@ -38,6 +39,7 @@ void plugBarcode(TLeiterVerw& w)
 void createSerialBarcodeWindow(TLeiterVerw& w)
 {
     BarcodePortConfig::instance() = readBarcodePortConfig(settingsFilePath());
+    BarcodeWert::setWebBasis(BarcodeWert::readWebBasis(settingsFilePath()));
     auto* com = new TbcSuchCom(&w);
     com->hide();
 }

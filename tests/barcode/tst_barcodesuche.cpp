@@ -1,4 +1,5 @@
 #include "BarcodeSuche.h"
+#include "BarcodeWert.h"
 #include "Dialogs.h"
 #include "Table.h"
 #include "TbcSuchDialog.h"
@@ -70,7 +71,12 @@ class TestBarcodeSuche : public QObject {
     }
 
 private slots:
-    void init() { resetDialogsForTest(); }
+    void init()
+    {
+        resetDialogsForTest();
+        BarcodeWert::setWebBasis(QString());
+    }
+    void cleanup() { BarcodeWert::setWebBasis(QString()); }
 
     void inputRules_data()
     {
@@ -117,6 +123,48 @@ private slots:
         QCOMPARE(orderSignals, numberOrder ? 1 : 0);
         QCOMPARE(f.tabs->currentIndex(), 3);
         QCOMPARE(Dialogs::unscriptedCount(), 0);
+    }
+
+    // A label's QR code holds the phone address of the ladder's page when a base address is
+    // set; typed or from a keyboard wedge that form finds the ladder like its number.
+    void phoneAddressFindsTheLadder_data()
+    {
+        QTest::addColumn<QString>("basis");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<int>("nrAfter");
+        const QString url = QStringLiteral("https://leitern.firma.local:8443");
+        QTest::newRow("address") << url << url + "/l/12" << "Leiter 12 gefunden" << 12;
+        QTest::newRow("base with slash, host in capitals, trailing slash")
+            << url + "/" << "HTTPS://LEITERN.FIRMA.LOCAL:8443/l/11/" << "Leiter 11 gefunden" << 11;
+        QTest::newRow("unknown ladder") << url << url + "/l/13" << "Leiter 13 nicht gefunden" << 17;
+        QTest::newRow("not a number") << url << url + "/l/12a" << "12a ist keine gültige Eingabe" << 17;
+        QTest::newRow("other server") << url << "https://andere.firma.local/l/12"
+                                      << "Fehler :nur bis zu 9 Stellen möglich" << 17;
+        QTest::newRow("no base address set") << QString() << url + "/l/12" << "Fehler :nur bis zu 9 Stellen möglich"
+                                             << 17;
+        QTest::newRow("number still taken") << url << "12" << "Leiter 12 gefunden" << 12;
+    }
+    void phoneAddressFindsTheLadder()
+    {
+        QFETCH(QString, basis);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        QFETCH(int, nrAfter);
+        Fixture f;
+        BarcodeWert::setWebBasis(basis);
+        QString shown;
+        Dialogs::setFormHook([&](QDialog* d) {
+            suchDialog(d);
+            QTest::keyClicks(edit(d), typed);
+            QTest::keyClick(edit(d), Qt::Key_Return);
+            shown = qobject_cast<TbcSuchDialog*>(d)->ergebnis();
+            QTest::keyClick(edit(d), Qt::Key_Escape);
+            return d->result();
+        });
+        f.suche.ActBcSuchLeiterExecute();
+        QCOMPARE(shown, result);
+        QCOMPARE(f.nr(), nrAfter);
     }
 
     // After OK the chosen page is opened and the choices are kept for the next search; after

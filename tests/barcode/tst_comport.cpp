@@ -1,4 +1,5 @@
 #include "BarcodePortConfig.h"
+#include "BarcodeWert.h"
 #include "BarcodeSuche.h"
 #include "ComPort.h"
 #include "Dialogs.h"
@@ -93,7 +94,9 @@ private slots:
         resetDialogsForTest();
         m_asked.clear();
         BarcodePortConfig::instance() = BarcodePortConfig();
+        BarcodeWert::setWebBasis(QString());
     }
+    void cleanup() { BarcodeWert::setWebBasis(QString()); }
 
     void receivedCodes_data()
     {
@@ -101,17 +104,25 @@ private slots:
         QTest::addColumn<QString>("input");
         QTest::addColumn<QStringList>("asked");
         QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("basis");
+        const QString url = QStringLiteral("https://leitern.firma.local:8443");
+        QTest::newRow("phone address in three chunks")
+            << QList<QByteArray>{"https://leitern.fir", "ma.local:8443/l/47", "11\r"} << url + "/l/4711"
+            << QStringList{"4711"} << "Leiter 4711 gefunden" << url;
+        QTest::newRow("number after a phone address")
+            << QList<QByteArray>{"https://leitern.firma.local:8443/l/11\r", "47", "11\r"} << "11"
+            << QStringList{"11", "11"} << "Leiter 11 gefunden" << url;
         QTest::newRow("code and CR in one chunk") << QList<QByteArray>{"4711\r"} << "4711" << QStringList{"4711"}
-                                                  << "Leiter 4711 gefunden";
+                                                  << "Leiter 4711 gefunden" << QString();
         QTest::newRow("code in two chunks") << QList<QByteArray>{"47", "11\r"} << "11" << QStringList{"11"}
-                                            << "Leiter 11 gefunden";
-        QTest::newRow("CR and LF") << QList<QByteArray>{"4711\r\n"} << "4711\r\n" << QStringList() << "";
-        QTest::newRow("lone CR") << QList<QByteArray>{"\r"} << "" << QStringList() << "Fehler : Eingabefeld ist leer";
-        QTest::newRow("no CR") << QList<QByteArray>{"4711"} << "4711" << QStringList() << "";
+                                            << "Leiter 11 gefunden" << QString();
+        QTest::newRow("CR and LF") << QList<QByteArray>{"4711\r\n"} << "4711\r\n" << QStringList() << "" << QString();
+        QTest::newRow("lone CR") << QList<QByteArray>{"\r"} << "" << QStringList() << "Fehler : Eingabefeld ist leer" << QString();
+        QTest::newRow("no CR") << QList<QByteArray>{"4711"} << "4711" << QStringList() << "" << QString();
         QTest::newRow("not a number") << QList<QByteArray>{"12a\r"} << "12a" << QStringList()
-                                      << "12a ist keine gültige Eingabe";
+                                      << "12a ist keine gültige Eingabe" << QString();
         QTest::newRow("unknown ladder") << QList<QByteArray>{"0815\r"} << "0815" << QStringList{"0815"}
-                                        << "Leiter 0815 nicht gefunden";
+                                        << "Leiter 0815 nicht gefunden" << QString();
     }
     void receivedCodes()
     {
@@ -119,6 +130,8 @@ private slots:
         QFETCH(QString, input);
         QFETCH(QStringList, asked);
         QFETCH(QString, result);
+        QFETCH(QString, basis);
+        BarcodeWert::setWebBasis(basis);
         PseudoTerminal pty;
         QVERIFY(!pty.slave().isEmpty());
         auto d = dialogOn(pty.slave());

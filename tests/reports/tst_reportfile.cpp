@@ -37,6 +37,14 @@ struct CraftedContent {
         out << text << QStringLiteral("Arial") << 10.0 << quint8(0) << qint32(0);
     }
     void line(qint32 x, qint32 y, qint32 w, qint32 h) { itemStart(2, x, y, w, h); }
+    // bars in micrometres from the item's corner, as (x, y, width, height)
+    void barcode(qint32 w, qint32 h, const QList<QRect>& bars)
+    {
+        itemStart(5, 100, 100, w, h);
+        out << QStringLiteral("4711") << quint32(bars.size());
+        for (const QRect& b : bars)
+            out << qint32(b.x()) << qint32(b.y()) << qint32(b.width()) << qint32(b.height());
+    }
 };
 
 QByteArray png(int width, int height)
@@ -52,13 +60,13 @@ QByteArray png(int width, int height)
 
 // The framing of a report file around crafted content; the checksum fits, as it would in a
 // file made on purpose.
-QByteArray framed(const QByteArray& content)
+QByteArray framed(const QByteArray& content, quint16 version = ReportFile::formatVersion)
 {
     const QByteArray packed = qCompress(content, 9);
     QByteArray bytes("HWQRP\r\n\x1a", 8);
     QDataStream header(&bytes, QIODevice::Append);
     header.setVersion(QDataStream::Qt_6_4);
-    header << ReportFile::formatVersion << quint32(packed.size());
+    header << version << quint32(packed.size());
     return bytes + packed + QCryptographicHash::hash(packed, QCryptographicHash::Sha256);
 }
 
@@ -70,6 +78,8 @@ private slots:
     void init() { resetDialogsForTest(); }
 
     void saveThenLoadGivesEqualPages();
+    void labelsKeepCodesAndPaper();
+    void filesOfTheFirstFormatAreRead();
     void refusedFilesLeaveTheReportAsItWas_data();
     void refusedFilesLeaveTheReportAsItWas();
     void everyTruncationAndByteFlipIsRefused();
@@ -94,6 +104,50 @@ void TestReportFile::saveThenLoadGivesEqualPages()
     QCOMPARE(loaded.texts(2), original->texts(2));
     QVERIFY(loaded.isComplete());
     QVERIFY(loaded == *original);
+}
+
+// A label sheet on paper of its own size: the codes come back bar for bar.
+void TestReportFile::labelsKeepCodesAndPaper()
+{
+    RenderedReport original;
+    original.setTitle(QStringLiteral("Etiketten"));
+    original.setCustomPage(QSizeF(62, 29));
+    RenderedPage page;
+    ReportItem code;
+    code.type = ReportItem::Type::Barcode;
+    code.rect = QRect(20, 20, 210, 210);
+    code.text = QStringLiteral("https://leitern.firma.local/l/4711");
+    code.color = Qt::black;
+    code.bars = {QRect(0, 0, 700, 700), QRect(1400, 0, 700, 2100), QRect(20300, 20300, 700, 700)};
+    page.items << code;
+    original.appendPage(std::move(page));
+    original.setComplete(true);
+    const QString file = m_dir.filePath("etiketten.QRP");
+    ReportFile::save(original, file);
+
+    RenderedReport loaded;
+    ReportFile::load(file, loaded);
+    QVERIFY(loaded == original);
+    QCOMPARE(loaded.barcodes(1).first().bars, code.bars);
+    QCOMPARE(loaded.pageSize().size(QPageSize::Millimeter), QSizeF(62, 29));
+    QCOMPARE(loaded.paperSizeName(), QStringLiteral("62 x 29 mm"));
+}
+
+void TestReportFile::filesOfTheFirstFormatAreRead()
+{
+    CraftedContent c;
+    c.header({});
+    c.out << quint32(1) << quint32(1);
+    c.text(QStringLiteral("Leiterübersicht"));
+    const QString file = m_dir.filePath("alt.QRP");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(framed(c.bytes, 1));
+    }
+    RenderedReport loaded;
+    ReportFile::load(file, loaded);
+    QCOMPARE(loaded.texts(1), QStringList{QStringLiteral("Leiterübersicht")});
 }
 
 void TestReportFile::refusedFilesLeaveTheReportAsItWas_data()
@@ -196,6 +250,34 @@ void TestReportFile::craftedFilesBeyondTheLimitsAreRefused_data()
         for (int i = 0; i < items; ++i)
             c.text(longest);
         QTest::newRow("inflates beyond the limit") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.barcode(210, 210, {QRect(0, 0, 700, 700), QRect(20300, 20300, 700, 700)});
+        QTest::newRow("code with bars up to its edge") << c.bytes << true;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.barcode(210, 210, {QRect(0, 0, 700, 700), QRect(20400, 0, 700, 700)});
+        QTest::newRow("code bar outside its item") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.barcode(210, 210, {QRect(0, 0, 0, 700)});
+        QTest::newRow("code bar without width") << c.bytes << false;
+    }
+    {
+        CraftedContent c;
+        c.header({});
+        c.out << quint32(1) << quint32(1);
+        c.barcode(2100, 2100, QList<QRect>(int(ReportFile::maxBars) + 1, QRect(0, 0, 10, 10)));
+        QTest::newRow("code with too many bars") << c.bytes << false;
     }
     {
         CraftedContent c;
