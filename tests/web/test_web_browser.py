@@ -11,9 +11,9 @@ import sys
 import unittest
 
 from selenium import webdriver
+from selenium.common.exceptions import StaleElementReferenceException, WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
-from selenium.webdriver.support import expected_conditions as EC
 from selenium.webdriver.support.ui import WebDriverWait
 
 SERVER = None
@@ -77,7 +77,21 @@ def submit(d, action):
     """Runs action (a click or a script that submits) and waits for the next page."""
     old = d.find_element(By.TAG_NAME, "html")
     action()
-    WebDriverWait(d, 30).until(EC.staleness_of(old))
+    WebDriverWait(d, 30).until(lambda _: page_replaced(old))
+
+
+def page_replaced(old):
+    # Chromium reports a node of a page being replaced either as stale or, for a moment, as
+    # "does not belong to the document"; both mean the old page is gone.
+    try:
+        old.is_enabled()
+        return False
+    except StaleElementReferenceException:
+        return True
+    except WebDriverException as e:
+        if "does not belong to the document" in str(e):
+            return True
+        raise
 
 
 def plus_years(d, years):
