@@ -246,9 +246,6 @@ void TSBenutzerVerw::stateChange(DataSetState state)
     const bool editing = state == DataSetState::Edit || state == DataSetState::Insert;
     BOk->setEnabled(editing);
     BCancel->setEnabled(editing);
-    // On a server the administrator may also give a stored user a new (one-time) password.
-    BPasswNeu->setEnabled(state == DataSetState::Insert
-                          || (Verwaltung->AufServer() && Detail->active() && (editing || !Detail->isEmpty())));
     rowShown();
 }
 
@@ -256,6 +253,13 @@ void TSBenutzerVerw::stateChange(DataSetState state)
 // while a row is edited they hold what the administrator ticked.
 void TSBenutzerVerw::rowShown()
 {
+    // On a server the administrator may also give a stored user a new (one-time) password.
+    // Decided with the row, not the state: a cursor that opens reports its state before it
+    // has read its rows.
+    const DataSetState state = Detail->state();
+    BPasswNeu->setEnabled(state == DataSetState::Insert
+                          || (Verwaltung->AufServer() && Detail->active()
+                              && (state == DataSetState::Edit || !Detail->isEmpty())));
     if (!Detail->active()) {
         LabPassVorh->clear();
         return;

@@ -20,6 +20,7 @@
 #include "XorHex.h"
 
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 
 // A register on the test server that ran with one shared role, converted to the server's own
@@ -498,6 +499,37 @@ private slots:
         QVERIFY(!ServerRollen::vorhanden(*su, QStringLiteral("bernd")));
         QCOMPARE(anzahl(*su, "Benutzer WHERE Name = 'Berndt'"), 1);
         ServerLogin::connect(m_dir->location(), QStringLiteral("berndt"), m_pw.value("bernd"));
+    }
+
+    // "Paßwort neu.." on the row the window opens with: the administrator gives that user a
+    // new one-time password without moving the cursor first.
+    void passwortNeuErsteZeile()
+    {
+        umstellen();
+        UserState::BenutzerDatenbank = QStringLiteral("tarvino");
+        ServerLogin::login(QStringLiteral("TARVINO"), QStringLiteral("chef"), m_pw.value("chef"));
+        TSBenutzerVerw w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.Detail->active());
+        const QString erster = w.Detail->field("Name").asString();
+        QCOMPARE(erster, QStringLiteral("Anna"));
+        QVERIFY(w.BPasswNeu->isEnabled());
+        FormDriver forms;
+        forms.then(FormDriver::enter({"neu123", "neu123"}));
+        QTest::mouseClick(w.BPasswNeu, Qt::LeftButton);
+        QCOMPARE(forms.titles.size(), 1);
+        QVERIFY(w.BOk->isEnabled());
+        QTest::mouseClick(w.BOk, Qt::LeftButton);
+        QCOMPARE(fehler(), QStringList());
+        QVERIFY(!w.Detail->isEditing());
+        auto anna = ServerLogin::connect(m_dir->location(), QStringLiteral("anna"), QStringLiteral("neu123"));
+        QVERIFY(ServerRollen::einmalPasswortAktiv(*anna));
+        // Moving on and back keeps the button usable.
+        QTest::keyClick(w.DBGridDetail, Qt::Key_Down);
+        QVERIFY(w.BPasswNeu->isEnabled());
+        QTest::keyClick(w.DBGridDetail, Qt::Key_Up);
+        QVERIFY(w.BPasswNeu->isEnabled());
     }
 
     // A new database: the set-up makes the register's tables for the owner role, twice
