@@ -46,6 +46,10 @@ bool LadderFilter::accepts(const DataSet& row) const
 
 void LadderFilter::setCondition(FilterKind kind, const QString& value, bool refresh)
 {
+    // An edited ladder is saved before the condition changes: a refused save leaves the filter
+    // as it was, and the rows are never rebuilt around a row in edit.
+    if (refresh)
+        m_ladders.checkBrowseMode();
     m_values.insert(kind, value);
     if (value.isEmpty())
         m_bits.remove(kind);
@@ -64,6 +68,8 @@ void LadderFilter::setCondition(FilterKind kind, const QString& value, bool refr
 
 void LadderFilter::clearAll(bool refresh)
 {
+    if (refresh)
+        m_ladders.checkBrowseMode();
     m_bits.clear();
     m_values.clear();
     m_deptMemo.clear();

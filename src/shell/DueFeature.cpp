@@ -13,6 +13,7 @@
 #include "FaelligFarben.h"
 #include "FaelligePruefungen.h"
 #include "LeiterGrid.h"
+#include "LeiterVerlassen.h"
 #include "LeiterVerw.h"
 #include "MainMenus.h"
 #include "PruefGrid.h"
@@ -273,8 +274,8 @@ private:
     void gehZuLeiter(int id)
     {
         Table* t = m_w.leiter();
-        if (t->isEditing())
-            throw HwError(QStringLiteral("Die aktuelle Leiter wird gerade bearbeitet.\nBitte erst speichern oder abbrechen."));
+        // An edited ladder is saved first (or the jump refused with the field's message).
+        leaveRecord(m_w);
         bool found = t->locate(QStringLiteral("ID"), {id});
         if (!found && t->filtered()) {
             // The register's filter hides it: the list asked for this ladder, so the filter goes.

@@ -12,6 +12,7 @@
 #include "HelpWindow.h"
 #include "Hints.h"
 #include "LadderPages.h"
+#include "LeiterVerlassen.h"
 #include "LeiterCursor.h"
 #include "LeiterGrid.h"
 #include "LeiterRegeln.h"
@@ -41,6 +42,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QStatusTipEvent>
 #include <QTabBar>
@@ -169,6 +171,19 @@ TLeiterVerw::TLeiterVerw(TDataModule1& dataModule, QWidget* parent) : QMainWindo
     m_status->panel(0)->setText(UserState::AktBenutzer);
 
     connectMenus();
+    MenuGuard::setGuard(this, [this] { leaveRecord(*this); });
+    // Every entry that moves the cursor, re-reads or filters the rows, or opens a window that
+    // shows or changes the stored rows (entries added by features take the same property).
+    for (const char* name :
+         {"MBearbIndexSuche", "LtPopIndexSuche", "ActSuchTextFolge", "ActSuchNext", "ActSuchPrior", "ActSuchLast",
+          "ActSuchClear", "ActSuchToMark", "ActSuchToFilter", "ActSuchFilterClear", "ActMarkChangeGotoNext",
+          "ActMarkClearAll", "ActMarkToCurrent", "ActMarkFindFirst", "ActMarkFindPrior", "ActMarkFindNext",
+          "ActMarkFindLast", "ActMarkToFilter", "ActMarkFilterClear", "LtPopFilterAktAbt", "ActFilterLoeschen",
+          "ActBcSuchLeiter", "ActBcSuchComLeiter", "MListen", "MDateiDruckKartei", "MDateiDruckUebersicht",
+          "MDateiDruckPruefUebersicht", "MLArt", "MMaterial", "MPruef", "MPruefTermine", "MFirmen", "MFirmenAbt",
+          "MLieferanten", "MDateiExLogin"})
+        if (QAction* a = m_menus->action(QLatin1String(name)))
+            MenuGuard::markLeaving(a);
     connect(m_source, &TDataSource::stateChanged, this, &TLeiterVerw::LeiterStateChange);
     connect(m_source, &TDataSource::dataChanged, this, &TLeiterVerw::updateStatusTexts);
     connect(m_leiter, &DataSet::rowsReset, this, &TLeiterVerw::updateStatusTexts);
@@ -396,7 +411,12 @@ void TLeiterVerw::buildDataPanel(QWidget* parent)
     for (int i = 0; i < m_notebook->count(); ++i)
         m_tabSet->addTab(m_notebook->widget(i)->windowTitle());
     m_tabSet->removeTab(PagePruefDetail);
-    connect(m_tabSet, &QTabBar::tabBarClicked, this, &TLeiterVerw::TabSetClick);
+    // A click on the shown tab maps it again (the criteria page follows "erweiterte Prüfungen");
+    // a click on another tab arrives as the change of the current tab.
+    connect(m_tabSet, &QTabBar::tabBarClicked, this, [this](int tab) {
+        if (tab == m_tabSet->currentIndex())
+            TabSetClick(tab);
+    });
     connect(m_tabSet, &QTabBar::currentChanged, this, &TLeiterVerw::TabSetClick);
 
     pl->addWidget(m_notebook, 1);
@@ -492,7 +512,16 @@ void TLeiterVerw::TabSetClick(int tab)
 {
     if (tab < 0)
         return;
-    m_notebook->setCurrentIndex(pageForTab(tab));
+    const int page = pageForTab(tab);
+    // The inspection list works on the stored ladder: an edited one is saved first, and a
+    // refused save keeps the page where the ladder is edited.
+    if (page == PagePruefUebersicht && m_leiter->isEditing() && !runGuarded(this, [this] { leaveRecord(*this); })) {
+        const int back = m_notebook->currentIndex();
+        const QSignalBlocker block(m_tabSet);
+        m_tabSet->setCurrentIndex(back <= PagePruefDetail ? qMin(back, 1) : back - 1);
+        return;
+    }
+    m_notebook->setCurrentIndex(page);
 }
 
 void TLeiterVerw::selectTab(int tab)

@@ -13,6 +13,7 @@
 #include "HelpWindow.h"
 #include "Hints.h"
 #include "LadderPages.h"
+#include "LeiterVerlassen.h"
 #include "LeiterCursor.h"
 #include "LeiterGrid.h"
 #include "LeiterRegeln.h"
@@ -176,6 +177,7 @@ void TLeiterVerw::AnzeigeFirmaAbtZuerst(bool on)
 
 void TLeiterVerw::Aktualisieren()
 {
+    leaveRecord(*this);
     // Every open cursor re-reads the shared files; the grid waits until the ladders are in.
     m_leiter->disableControls();
     try {

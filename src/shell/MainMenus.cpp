@@ -2,6 +2,7 @@
 
 #include "ActionGuard.h"
 #include "Hints.h"
+#include "LeiterVerlassen.h"
 #include "UserState.h"
 
 #include <QAction>
@@ -92,7 +93,12 @@ void TMainMenus::setWanted(const QString& name, bool enabled)
 void TMainMenus::plug(QAction* a, std::function<void()> handler)
 {
     a->setProperty(kPending, false);
-    connect(a, &QAction::triggered, a, [this, handler = std::move(handler)] { runGuarded(m_window, handler); });
+    connect(a, &QAction::triggered, a, [this, a, handler = std::move(handler)] {
+        runGuarded(m_window, [&] {
+            MenuGuard::run(m_window, a);
+            handler();
+        });
+    });
     applyEnabled(a);
 }
 

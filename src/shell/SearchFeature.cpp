@@ -8,6 +8,7 @@
 #include "EingabeDialog.h"
 #include "LadderFilter.h"
 #include "LeiterGrid.h"
+#include "LeiterVerlassen.h"
 #include "LeiterVerw.h"
 #include "LtFirmAbt.h"
 #include "MainMenus.h"
@@ -275,19 +276,33 @@ private:
     {
         TDbTreeLookupComboBox* box = m_w.DbFilterAbt;
         connect(box, &TDbTreeLookupComboBox::clicked, this, [this, box] {
-            runGuarded(&m_w, [this, box] {
+            const bool done = runGuarded(&m_w, [this, box] {
+                leaveRecord(m_w);
                 const QVariant key = box->KeyValue();
                 if (key.isValid() && !key.toString().isEmpty())
                     m_filter->setCondition(FilterKind::Abteilung, key.toString());
             });
-            grid().setFocus();
+            if (done)
+                grid().setFocus();
+            else
+                showDepartmentFilter();
         });
-        connect(m_w.SpBFilterAbtLoe, &QToolButton::clicked, this, [this, box] {
-            box->setKeyValue(QVariant());
-            runGuarded(&m_w, [this] { m_filter->setCondition(FilterKind::Abteilung, QString()); });
+        connect(m_w.SpBFilterAbtLoe, &QToolButton::clicked, this, [this] {
+            runGuarded(&m_w, [this] {
+                leaveRecord(m_w);
+                m_filter->setCondition(FilterKind::Abteilung, QString());
+            });
+            showDepartmentFilter();
         });
         m_w.setWidgetAvailable(box);
         m_w.setWidgetAvailable(m_w.SpBFilterAbtLoe);
+    }
+
+    // The box shows the department the rows are filtered by (also after a refused change).
+    void showDepartmentFilter()
+    {
+        const QString key = m_filter->conditionOn(FilterKind::Abteilung) ? m_filter->conditionValue(FilterKind::Abteilung) : QString();
+        m_w.DbFilterAbt->setKeyValue(key.isEmpty() ? QVariant() : QVariant(key.toInt()));
     }
 
     void filterAktAbt()

@@ -8,6 +8,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Engine.h"
+#include "LeiterVerlassen.h"
 #include "LeiterVerw.h"
 #include "MainMenus.h"
 #include "ParadoxImport.h"
@@ -273,5 +274,9 @@ void plugTransfer(TLeiterVerw& w)
     m.plug(back, [&w] { zurueckladen(w); });
     for (QAction* a : {imp, save, back})
         m.setWanted(a, true);
+    // Import and restore replace the rows under the cursor: an edited ladder is saved first, so
+    // the copy kept of the present register holds it.
+    MenuGuard::markLeaving(imp);
+    MenuGuard::markLeaving(back);
     QTimer::singleShot(0, &w, [&w] { taeglicheSicherung(w); });
 }

@@ -534,6 +534,9 @@ void DataSet::setFiltered(bool on)
 {
     if (m_filtered == on)
         return;
+    // The rows shown change: an edited row is saved first, so the new set holds it as stored.
+    if (active())
+        checkBrowse(*this);
     m_filtered = on;
     if (active())
         rebuildView();
@@ -541,8 +544,10 @@ void DataSet::setFiltered(bool on)
 
 void DataSet::refilter()
 {
-    if (active())
+    if (active()) {
+        checkBrowse(*this);
         rebuildView();
+    }
 }
 
 // The find functions walk the unfiltered order so that they also work while filtering is off.

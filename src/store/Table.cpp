@@ -1,5 +1,7 @@
 #include "Table.h"
 
+#include "PendingText.h"
+
 #include "Backend.h"
 #include "Catalog.h"
 #include "Engine.h"
@@ -555,6 +557,8 @@ bool Table::refreshIfChanged()
 
 void Table::setIndexFieldNames(const QString& fields)
 {
+    if (active())
+        checkBrowseMode();
     m_indexFields = fields;
     m_sortCols.clear();
     m_sortCi.clear();
@@ -1046,6 +1050,8 @@ void Table::checkBrowseMode()
     }
     if (!isEditing())
         return;
+    // What the controls still hold counts as typed into the row.
+    PendingText::take(*this);
     if (modified())
         post();
     else

@@ -1,6 +1,7 @@
 #include "DataControls.h"
 
 #include "ActionGuard.h"
+#include "PendingText.h"
 #include "Table.h"
 
 #include <QAbstractItemView>
@@ -20,12 +21,28 @@ namespace {
 // writes every change itself) does not write the edit first. Nor does a message box taking the
 // focus: the box of a refusal takes it from the control that has just been given it back, and
 // writing there would refuse the same value in a second box.
-bool writesOnLeaving(const TFieldLink& link)
+bool writesOnLeaving(const TFieldLink& link, const QFocusEvent* event)
 {
+    // A menu opening or another window coming to the front is no leaving of the control: what
+    // the menu entry or the other window does leaves the record through its guard, which takes
+    // the pending text (a refusal is then told once, by that guard).
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return false;
     const QWidget* next = QApplication::focusWidget();
     if (next && qobject_cast<const QMessageBox*>(next->window()))
         return false;
     return link.modified() && !(next && (next->property("hwDiscardsChanges").toBool() || next->property("hwWritesChanges").toBool()));
+}
+
+// What a one-line control stores of a text: control characters (line breaks, tabs of a pasted
+// text) become spaces, as the control shows them.
+QString oneLineText(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return out;
 }
 } // namespace
 
@@ -136,6 +153,8 @@ void TFieldLink::read()
 
 TDataSource::TDataSource(DataSet* dataSet, QObject* parent) : QObject(parent), m_dataSet(dataSet)
 {
+    // Whatever moves the cursor off an edited row first takes the controls' pending text.
+    PendingText::addHandler(*dataSet, this, [this] { updateRecord(); });
     connect(dataSet, &DataSet::currentChanged, this, [this] {
         if (!m_dataSet->controlsDisabled()) {
             // Outside an edit nothing may stay pending: every control shows the new row.
@@ -176,6 +195,7 @@ TDataSource::TDataSource(DataSet* dataSet, QObject* parent) : QObject(parent), m
 
 TDataSource::~TDataSource()
 {
+    PendingText::removeHandlers(this);
     for (TFieldLink* l : m_links)
         l->setDataSource(nullptr, QString());
 }
@@ -257,7 +277,7 @@ QString TDBEdit::fieldText(const Field& f) const
     return f.asString();
 }
 
-void TDBEdit::writeText(Field& f, const QString& text) { f.setAsString(text); }
+void TDBEdit::writeText(Field& f, const QString& text) { f.setAsString(oneLineText(text)); }
 
 namespace {
 // Caret and selection of a line edit across the re-read that starts an edit.
@@ -318,7 +338,7 @@ void TDBEdit::userEdited()
 void TDBEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    if (writesOnLeaving(m_link))
+    if (writesOnLeaving(m_link, event))
         m_link.commitGuarded();
 }
 
@@ -390,7 +410,7 @@ TDBComboBox::TDBComboBox(QWidget* parent) : QComboBox(parent), m_link(this)
         // A text wider than the box shows its start.
         lineEdit()->setCursorPosition(0);
     };
-    m_link.onWrite = [this](Field& f) { f.setAsString(currentText()); };
+    m_link.onWrite = [this](Field& f) { f.setAsString(oneLineText(currentText())); };
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
         if (m_link.reading())
             return;
@@ -480,7 +500,7 @@ bool TDBComboBox::eventFilter(QObject* watched, QEvent* event)
             if (!startEditForKey(static_cast<QKeyEvent*>(event)))
                 return true;
         } else if (event->type() == QEvent::FocusOut) {
-            if (!view()->isVisible() && writesOnLeaving(m_link))
+            if (!view()->isVisible() && writesOnLeaving(m_link, static_cast<QFocusEvent*>(event)))
                 m_link.commitGuarded();
         }
     }
@@ -702,7 +722,7 @@ void TDBMemo::insertFromMimeData(const QMimeData* source)
 void TDBMemo::focusOutEvent(QFocusEvent* event)
 {
     QPlainTextEdit::focusOutEvent(event);
-    if (writesOnLeaving(m_link))
+    if (writesOnLeaving(m_link, event))
         m_link.commitGuarded();
 }
 
