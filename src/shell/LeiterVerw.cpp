@@ -7,6 +7,7 @@
 #include "DataModule.h"
 #include "DBTreeView.h"
 #include "DbTreeLookupComboBox.h"
+#include "FensterLage.h"
 #include "FlowLayout.h"
 #include "Dialogs.h"
 #include "HelpWindow.h"
@@ -76,6 +77,14 @@ QToolButton* toggle(const char* name, const QString& text, const QString& hint, 
     setHint(b, hint);
     return b;
 }
+// The size that shows the whole ladder page beside the OK/Cancel panel, and a dozen grid rows:
+// the window's first size on a workstation.
+QSize gewuenschteGroesse(const TLeiterVerw& w)
+{
+    const int width = w.allgemeinPage()->sizeHint().width() + w.okCancel()->sizeHint().width() + 8;
+    const int height = qMax(kMinHeight, w.minimumSizeHint().height()) + 9 * w.grid()->verticalHeader()->defaultSectionSize();
+    return QSize(qMax(kMinWidth, width), height);
+}
 } // namespace
 
 TLeiterVerw::TLeiterVerw(TDataModule1& dataModule, QWidget* parent) : QMainWindow(parent), m_dm(dataModule)
@@ -89,8 +98,6 @@ TLeiterVerw::TLeiterVerw(TDataModule1& dataModule, QWidget* parent) : QMainWindo
     setFont(small);
     setMinimumSize(kMinWidth, kMinHeight);
     resize(kMinWidth, kMinHeight);
-    if (QScreen* screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 
     // The window's department tree index and the ladder cursor with its rules.
     m_firmAbt = std::make_unique<TLtFirmAbt>(*m_dm.StFirmAbtList);
@@ -193,6 +200,9 @@ TLeiterVerw::TLeiterVerw(TDataModule1& dataModule, QWidget* parent) : QMainWindo
     // Enter moves on, Ctrl+Enter saves, Esc cancels: the window sees keys before its controls.
     qApp->installEventFilter(this);
     m_grid->setFocus();
+
+    // As this workstation left it, or at a size that shows the whole ladder page.
+    FensterLage::wiederherstellen(*this, gewuenschteGroesse(*this));
 }
 
 TLeiterVerw::~TLeiterVerw()
@@ -428,6 +438,8 @@ void TLeiterVerw::buildDataPanel(QWidget* parent)
     connect(m_okCancel->BOK, &QPushButton::clicked, this, &TLeiterVerw::BOKClick);
     connect(m_okCancel->BCancel, &QPushButton::clicked, this, &TLeiterVerw::BCancelClick);
 
+    // The page's height follows its fields (see eventFilter): some are shown only once the
+    // window is, and a page cut by a few pixels scrolls both ways even in a maximised window.
     panel->setFixedHeight(m_allgemein->sizeHint().height() + m_tabSet->sizeHint().height());
     static_cast<QVBoxLayout*>(parent->layout())->addWidget(panel);
 
@@ -569,6 +581,8 @@ void TLeiterVerw::LeiterStateChange()
 
 bool TLeiterVerw::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_allgemein && event->type() == QEvent::LayoutRequest)
+        m_okCancel->parentWidget()->setFixedHeight(m_allgemein->sizeHint().height() + m_tabSet->sizeHint().height());
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         // Only at the first delivery, to the control that has the focus.
@@ -689,6 +703,7 @@ void TLeiterVerw::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
+    FensterLage::sichern(*this);
     m_grid->setFocus();
     if (m_help)
         m_help->close();

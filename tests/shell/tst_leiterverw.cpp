@@ -122,7 +122,8 @@ private slots:
         TLeiterVerw& w = r.open();
         QCOMPARE(w.windowTitle(), QString("Leiter - Prüfungsverwaltung"));
         QCOMPARE(w.minimumSize(), QSize(604, 522));
-        QCOMPARE(w.size(), QSize(604, 522));
+        // The first size shows the whole ladder page as far as the screen allows (tst_fensterlage).
+        QVERIFY(w.width() >= 604 && w.height() >= 522);
         for (const char* name : {"ButtonPanel", "Nav", "Sort", "BNeu", "BLoe", "BSuch", "BWeiterS", "BVorschau", "BDruck",
                                  "BEnde", "ButtonPanelZus", "SpBDetailNeu", "SpBKopieren", "DbFilterAbt", "SpBFilterAbtLoe",
                                  "VekPopUpControl1", "BFilterLoe", "DBGridLeiter", "PanelAllgemein", "PanelOKCancel",
@@ -161,7 +162,6 @@ private slots:
         const QList<int> widths = {100, w.statusPanels()->width() - 400, 80, 50, 90, 80};
         for (int i = 0; i < widths.size(); ++i)
             QCOMPARE(w.statusPanels()->panelWidth(i), widths[i]);
-        QCOMPARE(w.statusPanels()->panelWidth(1), 204);
         w.resize(904, 600);
         QTRY_COMPARE(w.statusPanels()->panelWidth(1), 504);
         QCOMPARE(w.statusPanels()->panel(1)->width() + 2, 504);
