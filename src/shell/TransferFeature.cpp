@@ -120,6 +120,7 @@ void datenUebernehmen(TLeiterVerw& w)
 
     ParadoxImport imp(dir);
     imp.check();
+    ParadoxImport::requireAlone();
     const qint64 ladders = ParadoxImport::ladderCount();
     if (ladders > 0) {
         if (!Dialogs::questionDefaultNo(&w,

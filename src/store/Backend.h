@@ -91,6 +91,8 @@ public:
     virtual void announceSession(const QString& sessionId, const QString& userName) {}
     virtual std::optional<bool> sessionAlive(const QString& sessionId) { return std::nullopt; }
     virtual std::optional<QStringList> sessionUsers() { return std::nullopt; }
+    // The running programs other than ownSession, as "user (workstation)".
+    virtual std::optional<QStringList> otherSessions(const QString& ownSession) { return std::nullopt; }
 
     // Whole tables read through this database, shared by the cursors that show them; the
     // entries go with the database.

@@ -391,6 +391,21 @@ public:
             users << c->textValue(0);
         return users;
     }
+    std::optional<QStringList> otherSessions(const QString& ownSession) override
+    {
+        QStringList users;
+        if (!tableExists(QStringLiteral("_hw_sessions")))
+            return users;
+        auto c = select(QStringLiteral("SELECT MIN(s.username), COALESCE(MIN(s.host), '') FROM _hw_sessions s JOIN pg_stat_activity a "
+                                       "ON a.application_name = s.appname WHERE s.session <> ? GROUP BY s.session ORDER BY 1, 2"),
+                        {ownSession});
+        while (c->next()) {
+            // No address: connected through the server's local socket.
+            const QString host = c->textValue(1);
+            users << (host.isEmpty() ? c->textValue(0) : QStringLiteral("%1 (%2)").arg(c->textValue(0), host));
+        }
+        return users;
+    }
 
 private:
     static constexpr qint64 kTrustMs = 60000;

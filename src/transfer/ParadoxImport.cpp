@@ -2,6 +2,7 @@
 #include "ParadoxMemo.h"
 #include "ParadoxRecords.h"
 #include "ParadoxText.h"
+#include "RegisterBackup.h"
 
 #include "Backend.h"
 #include "Catalog.h"
@@ -445,10 +446,22 @@ qint64 ParadoxImport::ladderCount(const QString& alias)
     return c->next() ? c->intValue(0) : 0;
 }
 
+void ParadoxImport::requireAlone(const QString& alias)
+{
+    // The others' windows would keep rows of a register that is no longer there.
+    const QStringList others = RegisterBackup::otherUsers(alias);
+    if (!others.isEmpty())
+        throw HwError(QStringLiteral("Daten können nur übernommen werden, wenn an keinem anderen Arbeitsplatz mit dem Register "
+                                     "gearbeitet wird. Noch angemeldet: %1.\nBitte dort das Programm beenden und dann erneut "
+                                     "übernehmen. Es wurde nichts geändert.")
+                          .arg(others.join(QStringLiteral(", "))));
+}
+
 ImportReport ParadoxImport::run(const QString& alias)
 {
     if (!m_checked)
         check();
+    requireAlone(alias);
     m_report = ImportReport();
     Backend& db = Engine::instance().backend(alias);
 

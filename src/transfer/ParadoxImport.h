@@ -67,11 +67,16 @@ public:
     void setConfirmRefusals(std::function<bool(const ImportReport&)> confirm) { m_confirm = std::move(confirm); }
     void setProgress(ProgressCallback progress) { m_progress = std::move(progress); }
 
-    // Runs the import into the alias's register. Throws HwError (nothing changed) on bad input;
+    // Runs the import into the alias's register. Throws HwError (nothing changed) on bad input
+    // and while another workstation works with the register;
     // Abort when the user cancelled or declined the refused rows (nothing changed; the
     // report of the run is still available through report()).
     ImportReport run(const QString& alias = QStringLiteral("TARVINO"));
     const ImportReport& report() const { return m_report; }
+
+    // Throws HwError naming the others while another workstation works with the register
+    // (run() checks it first; the window asks before its questions).
+    static void requireAlone(const QString& alias = QStringLiteral("TARVINO"));
 
     // Ladders in the register of the alias (the question before replacing names it).
     static qint64 ladderCount(const QString& alias = QStringLiteral("TARVINO"));

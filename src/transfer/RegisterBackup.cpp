@@ -290,7 +290,7 @@ QStringList otherUsers(const QString& alias)
 {
     Engine& e = Engine::instance();
     if (onServer(alias))
-        return e.networkUsers();
+        return e.backend(alias).otherSessions(e.sessionId()).value_or(QStringList());
     const QString dir = e.netFileDir().isEmpty() ? e.backend(alias).location() : e.netFileDir();
     QStringList users;
     const QDir sessions(QDir(dir).filePath(QLatin1String(kSessionDir)));

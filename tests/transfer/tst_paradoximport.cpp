@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
 extern "C" {
@@ -272,6 +273,7 @@ private slots:
         QTest::newRow("memo file missing") << "memo missing" << "fehlt die Memo-Datei LT_LEIT.MB";
         QTest::newRow("memo file damaged") << "memo header" << "keine Paradox-Memodatei";
         QTest::newRow("target holds ladders") << "existing" << "schon 1 Leitern";
+        QTest::newRow("another workstation") << "other" << "Noch angemeldet: Meier";
     }
     void badInputChangesNothing()
     {
@@ -309,7 +311,23 @@ private slots:
             memo.write(QByteArray(64, 'x'));
             memo.close();
         }
-        const QString err = importError(src.path());
+        // A second program on the register: its session as that program announces it.
+        std::unique_ptr<Backend> otherServer;
+        QLockFile otherLock(data.path() + QStringLiteral("/HWUSERS/fremd.lck"));
+        if (damage == QLatin1String("other")) {
+            if (TestDataDir::onServer()) {
+                otherServer = createPgBackend(data.location());
+                otherServer->announceSession(QStringLiteral("fremd"), QStringLiteral("Meier"));
+            } else {
+                QVERIFY(QDir(data.path()).mkpath(QStringLiteral("HWUSERS")));
+                otherLock.setStaleLockTime(0);
+                QVERIFY(otherLock.tryLock(0));
+                QFile usr(data.path() + QStringLiteral("/HWUSERS/fremd.lck.usr"));
+                QVERIFY(usr.open(QIODevice::WriteOnly));
+                usr.write("Meier\tPC-7");
+            }
+        }
+        const QString err = importError(src.path(), damage == QLatin1String("other"));
         QVERIFY2(err.contains(message), qPrintable(err));
         QCOMPARE(rows(QStringLiteral("SELECT ID, Nr, KurzBez FROM LT_LEIT")),
                  (QList<QVariantList>{{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("alt")}}));
