@@ -1,6 +1,6 @@
 #include "BarcodeSuche.h"
 
-#include "BarcodeEingabe.h"
+#include "BarcodeWert.h"
 #include "Dialogs.h"
 #include "Table.h"
 #include "TbcSuchCom.h"
@@ -46,7 +46,7 @@ bool BarcodeSuche::SucheLeiterNr(const QString& code)
         if (numberOrderSet)
             numberOrderSet();
     }
-    const std::optional<qint32> nr = barcodeZahl(code);
+    const std::optional<qint32> nr = BarcodeWert::leiterNr(code);
     return nr && m_leiter->findKey({*nr});
 }
 

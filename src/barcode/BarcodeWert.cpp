@@ -66,6 +66,14 @@ QString suchwert(const QString& gescannt)
     return gescannt;
 }
 
+std::optional<qint32> leiterNr(const QString& gescannt)
+{
+    const QString wert = suchwert(gescannt);
+    if (!barcodeFehler(wert).isEmpty())
+        return std::nullopt;
+    return barcodeZahl(wert);
+}
+
 bool adresseBegonnen(const QString& text)
 {
     if (basis().isEmpty() || text.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 // What a ladder's label code holds, and what the barcode search makes of a scanned text.
 //
@@ -23,6 +24,11 @@ QString qrInhalt(const QString& wert);
 // A scanned or typed text as the search takes it: "<BaseUrl>/l/<value>" gives the value,
 // anything else stays as it is.
 QString suchwert(const QString& gescannt);
+// The ladder number a scanned or typed text stands for, as every search takes it (F9, serial
+// scanner, the phones' /l/<value>): the phone address reduced to its value, then at most nine
+// characters of a number. None when the search refuses the text.
+std::optional<qint32> leiterNr(const QString& gescannt);
+
 // The text is the beginning of a phone address (a scanner's first pieces of one).
 bool adresseBegonnen(const QString& text);
 

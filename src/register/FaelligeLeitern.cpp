@@ -122,57 +122,5 @@ int faelligWochen(const QString& iniFile)
 
 bool setFaelligWochen(const QString& iniFile, int wochen)
 {
-    QStringList lines;
-    {
-        QFile in(iniFile);
-        if (in.exists()) {
-            if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
-                return false;
-            QTextStream s(&in);
-            while (!s.atEnd())
-                lines << s.readLine();
-        }
-    }
-    const QString entry = QStringLiteral("%1=%2").arg(QLatin1String(kKey)).arg(wochen);
-    int sectionLine = -1;
-    int insertAt = -1;
-    bool done = false;
-    for (int i = 0; i < lines.size() && !done; ++i) {
-        const QString t = lines[i].trimmed();
-        if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-            if (sectionLine >= 0)
-                break;      // the section ended without the key
-            if (t.mid(1, t.size() - 2).trimmed().compare(QLatin1String(kSection), Qt::CaseInsensitive) == 0) {
-                sectionLine = i;
-                insertAt = i + 1;
-            }
-            continue;
-        }
-        if (sectionLine < 0)
-            continue;
-        const int eq = int(t.indexOf(QLatin1Char('=')));
-        if (eq > 0 && t.left(eq).trimmed().compare(QLatin1String(kKey), Qt::CaseInsensitive) == 0) {
-            lines[i] = entry;
-            done = true;
-        } else if (!t.isEmpty()) {
-            insertAt = i + 1;
-        }
-    }
-    if (!done) {
-        if (sectionLine < 0) {
-            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-                lines << QString();
-            lines << QStringLiteral("[%1]").arg(QLatin1String(kSection)) << entry;
-        } else {
-            lines.insert(insertAt, entry);
-        }
-    }
-    QSaveFile out(iniFile);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    QTextStream s(&out);
-    for (const QString& l : lines)
-        s << l << '\n';
-    s.flush();
-    return out.commit();
+    return writeIniValues(iniFile, QLatin1String(kSection), {{QLatin1String(kKey), QString::number(wochen)}});
 }

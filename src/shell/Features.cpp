@@ -11,4 +11,5 @@ void plugFeatures(TLeiterVerw& window)
     plugDue(window);
     plugHistory(window);
     plugTransfer(window);
+    plugLabels(window);
 }

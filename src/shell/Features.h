@@ -13,5 +13,6 @@ void plugAccess(TLeiterVerw& window);           // change of user, own password,
 void plugDue(TLeiterVerw& window);              // due list, due colours, overdue notice, exports
 void plugHistory(TLeiterVerw& window);          // "Änderungsverlauf" and "Verlauf prüfen"
 void plugTransfer(TLeiterVerw& window);         // "Daten übernehmen", "Datensicherung", restore, daily backup
+void plugLabels(TLeiterVerw& window);           // "Etiketten drucken" (Datei menu, grid pop-up)
 
 void plugFeatures(TLeiterVerw& window);

@@ -479,11 +479,16 @@ WebAntwort WebApp::suchSeite(const WebAnfrage& a, Sitzung& s)
             inhalt += QStringLiteral("<p id=\"keine\">Keine Leiter gefunden.</p>");
         } else {
             inhalt += QStringLiteral("<table id=\"treffer\"><tr><th>Nr.</th><th>Kurzbezeichnung</th><th>Nächste Prüfung</th></tr>");
-            for (const Treffer& z : t)
-                inhalt += QStringLiteral("<tr><td><a href=\"/l/%1\">%2</a></td><td>%3</td><td>%4</td></tr>")
-                              .arg(html(pfadTeil(WebArbeitsplatz::codeWert(z.nr))))
-                              .arg(z.nr)
-                              .arg(html(z.kurzBez), html(termin(z.termin)));
+            for (const Treffer& z : t) {
+                const QString wert = WebArbeitsplatz::codeWert(z.nr);
+                // A number no label can hold has no page of its own either.
+                const QString nr = wert.isEmpty() ? QString::number(z.nr)
+                                                  : QStringLiteral("<a href=\"/l/%1\">%2</a>")
+                                                        .arg(html(pfadTeil(wert)))
+                                                        .arg(z.nr);
+                inhalt += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
+                              .arg(nr, html(z.kurzBez), html(termin(z.termin)));
+            }
             inhalt += QStringLiteral("</table>");
         }
     }

@@ -1,6 +1,6 @@
 #include "WebArbeitsplatz.h"
 
-#include "BarcodeEingabe.h"
+#include "BarcodeWert.h"
 #include "DataModule.h"
 #include "Engine.h"
 #include "Kriterien.h"
@@ -44,7 +44,7 @@ void WebArbeitsplatz::benutzerSetzen(const QString& name, TUserRights rechte)
     m_benutzer = name;
 }
 
-QString WebArbeitsplatz::codeWert(int nr) { return QString::number(nr); }
+QString WebArbeitsplatz::codeWert(int nr) { return BarcodeWert::leiterWert(nr); }
 
 void WebArbeitsplatz::frisch()
 {
@@ -64,8 +64,8 @@ bool WebArbeitsplatz::aufLeiter(const QString& code)
     if (m_leiter->isEditing())
         m_leiter->cancel();
     frisch();
-    // The value a label holds: the ladder number, as the desktop's barcode search reads it.
-    const std::optional<qint32> nr = barcodeZahl(code);
+    // The value a label holds, read as the desktop's barcode search reads it.
+    const std::optional<qint32> nr = BarcodeWert::leiterNr(code);
     return nr && m_leiter->findKey({*nr});
 }
 
@@ -148,7 +148,7 @@ QList<Treffer> WebArbeitsplatz::suche(const QString& text, int max)
         return Treffer{sl.field(QStringLiteral("Nr")).asInteger(), sl.field(QStringLiteral("KurzBez")).asString(),
                        sl.field(QStringLiteral("PruefTermin")).asDate()};
     };
-    const std::optional<qint32> nr = barcodeZahl(t);
+    const std::optional<qint32> nr = BarcodeWert::leiterNr(t);
     if (nr && sl.findKey({*nr}))
         r << treffer();
     const TextMatcher m(t);

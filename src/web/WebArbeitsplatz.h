@@ -97,7 +97,8 @@ public:
     Gespeichert speichern(const QString& codeWert, const QString& stand, const QDate& datum,
                           const QSet<QString>& erledigt);
 
-    // The label value of a ladder number (what /l/<value> takes).
+    // The label value of a ladder number (what /l/<value> takes); empty for a number no label
+    // can hold.
     static QString codeWert(int nr);
 
 private:

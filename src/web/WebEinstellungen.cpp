@@ -1,5 +1,6 @@
 #include "WebEinstellungen.h"
 
+#include "BarcodeWert.h"
 #include "Errors.h"
 #include "IniFile.h"
 
@@ -33,9 +34,8 @@ WebEinstellungen leseWebEinstellungen(const QString& ini, const QString& standar
     w.sitzungMinuten = zahl(ini, QStringLiteral("SitzungMinuten"), w.sitzungMinuten, 1, 24 * 60);
     w.zertifikat = readIniValue(ini, QStringLiteral("Web"), QStringLiteral("Zertifikat")).trimmed();
     w.schluessel = readIniValue(ini, QStringLiteral("Web"), QStringLiteral("Schluessel")).trimmed();
-    w.baseUrl = readIniValue(ini, QStringLiteral("Web"), QStringLiteral("BaseUrl")).trimmed();
-    while (w.baseUrl.endsWith(QLatin1Char('/')))
-        w.baseUrl.chop(1);
+    // The same address the labels' QR codes are made with.
+    w.baseUrl = BarcodeWert::readWebBasis(ini);
     if (w.zertifikat.isEmpty())
         w.zertifikat = QDir(standardDir).filePath(QStringLiteral("hw_web.crt"));
     if (w.schluessel.isEmpty())

@@ -1,5 +1,6 @@
 #include "WebStart.h"
 
+#include "BarcodeWert.h"
 #include "Errors.h"
 #include "WebApp.h"
 #include "WebArbeitsplatz.h"
@@ -21,6 +22,8 @@ WebDienst::~WebDienst()
 std::unique_ptr<WebDienst> starteWebDienst(const WebEinstellungen& e, const std::function<void(const QString&)>& meldung)
 {
     auto d = std::make_unique<WebDienst>();
+    // A label's phone address typed or pasted into the search is read as a scan of it.
+    BarcodeWert::setWebBasis(e.baseUrl);
     QStringList namen = {QHostInfo::localHostName(), QStringLiteral("localhost"), QStringLiteral("127.0.0.1")};
     const QString baseHost = QUrl(e.baseUrl).host();
     if (!baseHost.isEmpty())

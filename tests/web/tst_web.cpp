@@ -1,14 +1,19 @@
 #include "AnmeldeBremse.h"
 #include "Anmeldung.h"
+#include "BarcodeSuche.h"
+#include "BarcodeWert.h"
 #include "BenutzerVerwaltung.h"
 #include "Engine.h"
 #include "PruefFixture.h"
 #include "Sitzungen.h"
 #include "WebApp.h"
 #include "WebArbeitsplatz.h"
+#include "WebEinstellungen.h"
 #include "WebServer.h"
 
+#include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The web server's rules without a browser: throttling, sessions, redirects, and the pages'
@@ -77,8 +82,90 @@ class TestWeb : public QObject {
         return cookieWert(r, WebApp::SitzungsCookie);
     }
 
+    // The ladder number a page of the phones shows, 0 for the page of an unknown label.
+    static int leiterAufSeite(const WebAntwort& r)
+    {
+        if (r.status == 404 && r.body.contains("Unbekanntes Etikett"))
+            return 0;
+        const QRegularExpression re(QStringLiteral("<h1>Leiter (-?\\d+)</h1>"));
+        const QRegularExpressionMatch m = re.match(QString::fromUtf8(r.body));
+        return r.status == 200 && m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+    // Ladders 5, 31 and 123456789, and a session of a user who may see them.
+    struct Etikettenregister {
+        PruefFixture f;
+        Etikettenregister()
+        {
+            benutzer();
+            for (int nr : {5, 31, 123456789})
+                PruefFixture::addLadder(nr, {{"KurzBez", QStringLiteral("Leiter %1").arg(nr)}});
+        }
+    };
+
 private slots:
     void init() { resetDialogsForTest(); }
+    void cleanup() { BarcodeWert::setWebBasis(QString()); }
+
+    // /l/<value> opens the ladder the desktop's barcode search (F9, serial scanner) finds for
+    // the same value, and none where that search refuses the value.
+    void labelValueFindsTheLadderOfTheBarcodeSearch_data()
+    {
+        QTest::addColumn<QString>("wert");      // as it stands in the address
+        QTest::addColumn<int>("erwartet");      // 0: no ladder
+        QTest::newRow("number") << "5" << 5;
+        QTest::newRow("nine digits") << "123456789" << 123456789;
+        QTest::newRow("leading zeros") << "0005" << 5;
+        QTest::newRow("hexadecimal") << "$1F" << 31;
+        QTest::newRow("leading blank") << "%205" << 5;
+        QTest::newRow("more than nine characters") << "0000000005" << 0;
+        QTest::newRow("letter after the digits") << "5a" << 0;
+        QTest::newRow("no such ladder") << "6" << 0;
+    }
+    void labelValueFindsTheLadderOfTheBarcodeSearch()
+    {
+        QFETCH(QString, wert);
+        QFETCH(int, erwartet);
+        Etikettenregister r;
+        Table leiter("LT_LEIT");
+        leiter.open();
+        BarcodeSuche suche(&leiter, nullptr);
+        const QString gescannt = QUrl::fromPercentEncoding(wert.toUtf8());
+        QCOMPARE(suche.SucheLeiterNr(gescannt) ? leiter.field("Nr").asInteger() : 0, erwartet);
+
+        WebArbeitsplatz ap;
+        WebApp app(ap, {});
+        const QByteArray c = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
+        QCOMPARE(leiterAufSeite(app.bearbeiten(get("/l/" + wert, c))), erwartet);
+        QCOMPARE(leiterAufSeite(app.bearbeiten(get("/l/" + wert + "/pruefen", c))) != 0, erwartet != 0);
+    }
+
+    // With [Web] BaseUrl a label's QR code holds the address of the ladder's page: opened by
+    // a phone's camera it shows that ladder, pasted into the search it finds it.
+    void phoneAddressOfALabelOpensItsLadder()
+    {
+        Etikettenregister r;
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("tarvino.ini");
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Web]\nBaseUrl=https://leitern.firma.local:8443/\n");
+        f.close();
+        const WebEinstellungen e = leseWebEinstellungen(ini, dir.path());
+        QCOMPARE(e.baseUrl, QStringLiteral("https://leitern.firma.local:8443"));
+        BarcodeWert::setWebBasis(e.baseUrl);
+
+        WebArbeitsplatz ap;
+        WebApp app(ap, {});
+        const QByteArray c = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
+        for (int nr : {5, 31, 123456789}) {
+            const QString qr = BarcodeWert::qrInhalt(BarcodeWert::leiterWert(nr));
+            QCOMPARE(qr, QStringLiteral("https://leitern.firma.local:8443/l/%1").arg(nr));
+            QCOMPARE(leiterAufSeite(app.bearbeiten(get(QUrl(qr).path(QUrl::FullyEncoded), c))), nr);
+            const WebAntwort treffer = app.bearbeiten(get(QStringLiteral("/suche?q=") + QString::fromLatin1(QUrl::toPercentEncoding(qr)), c));
+            QVERIFY2(treffer.body.contains(QStringLiteral("<a href=\"/l/%1\">%1</a>").arg(nr).toUtf8()),
+                     treffer.body.constData());
+        }
+    }
 
     void bremse()
     {
