@@ -2,9 +2,10 @@
 // on a generated register, from the user logged in (password checks done) to the main window
 // shown with the event loop idle, with the peak memory from there on; beside it the login's
 // password checks and the whole time from runHolmwacht's call. Beside it, in the same run: the main
-// ladder cursor opened alone (as bench_store opens it) and the floor, the bare SELECT of LT_LEIT
-// through the database's C API: unsorted as the store sends it, and in Nr order as bench_store's
-// floor. Each measurement runs in a process of its own, so that its peak
+// ladder cursor opened alone (as bench_store opens it) and the floors, the bare SELECT of LT_LEIT
+// through the database's C API: unsorted as the store sends it, in Nr order as bench_store's
+// floor, and the first screen's 40 rows in Nr order (LIMIT 40). The first screen is the main
+// window shown, the full load the main window idle. Each measurement runs in a process of its own, so that its peak
 // resident memory is its own: the bench copies itself next to the register with a tarvino.ini
 // and starts that copy (offscreen, no arguments; the mode goes by environment). The child answers
 // the login dialog by keys, user "Demo", password "demo".
@@ -14,7 +15,8 @@
 // With HW_TEST_PGHOST (HW_TEST_PGPORT, HW_TEST_PGUSER, PGPASSWORD) set, the same against a
 // PostgreSQL server for --pg-sizes, in a database of its own that is dropped afterwards; the
 // floor is then the SELECT through libpq, up to every value read (PQclear of the result after
-// the clock, printed beside it).
+// the clock, printed beside it). At the end, for every size measured on both: PostgreSQL against
+// SQLite, time and peak memory.
 #include "Anmeldung.h"
 #include "AppConfig.h"
 #include "Backend.h"
@@ -36,6 +38,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
@@ -199,10 +202,9 @@ int childCursor(int argc, char** argv, const StartSettings& s)
 }
 
 // The floor: one SELECT * FROM LT_LEIT, every value read once; unsorted as the store asks for
-// it, or in Nr order as bench_store's floor.
-int childSelect(int argc, char** argv, const StartSettings& s, bool sorted)
+// it, in Nr order as bench_store's floor, or one screen of rows in Nr order.
+int childSelect(int argc, char** argv, const StartSettings& s, const char* sql)
 {
-    const char* sql = sorted ? SortedSelect : "SELECT * FROM LT_LEIT";
     QApplication app(argc, argv);
     const long baseKb = peakRssKb();
     double ms = 0, withClearMs = 0;
@@ -224,8 +226,12 @@ int child(const QByteArray& mode, int argc, char** argv)
         return childStartup(argc, argv);
     if (mode == "cursor")
         return childCursor(argc, argv, s);
-    if (mode == "select" || mode == "select-sorted")
-        return childSelect(argc, argv, s, mode == "select-sorted");
+    if (mode == "select")
+        return childSelect(argc, argv, s, "SELECT * FROM LT_LEIT");
+    if (mode == "select-sorted")
+        return childSelect(argc, argv, s, SortedSelect);
+    if (mode == "select-screen")
+        return childSelect(argc, argv, s, "SELECT * FROM LT_LEIT ORDER BY Nr LIMIT 40");
     childFails(QStringLiteral("unknown mode %1").arg(QString::fromLatin1(mode)));
 }
 
@@ -243,6 +249,13 @@ struct Series {
     Sample best() const
     {
         return *std::min_element(runs.begin(), runs.end(), [](const Sample& a, const Sample& b) { return a.ms < b.ms; });
+    }
+    double bestShownMs() const
+    {
+        double m = 1e18;
+        for (const Sample& s : runs)
+            m = std::min(m, s.shownMs);
+        return m;
     }
     double bestWholeMs() const
     {
@@ -334,27 +347,35 @@ QString loadAverage()
 
 double mb(long kb) { return kb / 1024.0; }
 
-// The three measurements, round after round (start-up first: its first run is what a user meets).
-bool measureSite(const Site& site, int ladders, int runs, const char* floorName)
+// What one register gave, for PostgreSQL against SQLite at the same size.
+struct SiteFigures {
+    double firstScreenMs = 0, fullMs = 0, cursorMs = 0, selectMs = 0;
+    long startupKb = 0, cursorKb = 0, selectKb = 0;
+};
+
+// The measurements, round after round (start-up first: its first run is what a user meets).
+bool measureSite(const Site& site, int ladders, int runs, const char* floorName, SiteFigures* figures)
 {
-    Series startup, cursor, select, sorted;
+    Series startup, cursor, select, sorted, screen;
     for (int run = 0; run < runs; ++run) {
         const auto a = runChild(site, "startup");
         const auto b = runChild(site, "cursor");
         const auto c = runChild(site, "select");
         const auto d = runChild(site, "select-sorted");
-        if (!a || !b || !c || !d)
+        const auto e = runChild(site, "select-screen");
+        if (!a || !b || !c || !d || !e)
             return false;
         startup.runs.push_back(*a);
         cursor.runs.push_back(*b);
         select.runs.push_back(*c);
         sorted.runs.push_back(*d);
+        screen.runs.push_back(*e);
         if (a->rows != ladders || b->rows != ladders)
             fprintf(stderr, "wrong row count: start-up %d (main window %d), cursor %d, expected %d\n", a->rows,
                     a->windowRows, b->rows, ladders);
     }
     const Sample s1 = startup.first(), sb = startup.best(), c1 = cursor.first(), cb = cursor.best(), f1 = select.first(),
-                 fb = select.best(), o1 = sorted.first(), ob = sorted.best();
+                 fb = select.best(), o1 = sorted.first(), ob = sorted.best(), l1 = screen.first(), lb = screen.best();
     const QString best = QStringLiteral("best of %1").arg(runs);
     printf("  %-54s%10s %10s   %s\n", "", "first", qPrintable(best), "peak MB first / lowest (process base)");
     auto line = [](const QString& label, double first, double bestMs, long kbFirst, long kbMin, long base) {
@@ -365,13 +386,14 @@ bool measureSite(const Site& site, int ladders, int runs, const char* floorName)
             printf("  %-54s%10.1f %10.1f ms\n", qPrintable(label), first, bestMs);
     };
     const QString api = QLatin1String(floorName);
-    line(QStringLiteral("start-up, user logged in -> main window idle"), s1.ms, sb.ms, s1.kb, startup.minKb(), s1.baseKb);
-    line(QStringLiteral("  of it: user logged in -> main window shown"), s1.shownMs, sb.shownMs, 0, 0, 0);
+    line(QStringLiteral("full load: user logged in -> main window idle"), s1.ms, sb.ms, s1.kb, startup.minKb(), s1.baseKb);
+    line(QStringLiteral("first screen: user logged in -> main window shown"), s1.shownMs, startup.bestShownMs(), 0, 0, 0);
     line(QStringLiteral("login: password accepted -> user logged in"), s1.loginMs, sb.loginMs, 0, 0, 0);
     line(QStringLiteral("whole: runHolmwacht called -> main window idle"), s1.wholeMs, startup.bestWholeMs(), s1.wholeKb, s1.wholeKb, s1.baseKb);
     line(QStringLiteral("ladder cursor open alone (Nr, lookups, path)"), c1.ms, cb.ms, c1.kb, cursor.minKb(), c1.baseKb);
     line(QStringLiteral("bare SELECT * FROM LT_LEIT (%1)").arg(api), f1.ms, fb.ms, f1.kb, select.minKb(), f1.baseKb);
     line(QStringLiteral("bare SELECT ... ORDER BY Nr (%1)").arg(api), o1.ms, ob.ms, o1.kb, sorted.minKb(), o1.baseKb);
+    line(QStringLiteral("bare SELECT ... ORDER BY Nr LIMIT 40 (%1)").arg(api), l1.ms, lb.ms, l1.kb, screen.minKb(), l1.baseKb);
     if (f1.wholeMs > f1.ms)
         line(QStringLiteral("  (not in the floor: SELECT with PQclear of the result)"), f1.wholeMs, select.bestWholeMs(), 0, 0, 0);
     auto ratio = [](const char* label, const Sample& a1, const Sample& ab, const Series& a, const Sample& b1, const Sample& bb,
@@ -384,14 +406,24 @@ bool measureSite(const Site& site, int ladders, int runs, const char* floorName)
     ratio("ratio cursor / bare SELECT", c1, cb, cursor, f1, fb, select);
     ratio("ratio start-up / bare SELECT ORDER BY Nr", s1, sb, startup, o1, ob, sorted);
     ratio("ratio cursor / bare SELECT ORDER BY Nr", c1, cb, cursor, o1, ob, sorted);
+    printf("  %-54s%10.2f %10.2f\n", "ratio first screen / bare SELECT LIMIT 40", s1.shownMs / l1.ms, startup.bestShownMs() / lb.ms);
+    if (figures) {
+        figures->firstScreenMs = startup.bestShownMs();
+        figures->fullMs = sb.ms;
+        figures->cursorMs = cb.ms;
+        figures->selectMs = fb.ms;
+        figures->startupKb = startup.minKb();
+        figures->cursorKb = cursor.minKb();
+        figures->selectKb = select.minKb();
+    }
     auto all = [](const Series& x) {
         QStringList v;
         for (const Sample& s : x.runs)
             v << QString::number(s.ms, 'f', 0);
         return v.join(QStringLiteral(", "));
     };
-    printf("  every run, ms: start-up %s; cursor %s; SELECT %s; SELECT ORDER BY Nr %s\n", qPrintable(all(startup)),
-           qPrintable(all(cursor)), qPrintable(all(select)), qPrintable(all(sorted)));
+    printf("  every run, ms: start-up %s; cursor %s; SELECT %s; SELECT ORDER BY Nr %s; LIMIT 40 %s\n", qPrintable(all(startup)),
+           qPrintable(all(cursor)), qPrintable(all(select)), qPrintable(all(sorted)), qPrintable(all(screen)));
     printf("  rows loaded: start-up %d (main window's cursor %d), cursor alone %d\n", s1.rows, s1.windowRows, c1.rows);
     printf("  load average after the runs: %s\n", qPrintable(loadAverage()));
     fflush(stdout);
@@ -448,6 +480,7 @@ int parent(int argc, char** argv)
            runs, runs == 1 ? "" : "es");
     printf("Load average at the start: %s (%d cores)\n", qPrintable(loadAverage()), QThread::idealThreadCount());
     bool ok = true;
+    QMap<int, SiteFigures> onSqlite;
     for (const int ladders : sizesFrom(parser.value(QStringLiteral("sizes")))) {
         QTemporaryDir dir;
         o.dataDir = dir.filePath(QStringLiteral("data"));
@@ -465,7 +498,9 @@ int parent(int argc, char** argv)
             return 1;
         }
         const Site site = prepareSite(dir.path(), {QStringLiteral("Tarvino=%1").arg(o.dataDir)});
-        ok = measureSite(site, ladders, runs, "SQLite C API") && ok;
+        SiteFigures f;
+        ok = measureSite(site, ladders, runs, "SQLite C API", &f) && ok;
+        onSqlite.insert(ladders, f);
     }
 
     if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
@@ -476,6 +511,7 @@ int parent(int argc, char** argv)
     server.user = qEnvironmentVariable("HW_TEST_PGUSER");
     server.database = QStringLiteral("postgres");
     const QString maintenance = server.connInfo();
+    QMap<int, SiteFigures> onServer;
     for (const int ladders : sizesFrom(parser.value(QStringLiteral("pg-sizes")))) {
         // A database of this run's own, dropped at the end.
         const QString dbName = QStringLiteral("hwbench_startup_%1_%2").arg(QCoreApplication::applicationPid()).arg(ladders);
@@ -498,13 +534,30 @@ int parent(int argc, char** argv)
                                                        QStringLiteral("Port=%1").arg(server.port),
                                                        QStringLiteral("Database=%1").arg(dbName),
                                                        QStringLiteral("User=%1").arg(server.user)});
-            ok = measureSite(site, ladders, runs, "libpq") && ok;
+            SiteFigures f;
+            ok = measureSite(site, ladders, runs, "libpq", &f) && ok;
+            onServer.insert(ladders, f);
         } catch (const HwError& e) {
             fprintf(stderr, "%s\n", e.what());
             ok = false;
         }
         Engine::instance().reset();
         createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
+    }
+    // The server's rows arrive one by one into the row store: its memory beside the file database's.
+    for (auto it = onServer.cbegin(); it != onServer.cend(); ++it) {
+        if (!onSqlite.contains(it.key()))
+            continue;
+        const SiteFigures& pg = it.value();
+        const SiteFigures& lite = onSqlite.value(it.key());
+        printf("\nPostgreSQL / SQLite at %d ladders (best runs, lowest peaks):\n", it.key());
+        printf("  %-54s%10.2f   (%.1f / %.1f MB)\n", "peak memory, start-up", double(pg.startupKb) / lite.startupKb, mb(pg.startupKb),
+               mb(lite.startupKb));
+        printf("  %-54s%10.2f   (%.1f / %.1f MB)\n", "peak memory, ladder cursor alone", double(pg.cursorKb) / lite.cursorKb,
+               mb(pg.cursorKb), mb(lite.cursorKb));
+        printf("  %-54s%10.2f   (%.1f / %.1f ms)\n", "full load", pg.fullMs / lite.fullMs, pg.fullMs, lite.fullMs);
+        printf("  %-54s%10.2f   (%.1f / %.1f ms)\n", "first screen", pg.firstScreenMs / lite.firstScreenMs, pg.firstScreenMs,
+               lite.firstScreenMs);
     }
     return ok ? 0 : 1;
 }

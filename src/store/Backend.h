@@ -27,8 +27,6 @@ public:
     virtual qint32 dateJulianDay(int col) const = 0;       // RowStore::NullDate when unreadable
     virtual qint64 dateTimeMs(int col) const = 0;
     virtual bool boolValue(int col) const = 0;
-    // Number of rows when the database already handed over the whole result; -1 otherwise.
-    virtual int rowCountHint() const { return -1; }
     // A text value's UTF-8 bytes, valid until the next row; lets a reader reuse a string it
     // already holds instead of decoding the same text again.
     virtual QByteArrayView textBytes(int col) const = 0;
@@ -53,6 +51,14 @@ public:
     virtual int exec(const QString& sql, const QVariantList& params = {}) = 0;   // rows changed
     virtual qint64 lastInsertId() = 0;
     virtual std::unique_ptr<ResultCursor> select(const QString& sql, const QVariantList& params = {}) = 0;
+    // The same for a large result read once from first to last row: a server hands the rows
+    // over as they arrive instead of holding the whole result first. Nothing else may run on
+    // this database until the cursor has reached its end or is gone; column names and types
+    // are known once next() returned (or after the last row).
+    virtual std::unique_ptr<ResultCursor> selectStreamed(const QString& sql, const QVariantList& params = {})
+    {
+        return select(sql, params);
+    }
     // The same for statements from outside the store (Query): the database itself refuses one
     // that could write, and more than one statement.
     virtual std::unique_ptr<ResultCursor> selectReadOnly(const QString& sql, const QVariantList& params = {}) = 0;

@@ -30,7 +30,6 @@ public:
 
     bool next() override { return ++m_row < m_rows; }
     int columnCount() const override { return PQnfields(m_res); }
-    int rowCountHint() const override { return m_rows; }
     QString columnName(int col) const override
     {
         // The server folds unquoted names to lower case; give them back as the program spells them.
@@ -98,11 +97,32 @@ public:
         return *p == 't' || (*p >= '1' && *p <= '9');
     }
 
-private:
+protected:
     PGresult* m_res;
     int m_rows;
     int m_row = -1;
     QHash<QString, QString> m_spelling;
+};
+
+class PgBackend;
+
+// Rows of a result in single-row mode: each row is its own small result, freed when the next
+// one comes, so a large table never sits in libpq's memory as a whole (100,000 ladders held
+// 164 MB there before the first row was used). The connection stays busy until the last row.
+class PgStreamCursor : public PgCursor {
+public:
+    PgStreamCursor(PgBackend& db, PGresult* first, QHash<QString, QString> spelling)
+        : PgCursor(first, std::move(spelling)), m_db(&db)
+    {
+    }
+    ~PgStreamCursor() override;
+    bool next() override;
+
+private:
+    friend class PgBackend;
+    PgBackend* m_db;
+    bool m_started = false;
+    bool m_done = false;
 };
 
 // Opens a connection; a refusal becomes the engine error the login can tell apart: the
@@ -174,6 +194,7 @@ public:
     {
         if (inTransaction())
             throw EngineError(QStringLiteral("Benutzerwechsel während einer laufenden Änderung nicht möglich"), EngineCode::Generic);
+        ensureIdle();
         PGconn* fresh = pgConnect(m_conninfo, user, password, m_appName);
         PQfinish(m_conn);
         m_conn = fresh;
@@ -230,6 +251,41 @@ public:
     {
         PGresult* res = execute(sql, params);
         return std::make_unique<PgCursor>(res, spellings(res, sql));
+    }
+
+    std::unique_ptr<ResultCursor> selectStreamed(const QString& sql, const QVariantList& params) override
+    {
+        // Names the statement does not spell come from the catalog, which cannot be asked
+        // while the rows arrive.
+        loadCatalogSpellings();
+        ensureIdle();
+        refuseNulInParams(sql, params);
+        countStatement();
+        const QByteArray stmt = numbered(sql);
+        Params p(params);
+        if (!PQsendQueryParams(m_conn, stmt.constData(), int(params.size()), nullptr, p.ptrs.data(), nullptr, nullptr, 0)) {
+            drainResults();
+            check(nullptr, sql);
+        }
+        PQsetSingleRowMode(m_conn);
+        PGresult* first = PQgetResult(m_conn);
+        const ExecStatusType st = first ? PQresultStatus(first) : PGRES_FATAL_ERROR;
+        if (st != PGRES_SINGLE_TUPLE && st != PGRES_TUPLES_OK) {
+            drainResults();
+            check(first, sql);
+            PQclear(first);
+            throw EngineError(QStringLiteral("Datenbankfehler: keine Zeilen für %1").arg(sql), EngineCode::SqlError);
+        }
+        m_streamSql = sql;
+        auto cursor = std::make_unique<PgStreamCursor>(*this, first, spellings(first, sql, false));
+        if (st == PGRES_TUPLES_OK) {
+            // No rows at all: the result is complete already.
+            drainResults();
+            cursor->m_started = cursor->m_done = true;
+        } else {
+            m_stream = cursor.get();
+        }
+        return cursor;
     }
 
     // A read-only transaction (or, inside one, a read-only savepoint that is rolled back, so the
@@ -451,8 +507,39 @@ private:
         return port.isEmpty() ? host : host + QLatin1Char(':') + port;
     }
 
+    // Another statement while a streamed result is still arriving would mix up both results.
+    void ensureIdle() const
+    {
+        if (m_stream)
+            throw EngineError(QStringLiteral("Die Verbindung zum Datenbankserver liest noch die Zeilen von: %1").arg(m_streamSql),
+                              EngineCode::Generic);
+    }
+
+    // Everything the server still sends for the statement sent last.
+    void drainResults()
+    {
+        while (PGresult* r = PQgetResult(m_conn))
+            PQclear(r);
+    }
+
+    struct Params {
+        explicit Params(const QVariantList& params) : values(size_t(params.size())), ptrs(size_t(params.size()), nullptr)
+        {
+            for (int i = 0; i < params.size(); ++i) {
+                const QVariant& v = params[i];
+                if (!v.isValid() || v.isNull())
+                    continue;
+                values[size_t(i)] = text(v);
+                ptrs[size_t(i)] = values[size_t(i)].constData();
+            }
+        }
+        std::vector<QByteArray> values;
+        std::vector<const char*> ptrs;
+    };
+
     void run(const char* sql)
     {
+        ensureIdle();
         countStatement();
         PGresult* res = PQexec(m_conn, sql);
         check(res, QString::fromLatin1(sql));
@@ -500,19 +587,12 @@ private:
     {
         if (!m_conn)
             throw EngineError(QStringLiteral("Keine Verbindung zum Datenbankserver"), EngineCode::Generic);
+        ensureIdle();
         refuseNulInParams(sql, params);
         countStatement();
         const QByteArray stmt = numbered(sql);
-        std::vector<QByteArray> values(size_t(params.size()));
-        std::vector<const char*> ptrs(size_t(params.size()), nullptr);
-        for (int i = 0; i < params.size(); ++i) {
-            const QVariant& v = params[i];
-            if (!v.isValid() || v.isNull())
-                continue;
-            values[size_t(i)] = text(v);
-            ptrs[size_t(i)] = values[size_t(i)].constData();
-        }
-        PGresult* res = PQexecParams(m_conn, stmt.constData(), int(params.size()), nullptr, ptrs.data(), nullptr, nullptr, 0);
+        Params p(params);
+        PGresult* res = PQexecParams(m_conn, stmt.constData(), int(params.size()), nullptr, p.ptrs.data(), nullptr, nullptr, 0);
         check(res, sql);
         return res;
     }
@@ -523,6 +603,7 @@ private:
     {
         if (!m_conn)
             throw EngineError(QStringLiteral("Keine Verbindung zum Datenbankserver"), EngineCode::Generic);
+        ensureIdle();
         refuseNulInParams(sql, params);
         countStatement();
         QByteArray name = m_prepared.value(sql);
@@ -537,16 +618,8 @@ private:
             PQclear(res);
             m_prepared.insert(sql, name);
         }
-        std::vector<QByteArray> values(size_t(params.size()));
-        std::vector<const char*> ptrs(size_t(params.size()), nullptr);
-        for (int i = 0; i < params.size(); ++i) {
-            const QVariant& v = params[i];
-            if (!v.isValid() || v.isNull())
-                continue;
-            values[size_t(i)] = text(v);
-            ptrs[size_t(i)] = values[size_t(i)].constData();
-        }
-        PGresult* res = PQexecPrepared(m_conn, name.constData(), int(params.size()), ptrs.data(), nullptr, nullptr, 0);
+        Params p(params);
+        PGresult* res = PQexecPrepared(m_conn, name.constData(), int(params.size()), p.ptrs.data(), nullptr, nullptr, 0);
         check(res, sql);
         return res;
     }
@@ -615,7 +688,7 @@ private:
 
     // Result names the server folded to lower case, mapped back to the spelling in the
     // statement ("AS Anzahl") or in the catalog ("KurzBez" for SELECT *).
-    QHash<QString, QString> spellings(PGresult* res, const QString& sql)
+    QHash<QString, QString> spellings(PGresult* res, const QString& sql, bool askCatalog = true)
     {
         QHash<QString, QString> map;
         const int n = PQnfields(res);
@@ -644,7 +717,8 @@ private:
                 needCatalog = true;
         }
         if (needCatalog && !m_inNameLookup) {
-            loadCatalogSpellings();
+            if (askCatalog)
+                loadCatalogSpellings();
             for (int c = 0; c < n; ++c) {
                 const QString name = QString::fromUtf8(PQfname(res, c));
                 if (!map.contains(name) && m_catalogNames.contains(name))
@@ -689,7 +763,67 @@ private:
     int m_preparedCount = 0;
     bool m_listening = false;
     QHash<QString, Known> m_counts;
+    PgStreamCursor* m_stream = nullptr;     // the streamed result still arriving
+    QString m_streamSql;
+
+    friend class PgStreamCursor;
+    // The stream's rows: the next one, the end, or the server's error.
+    PGresult* nextStreamed(PgStreamCursor& c)
+    {
+        PGresult* r = PQgetResult(m_conn);
+        const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+        if (st == PGRES_SINGLE_TUPLE)
+            return r;
+        drainResults();
+        c.m_done = true;
+        m_stream = nullptr;
+        if (st == PGRES_TUPLES_OK)
+            return r;
+        check(r, m_streamSql);
+        // Not an error after all: whatever it was, there are no more rows.
+        PQclear(r);
+        return nullptr;
+    }
+    // A stream given up before its end (an error while loading): the rest is read and
+    // dropped. No cancel: it would abort an open transaction, and one that arrives late
+    // cancels the next statement instead.
+    void abandonStream(PgStreamCursor& c)
+    {
+        if (m_stream != &c)
+            return;
+        drainResults();
+        m_stream = nullptr;
+    }
 };
+
+PgStreamCursor::~PgStreamCursor()
+{
+    if (!m_done)
+        m_db->abandonStream(*this);
+}
+
+bool PgStreamCursor::next()
+{
+    if (!m_started) {
+        m_started = true;
+        m_row = 0;
+        return m_rows > 0;
+    }
+    if (m_done) {
+        m_row = m_rows;
+        return false;
+    }
+    PGresult* r = m_db->nextStreamed(*this);
+    if (!r) {
+        m_row = m_rows;
+        return false;
+    }
+    PQclear(m_res);
+    m_res = r;
+    m_rows = PQntuples(r);
+    m_row = 0;
+    return m_rows > 0;
+}
 
 } // namespace
 

@@ -268,17 +268,17 @@ void Table::loadRows()
         }
         sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
     }
-    auto cursor = backend.select(sql, params);
     if (!m_master) {
         // All rows made at once, column by column: appending row by row costs a branch per
-        // column and row, copies on growth and page faults.
-        qint64 rows = cursor->rowCountHint();
-        if (rows < 0) {
-            auto count = backend.select(QStringLiteral("SELECT COUNT(*) FROM %1").arg(normalTableName(m_tableName)));
-            rows = count->next() ? count->intValue(0) : 0;
-        }
+        // column and row, copies on growth and page faults. Counted first: a server's rows
+        // arrive one by one, and its connection answers nothing else meanwhile.
+        auto count = backend.select(QStringLiteral("SELECT COUNT(*) FROM %1").arg(normalTableName(m_tableName)));
+        const qint64 rows = count->next() ? count->intValue(0) : 0;
+        count.reset();
         rs.resize(int(std::clamp<qint64>(rows, 0, 50'000'000)));
     }
+    // A detail's few rows come at once; the whole table streams.
+    auto cursor = m_master ? backend.select(sql, params) : backend.selectStreamed(sql, params);
     RowLoader loader(rs, int(m_def.fields.size()), m_def.primaryIndex() != nullptr);
     int phys = 0;
     while (cursor->next()) {
@@ -402,7 +402,7 @@ void Table::rereadSharedRows(bool skipUnchanged)
     RowStore& rs = sh.rows;
     const qint64 counter = Catalog::changeCount(backend, m_tableName);
     ensureKeyOrder();
-    auto c = backend.select(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), normalTableName(m_tableName)));
+    auto c = backend.selectStreamed(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), normalTableName(m_tableName)));
     const int versionCol = int(m_def.fields.size());
     RowLoader loader(rs, versionCol, true);
     std::vector<quint8> seen(size_t(rs.rowCount()), 0);

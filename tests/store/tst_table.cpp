@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QtTest>
+#include <optional>
 
 // Cursor behaviour on a real SQLite data directory.
 class TestTable : public QObject {
@@ -901,6 +902,77 @@ private slots:
             QVERIFY2(where.startsWith("PostgreSQL-Server ") && where.contains(", Datenbank hwt_"), qPrintable(where));
         else
             QCOMPARE(where, dir.path());
+    }
+
+    // A whole table is read as the rows arrive (on a server one row at a time). Rows read to
+    // the end or given up after the first: the database answers the next statement, a
+    // transaction around the read still writes and commits, and the read saw its rows.
+    void streamedRowsLeaveTheConnectionReady_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("readRows");      // -1: to the end
+        QTest::addColumn<bool>("inTransaction");
+        QTest::newRow("no rows") << 0 << -1 << false;
+        QTest::newRow("all rows") << 3000 << -1 << false;
+        QTest::newRow("given up after one") << 3000 << 1 << false;
+        QTest::newRow("all rows, in a transaction") << 3000 << -1 << true;
+        QTest::newRow("given up, in a transaction") << 3000 << 1 << true;
+    }
+    void streamedRowsLeaveTheConnectionReady()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, readRows);
+        QFETCH(bool, inTransaction);
+        TestDataDir dir;
+        Table("LT_LEIT").open();
+        Backend& db = Engine::instance().backend();
+        {
+            Transaction t(db);
+            for (int nr = 1; nr <= rows; ++nr)
+                db.exec("INSERT INTO LT_LEIT (Nr, KurzBez) VALUES (?, ?)", {nr, QString("Leiter %1").arg(nr)});
+            t.commit();
+        }
+        std::optional<Transaction> open;
+        int expected = rows;
+        if (inTransaction) {
+            open.emplace(db);
+            db.exec("INSERT INTO LT_LEIT (Nr, KurzBez) VALUES (?, ?)", {rows + 1, QString("Leiter %1").arg(rows + 1)});
+            ++expected;
+        }
+        auto c = db.selectStreamed("SELECT Nr, KurzBez FROM LT_LEIT WHERE Nr > ? ORDER BY Nr", {0});
+        int read = 0;
+        while ((readRows < 0 || read < readRows) && c->next()) {
+            ++read;
+            QCOMPARE(int(c->intValue(0)), read);
+            QCOMPARE(c->textValue(1), QString("Leiter %1").arg(read));
+        }
+        if (TestDataDir::onServer() && read < expected) {
+            // Nothing else runs on the connection while rows still arrive.
+            try {
+                db.select("SELECT COUNT(*) FROM LT_LEIT");
+                QFAIL("a statement ran while rows were arriving");
+            } catch (const EngineError& e) {
+                QVERIFY2(e.message().contains("liest noch die Zeilen"), qPrintable(e.message()));
+            }
+            // The refusal left the rows arriving as they were.
+            QVERIFY(c->next());
+            QCOMPARE(int(c->intValue(0)), read + 1);
+        }
+        QCOMPARE(read, readRows < 0 ? expected : std::min(readRows, expected));
+        c.reset();
+        auto count = db.select("SELECT COUNT(*), MAX(Nr) FROM LT_LEIT");
+        QVERIFY(count->next());
+        QCOMPARE(int(count->intValue(0)), expected);
+        count.reset();
+        if (open) {
+            db.exec("UPDATE LT_LEIT SET KurzBez = 'geändert' WHERE Nr = 1");
+            open->commit();
+        }
+        Table t("LT_LEIT");
+        t.open();
+        QCOMPARE(t.recordCount(), expected);
+        if (inTransaction && rows > 0)
+            QVERIFY(t.locate("KurzBez", {"geändert"}));
     }
 
     void networkUsersListsLiveSessions()
