@@ -264,8 +264,8 @@ void messen(const char* wo, int telefone, int runden, int leitern)
                 wo, telefone, runden, alle.ms.size(), s, s > 0 ? double(alle.ms.size()) / s : 0.0, alle.p(0.5),
                 alle.p(0.99), alle.p(1.0), fehler);
 
-    // The same store operations in-process, one after another.
-    WebArbeitsplatz& ap = *d->arbeitsplatz;
+    // The same store operations in-process, one after another, on one workplace.
+    WebArbeitsplatz ap;
     ap.benutzerSetzen(QStringLiteral("Bench"), TUserRights::all());
     Zeiten direkt;
     QElapsedTimer gesamt;

@@ -6,7 +6,12 @@ namespace {
 TDataModule1* g_instance = nullptr;
 }
 
-TDataModule1::TDataModule1(QObject* parent) : QObject(parent)
+TDataModule1::TDataModule1(QObject* parent) : TDataModule1(QStringLiteral("TARVINO"), parent)
+{
+    g_instance = this;
+}
+
+TDataModule1::TDataModule1(const QString& alias, QObject* parent) : QObject(parent), m_alias(alias)
 {
     DataUserControl = new TUserControl(this);
     if (UserState::UserAdministration) {
@@ -22,11 +27,11 @@ TDataModule1::TDataModule1(QObject* parent) : QObject(parent)
     LeiterOrg = makeCursor(QStringLiteral("LT_LEIT.DB"), QStringLiteral("ID"));
     StFirmAbtList = makeCursor(QStringLiteral("firmen.db"), QString());
     LtFirmAbtSort = new Table(QStringLiteral("ZwFirmSort.DB"), this);
+    LtFirmAbtSort->setAlias(m_alias);
     LtFirmAbtSort->setIndexFieldNames(QStringLiteral("Nr"));
     LtFirmAbtSort->setExclusive(true);
     for (Table* t : {SLeiterArten, SMaterial, SPruef, StPruefer, SLeiter, LeiterOrg, StFirmAbtList})
         t->open();
-    g_instance = this;
 }
 
 TDataModule1::~TDataModule1()
@@ -40,6 +45,7 @@ TDataModule1* TDataModule1::instance() { return g_instance; }
 Table* TDataModule1::makeCursor(const QString& table, const QString& index)
 {
     auto* t = new Table(table, this);
+    t->setAlias(m_alias);
     t->setIndexFieldNames(index);
     return t;
 }

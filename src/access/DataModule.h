@@ -12,9 +12,12 @@ class TDataModule1 : public QObject {
     Q_OBJECT
 public:
     explicit TDataModule1(QObject* parent = nullptr);   // opens its cursors
+    // The same on another alias (a web session's own connection); not the start-up's one.
+    TDataModule1(const QString& alias, QObject* parent);
     ~TDataModule1() override;
 
     static TDataModule1* instance();                    // the one created at start-up
+    QString alias() const { return m_alias; }
 
     Table* SLeiterArten;    // larten.db, ID
     Table* SMaterial;       // material.db, ID
@@ -35,6 +38,7 @@ public:
     int FreieLeiterNrAb(int start);
 
 private:
+    QString m_alias;
     Table* makeCursor(const QString& table, const QString& index);
     // Other cursors and workstations add ladders; the number operations must see them.
     void syncLadders();

@@ -109,9 +109,10 @@ QString neuesMaster(QWidget* parent)
 
 bool ServerRollenAktiv() { return ServerLogin::roles(alias()); }
 
-TUserRights ServerRechte(const QString& name)
+TUserRights ServerRechte(const QString& name) { return ServerRechte(Engine::instance().backend(alias()), name); }
+
+TUserRights ServerRechte(Backend& db, const QString& name)
 {
-    Backend& db = Engine::instance().backend(alias());
     TUserRights ausTabelle;
     auto c = db.select(QStringLiteral("SELECT AllgRechte FROM Benutzer WHERE lower(Name) = ?"), {ServerRollen::rollenName(name)});
     if (c->next())

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <optional>
 
+class Backend;
 class QWidget;
 
 // The login on a register whose PostgreSQL server enforces the rights (ServerRollen): the
@@ -34,6 +35,8 @@ bool ServerPasswortAendern(QString& name, TUserRights& rechte, bool& gesperrt, Q
 // The rights of the connected person: insert, modify, delete and administration as the
 // server grants them, view, print and reports as the user table has them.
 TUserRights ServerRechte(const QString& name);
+// The same on a connection of the person's own (a phone's session).
+TUserRights ServerRechte(Backend& db, const QString& name);
 
 // The first set-up on such a server: an administrator (the first one made by
 // hw_server_setup) sets the master password of the user table and, when it has no users

@@ -9,6 +9,7 @@
 Table* createLtPruefCursor(TDataModule1& dm, Table* leiter, TUserControl& rights, QObject* parent)
 {
     auto* t = new Table(QStringLiteral("LT_PRUEF.DB"), parent);
+    t->setAlias(dm.alias());
     t->setObjectName(QStringLiteral("LtPruef"));
     t->setIndexFieldNames(QStringLiteral("LT_ID;Datum"));
     t->addLookupField(QStringLiteral("PruefungArtText"), 30, QStringLiteral("Prüfung"), QStringLiteral("PruefungArt_ID"),

@@ -7,6 +7,7 @@
 Table* createLeiterCursor(TDataModule1& dm, const TLtFirmAbt& departments, QObject* parent)
 {
     auto* t = new Table(QStringLiteral("LT_LEIT.DB"), parent);
+    t->setAlias(dm.alias());
     t->setObjectName(QStringLiteral("Leiter"));
     t->setIndexFieldNames(QStringLiteral("Nr"));
     t->addLookupField(QStringLiteral("PruefungArtText"), 30, QStringLiteral("Prüfung"), QStringLiteral("PruefungArt_ID"),

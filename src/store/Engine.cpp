@@ -13,12 +13,16 @@
 #include <QFileInfo>
 
 #include <QLockFile>
+#include <QMutexLocker>
 #include <QSysInfo>
+#include <QThread>
 #include <QStandardPaths>
 #include <QUuid>
 
 namespace {
 constexpr const char* kSessionDir = "HWUSERS";
+// The person a thread writes for (a phone's session); empty: the process's user.
+thread_local QString t_userName;
 const QString kServerDriver = QStringLiteral("POSTGRESQL");
 
 QString conninfoValue(const QString& v)
@@ -67,18 +71,24 @@ Engine::~Engine()
 
 void Engine::setNetFileDir(const QString& dir)
 {
+    QMutexLocker lock(&m_mutex);
     if (m_netFileDir == dir)
         return;
     unregisterSession();
     m_netFileDir = dir;
 }
 
-QString Engine::netFileDir() const { return m_netFileDir; }
+QString Engine::netFileDir() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_netFileDir;
+}
 void Engine::setPrivateDir(const QString& dir) { m_privateDir = dir; }
 QString Engine::privateDir() const { return m_privateDir; }
 
 void Engine::addSessionAlias(const QString& alias, const QString& path, const QString& driver)
 {
+    QMutexLocker lock(&m_mutex);
     m_sessionAliases.insert(alias.toUpper(), path);
     m_sessionDrivers.insert(alias.toUpper(), driver.toUpper());
 }
@@ -90,6 +100,7 @@ void Engine::addServerAlias(const QString& alias, const ServerSettings& server)
 
 void Engine::removeSessionAlias(const QString& alias)
 {
+    QMutexLocker lock(&m_mutex);
     m_sessionAliases.remove(alias.toUpper());
     m_sessionDrivers.remove(alias.toUpper());
 }
@@ -97,17 +108,23 @@ void Engine::removeSessionAlias(const QString& alias)
 QString Engine::aliasDriver(const QString& alias) const
 {
     const QString up = alias.toUpper();
-    if (m_sessionAliases.contains(up))
-        return m_sessionDrivers.value(up);
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_sessionAliases.contains(up))
+            return m_sessionDrivers.value(up);
+    }
     const QString type = configEntry(QStringLiteral("DATABASES\\%1\\DB INFO").arg(up), QStringLiteral("TYPE")).toUpper();
     return type.isEmpty() ? QStringLiteral("PARADOX") : type;
 }
 
 QString Engine::location(const QString& alias)
 {
-    const auto it = m_backends.find(alias.toUpper());
-    if (it != m_backends.end())
-        return it->second->location();
+    {
+        QMutexLocker lock(&m_mutex);
+        const auto it = m_backends.find(alias.toUpper());
+        if (it != m_backends.end())
+            return it->second->location();
+    }
     if (aliasDriver(alias) != kServerDriver)
         return aliasPath(alias);
     try {
@@ -144,17 +161,25 @@ QString Engine::configEntry(const QString& section, const QString& key) const
 QString Engine::aliasPath(const QString& alias) const
 {
     const QString up = alias.toUpper();
-    if (m_sessionAliases.contains(up))
-        return m_sessionAliases.value(up);
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_sessionAliases.contains(up))
+            return m_sessionAliases.value(up);
+    }
     return configEntry(QStringLiteral("DATABASES\\%1\\DB INFO").arg(up), QStringLiteral("PATH"));
 }
 
 Backend& Engine::backend(const QString& alias)
 {
     const QString up = alias.toUpper();
-    auto it = m_backends.find(up);
-    if (it != m_backends.end())
-        return *it->second;
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_backends.find(up);
+        if (it != m_backends.end())
+            return *it->second;
+    }
+    // Connecting and creating the schema happen outside the lock: another thread's cursors
+    // go on meanwhile.
     const QString path = aliasPath(up);
     const bool server = aliasDriver(up) == kServerDriver;
     if (path.isEmpty() && !server)
@@ -178,20 +203,61 @@ Backend& Engine::backend(const QString& alias)
     }
     Schema::createIfMissing(*db);
     if (db->serverBased())
-        db->announceSession(m_sessionId, m_userName);
-    Backend& ref = *db;
-    m_backends[up] = std::move(db);
+        db->announceSession(m_sessionId, userName());
+    Backend* ref = nullptr;
+    {
+        QMutexLocker lock(&m_mutex);
+        auto& slot = m_backends[up];
+        if (!slot) {
+            slot = std::move(db);
+            m_backendThreads.insert(up, QThread::currentThread());
+        }
+        ref = slot.get();
+    }
     if (server)
         ServerLogin::connected(up, withRoles);
     registerSession();
-    return ref;
+    return *ref;
+}
+
+void Engine::adoptBackend(const QString& alias, const QString& path, const QString& driver, std::unique_ptr<Backend> db)
+{
+    const QString up = alias.toUpper();
+    std::unique_ptr<Backend> old;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_sessionAliases.insert(up, path);
+        m_sessionDrivers.insert(up, driver.toUpper());
+        old = std::exchange(m_backends[up], std::move(db));
+        m_backendThreads.remove(up);
+    }
+}
+
+void Engine::closeAlias(const QString& alias)
+{
+    const QString up = alias.toUpper();
+    std::unique_ptr<Backend> db;
+    {
+        QMutexLocker lock(&m_mutex);
+        const auto it = m_backends.find(up);
+        if (it != m_backends.end()) {
+            db = std::move(it->second);
+            m_backends.erase(it);
+        }
+        m_backendThreads.remove(up);
+        m_sessionAliases.remove(up);
+        m_sessionDrivers.remove(up);
+    }
+    // The connection closes here, outside the lock.
 }
 
 void Engine::setUserName(const QString& name)
 {
+    QMutexLocker lock(&m_mutex);
     m_userName = name;
+    // Only the connections of this thread: another thread's connection is that thread's.
     for (auto& [alias, db] : m_backends)
-        if (db->serverBased())
+        if (db->serverBased() && m_backendThreads.value(alias) == QThread::currentThread())
             db->announceSession(m_sessionId, m_userName);
     if (m_sessionLock) {
         unregisterSession();
@@ -203,6 +269,7 @@ void Engine::setUserName(const QString& name)
 // directory. None when all data lives on a server, which tracks the sessions itself.
 QString Engine::sessionDir() const
 {
+    QMutexLocker lock(&m_mutex);
     if (!m_netFileDir.isEmpty())
         return m_netFileDir;
     for (const auto& [alias, db] : m_backends)
@@ -213,22 +280,33 @@ QString Engine::sessionDir() const
 
 Backend* Engine::serverBackend() const
 {
+    QMutexLocker lock(&m_mutex);
     const auto main = m_backends.find(QStringLiteral("TARVINO"));
-    if (main != m_backends.end())
+    if (main != m_backends.end() && m_backendThreads.value(main->first) == QThread::currentThread())
         return main->second->serverBased() ? main->second.get() : nullptr;
     for (const auto& [alias, db] : m_backends)
-        if (db->serverBased())
+        if (db->serverBased() && m_backendThreads.value(alias) == QThread::currentThread())
             return db.get();
     return nullptr;
 }
 
-QString Engine::userName() const { return m_userName; }
+QString Engine::userName() const
+{
+    if (!t_userName.isEmpty())
+        return t_userName;
+    QMutexLocker lock(&m_mutex);
+    return m_userName;
+}
+
+void Engine::setThreadUserName(const QString& name) { t_userName = name; }
+QString Engine::threadUserName() const { return t_userName; }
 QString Engine::sessionId() const { return m_sessionId; }
 
 // The network control directory holds one lock file per running program; a file whose
 // process has ended is stale and does not count.
 void Engine::registerSession()
 {
+    QMutexLocker guard(&m_mutex);
     if (m_sessionLock || serverBackend())
         return;
     const QString dir = sessionDir();
@@ -251,6 +329,7 @@ void Engine::registerSession()
 
 void Engine::unregisterSession()
 {
+    QMutexLocker lock(&m_mutex);
     if (!m_sessionLock)
         return;
     m_sessionLock->unlock();
@@ -302,53 +381,108 @@ QStringList Engine::networkUsers() const
 
 void Engine::addPassword(const QString& password)
 {
+    QMutexLocker lock(&m_mutex);
     if (!m_passwords.contains(password))
         m_passwords << password;
 }
 
-void Engine::removeAllPasswords() { m_passwords.clear(); }
-QStringList Engine::passwords() const { return m_passwords; }
+void Engine::removeAllPasswords()
+{
+    QMutexLocker lock(&m_mutex);
+    m_passwords.clear();
+}
+
+QStringList Engine::passwords() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_passwords;
+}
 Engine::PasswordHook Engine::passwordHook() const { return m_passwordHook; }
 void Engine::setPasswordHook(PasswordHook hook) { m_passwordHook = std::move(hook); }
 bool Engine::requestPassword() { return m_passwordHook ? m_passwordHook() : false; }
 
 void Engine::refreshAll()
 {
-    const QSet<DataSet*> sets = m_dataSets;
-    for (DataSet* ds : sets)
-        if (m_dataSets.contains(ds) && ds->active() && ds->state() == DataSetState::Browse)
+    QSet<DataSet*> sets;
+    {
+        QMutexLocker lock(&m_mutex);
+        sets = m_dataSets;
+    }
+    for (DataSet* ds : sets) {
+        if (ds->thread() != QThread::currentThread())
+            continue;
+        {
+            QMutexLocker lock(&m_mutex);
+            if (!m_dataSets.contains(ds))
+                continue;
+        }
+        if (ds->active() && ds->state() == DataSetState::Browse)
             ds->refresh();
+    }
 }
 
+// The lock rows stand for the process, whatever alias opened the table: they are counted per
+// register (its path), so that closing the table on one alias (a phone's session ending) does
+// not take the lock row from another alias of the same register that still uses it. The
+// rows are written outside the lock (a writing transaction of another thread may hold the
+// database); a release that crossed a new use puts the row back.
 void Engine::lockTable(const QString& alias, const QString& table, bool exclusive)
 {
-    const QString key = alias.toUpper() + QLatin1Char('/') + normalTableName(table);
-    int& uses = m_tableUse[key];
-    if (uses == 0 || exclusive)
+    const QString key = aliasPath(alias) + QLatin1Char('\n') + normalTableName(table);
+    bool first = false;
+    {
+        QMutexLocker lock(&m_lockMutex);
+        int& uses = m_tableUse[key];
+        first = uses == 0;
+        ++uses;
+    }
+    if (!first && !exclusive)
+        return;
+    try {
         Catalog::acquireLock(backend(alias), table, m_sessionId, exclusive);
-    ++uses;
+    } catch (...) {
+        QMutexLocker lock(&m_lockMutex);
+        auto it = m_tableUse.find(key);
+        if (it != m_tableUse.end() && --it.value() <= 0)
+            m_tableUse.erase(it);
+        throw;
+    }
 }
 
 void Engine::unlockTable(const QString& alias, const QString& table)
 {
-    const QString key = alias.toUpper() + QLatin1Char('/') + normalTableName(table);
-    auto it = m_tableUse.find(key);
-    if (it == m_tableUse.end())
-        return;
-    if (--it.value() <= 0) {
+    const QString key = aliasPath(alias) + QLatin1Char('\n') + normalTableName(table);
+    {
+        QMutexLocker lock(&m_lockMutex);
+        auto it = m_tableUse.find(key);
+        if (it == m_tableUse.end())
+            return;
+        if (--it.value() > 0)
+            return;
         m_tableUse.erase(it);
-        try {
-            Catalog::releaseLock(backend(alias), table, m_sessionId);
-        } catch (const EngineError&) {
+    }
+    try {
+        Backend& db = backend(alias);
+        Catalog::releaseLock(db, table, m_sessionId);
+        bool wiederInGebrauch = false;
+        {
+            QMutexLocker lock(&m_lockMutex);
+            wiederInGebrauch = m_tableUse.value(key) > 0;
         }
+        if (wiederInGebrauch)
+            Catalog::acquireLock(db, table, m_sessionId, false);
+    } catch (const EngineError&) {
     }
 }
 
 void Engine::reset()
 {
     unregisterSession();
+    QMutexLocker locks(&m_lockMutex);
+    QMutexLocker lock(&m_mutex);
     m_tableUse.clear();
     m_backends.clear();
+    m_backendThreads.clear();
     ServerLogin::forget();
     m_sessionAliases.clear();
     m_sessionDrivers.clear();
@@ -359,5 +493,14 @@ void Engine::reset()
     m_configFile.clear();
 }
 
-void Engine::registerDataSet(DataSet* ds) { m_dataSets.insert(ds); }
-void Engine::unregisterDataSet(DataSet* ds) { m_dataSets.remove(ds); }
+void Engine::registerDataSet(DataSet* ds)
+{
+    QMutexLocker lock(&m_mutex);
+    m_dataSets.insert(ds);
+}
+
+void Engine::unregisterDataSet(DataSet* ds)
+{
+    QMutexLocker lock(&m_mutex);
+    m_dataSets.remove(ds);
+}

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QRecursiveMutex>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@
 class Backend;
 class DataSet;
 class QLockFile;
+class QThread;
 
 // A PostgreSQL server serving an alias instead of a data directory. Empty values are left to
 // libpq's defaults (PGHOST, PGPORT, PGDATABASE, PGUSER, the login name); the password comes
@@ -28,6 +30,10 @@ struct ServerSettings {
 
 // One per process: aliases, the network control and private directories, the password list,
 // the users registered in the network control directory and the "re-read all cursors" action.
+//
+// Threads may use the engine at once (the web server serves each phone in a thread of its
+// own), each with aliases of its own: the engine's lists are guarded, a backend is used by
+// the thread of its alias only.
 //
 // An alias names a data directory or a database server. The tables of a data directory live
 // in one SQLite file (tarvino.sqlite); a server database holds them as tables of its own. The
@@ -55,6 +61,11 @@ public:
     QString location(const QString& alias = QStringLiteral("TARVINO"));
     void removeSessionAlias(const QString& alias);
     bool aliasKnown(const QString& alias) const;
+    // An alias served by a connection made elsewhere (a server login of a person): path and
+    // driver as the alias it copies, so that its table locks count with that register's.
+    void adoptBackend(const QString& alias, const QString& path, const QString& driver, std::unique_ptr<Backend> db);
+    // Closes the alias's connection and forgets the alias; its cursors must be closed.
+    void closeAlias(const QString& alias);
 
     // The persistent configuration file (INI) shared by the program's runs. It may define
     // aliases: section "DATABASES\<ALIAS>\DB INFO", key PATH.
@@ -73,6 +84,10 @@ public:
     // User name this workstation registers under in the network control directory.
     void setUserName(const QString& name);
     QString userName() const;
+    // The name the calling thread writes under (a phone's person), instead of the process's;
+    // empty: the process's again.
+    void setThreadUserName(const QString& name);
+    QString threadUserName() const;
     // Users of the program, one line each: registered in the network control directory, or
     // connected to the server when the data lives on one.
     QStringList networkUsers() const;
@@ -91,7 +106,8 @@ public:
     // Asks the hook for a password; false when it declines.
     bool requestPassword();
 
-    // Re-reads every open cursor from the store (rows changed by other workstations appear).
+    // Re-reads every open cursor of the calling thread from the store (rows changed by other
+    // workstations appear).
     void refreshAll();
 
     // Closes all backends and forgets session aliases (for tests and shutdown).
@@ -121,10 +137,13 @@ private:
     QHash<QString, QString> m_sessionAliases;     // upper-case alias -> path
     QHash<QString, QString> m_sessionDrivers;     // upper-case alias -> driver
     std::map<QString, std::unique_ptr<Backend>> m_backends;
+    QHash<QString, QThread*> m_backendThreads;    // the thread that connected an alias (not adopted ones)
     QStringList m_passwords;
     PasswordHook m_passwordHook;
     QSet<DataSet*> m_dataSets;
-    QHash<QString, int> m_tableUse;                // "ALIAS/TABLE" -> open cursors
+    QHash<QString, int> m_tableUse;                // "path of the register/TABLE" -> open cursors
     std::unique_ptr<QLockFile> m_sessionLock;
     QString m_sessionFile;
+    mutable QRecursiveMutex m_mutex;
+    QRecursiveMutex m_lockMutex;                  // m_tableUse, and the lock rows it stands for
 };

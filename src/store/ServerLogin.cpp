@@ -5,6 +5,7 @@
 #include "ServerRollen.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QSet>
 
 namespace ServerLogin {
@@ -14,13 +15,19 @@ const QString kServerDriver = QStringLiteral("POSTGRESQL");
 QHash<QString, Pending> g_pending;     // upper-case alias -> login for its next connection
 QSet<QString> g_open;                  // aliases connected to a server
 QSet<QString> g_roles;                 // ... whose server enforces the rights with roles
+QMutex g_mutex;                        // threads connect aliases of their own
 }
 
-Pending takePending(const QString& alias) { return g_pending.take(alias.toUpper()); }
+Pending takePending(const QString& alias)
+{
+    QMutexLocker lock(&g_mutex);
+    return g_pending.take(alias.toUpper());
+}
 
 void connected(const QString& alias, bool withRoles)
 {
     const QString up = alias.toUpper();
+    QMutexLocker lock(&g_mutex);
     g_open.insert(up);
     if (withRoles)
         g_roles.insert(up);
@@ -30,6 +37,7 @@ void connected(const QString& alias, bool withRoles)
 
 void forget()
 {
+    QMutexLocker lock(&g_mutex);
     g_pending.clear();
     g_open.clear();
     g_roles.clear();
@@ -41,7 +49,12 @@ void login(const QString& alias, const QString& user, const QString& password)
     Engine& engine = Engine::instance();
     if (user.trimmed().isEmpty())
         throw EngineError(QStringLiteral("Benutzername oder Passwort falsch"), EngineCode::WrongPassword);
-    if (g_open.contains(up)) {
+    bool open = false;
+    {
+        QMutexLocker lock(&g_mutex);
+        open = g_open.contains(up);
+    }
+    if (open) {
         Backend& db = engine.backend(up);
         reconnect(db, user, password);
         connected(up, ServerRollen::aktiv(db));
@@ -50,10 +63,14 @@ void login(const QString& alias, const QString& user, const QString& password)
     }
     if (engine.aliasDriver(up) != kServerDriver)
         throw EngineError(QStringLiteral("Der Alias %1 liegt auf keinem Datenbankserver").arg(up), EngineCode::Generic);
-    g_pending.insert(up, Pending{user, password});
+    {
+        QMutexLocker lock(&g_mutex);
+        g_pending.insert(up, Pending{user, password});
+    }
     try {
         engine.backend(up);
     } catch (...) {
+        QMutexLocker lock(&g_mutex);
         g_pending.remove(up);
         throw;
     }
@@ -74,6 +91,10 @@ bool required(const QString& alias)
     }
 }
 
-bool roles(const QString& alias) { return g_roles.contains(alias.toUpper()); }
+bool roles(const QString& alias)
+{
+    QMutexLocker lock(&g_mutex);
+    return g_roles.contains(alias.toUpper());
+}
 
 }

@@ -1,5 +1,7 @@
 #include "Sitzungen.h"
 
+#include "SitzungsArbeit.h"
+
 #include <QCryptographicHash>
 #include <sodium.h>
 
@@ -29,7 +31,7 @@ QByteArray Sitzungen::schluessel(const QByteArray& cookieWert)
     return QCryptographicHash::hash(cookieWert, QCryptographicHash::Sha256);
 }
 
-QByteArray Sitzungen::anlegen(const QString& benutzer, TUserRights rechte)
+QByteArray Sitzungen::anlegen(const QString& benutzer, TUserRights rechte, std::shared_ptr<SitzungsArbeit> arbeit)
 {
     const QDateTime jetzt = m_uhr();
     aufraeumen(jetzt);
@@ -40,6 +42,7 @@ QByteArray Sitzungen::anlegen(const QString& benutzer, TUserRights rechte)
     s.formToken = zufall();
     s.beginn = jetzt;
     s.zuletzt = jetzt;
+    s.arbeit = std::move(arbeit);
     m_sitzungen.insert(schluessel(wert), s);
     return wert;
 }

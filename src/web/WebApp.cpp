@@ -4,7 +4,9 @@
 #include "Errors.h"
 #include "UserControl.h"
 #include "WebArbeitsplatz.h"
+#include "WebZugang.h"
 
+#include <QEventLoop>
 #include <QLocale>
 #include <algorithm>
 #include <QRegularExpression>
@@ -104,22 +106,63 @@ QString html(const QString& text)
     return r;
 }
 
-WebApp::WebApp(WebArbeitsplatz& arbeitsplatz, Optionen optionen)
-    : m_ap(arbeitsplatz), m_opt(std::move(optionen)), m_sitzungen(m_opt.sitzungMinuten, m_opt.uhr), m_bremse(m_opt.uhr)
+WebApp::WebApp(WebZugang& zugang, Optionen optionen)
+    : m_zugang(zugang), m_opt(std::move(optionen)), m_sitzungen(m_opt.sitzungMinuten, m_opt.uhr), m_bremse(m_opt.uhr)
 {
+    // A session nobody uses any more gives back its thread and connection.
+    QObject::connect(&m_aufraeumen, &QTimer::timeout, &m_kontext, [this] { m_sitzungen.abgelaufeneBeenden(); });
+    m_aufraeumen.start(60 * 1000);
+}
+
+WebApp::~WebApp() = default;
+
+void WebApp::bearbeiten(const WebAnfrage& anfrage, std::function<void(const WebAntwort&)> fertig)
+{
+    Weg weg;
+    try {
+        weg = route(anfrage);
+    } catch (const HwError& e) {
+        weg.sofort = fehlerSeite(500, QStringLiteral("Fehler"), e.message());
+    } catch (const std::exception& e) {
+        protokoll(QStringLiteral("interner Fehler bei %1: %2").arg(anfrage.pfad, QString::fromLocal8Bit(e.what())));
+        weg.sofort = fehlerSeite(500, QStringLiteral("Fehler"), QStringLiteral("Es ist ein interner Fehler aufgetreten."));
+    }
+    if (weg.sofort) {
+        sicherheitsKoepfe(*weg.sofort);
+        fertig(*weg.sofort);
+        return;
+    }
+    const SitzungsSicht sicht = weg.sicht;
+    const QString pfad = anfrage.pfad;
+    weg.arbeit->ausfuehren(
+        std::move(weg.seite),
+        [sicht, pfad](const QString& meldung) {
+            protokoll(QStringLiteral("Fehler bei %1: %2").arg(pfad, meldung));
+            return fehlerSeite(500, QStringLiteral("Fehler"), meldung, &sicht);
+        },
+        &m_kontext,
+        [fertig = std::move(fertig)](const WebAntwort& w) {
+            WebAntwort a = w;
+            sicherheitsKoepfe(a);
+            fertig(a);
+        });
 }
 
 WebAntwort WebApp::bearbeiten(const WebAnfrage& anfrage)
 {
-    WebAntwort a;
-    try {
-        a = route(anfrage);
-    } catch (const HwError& e) {
-        a = fehlerSeite(500, QStringLiteral("Fehler"), e.message());
-    } catch (const std::exception& e) {
-        protokoll(QStringLiteral("interner Fehler bei %1: %2").arg(anfrage.pfad, QString::fromLocal8Bit(e.what())));
-        a = fehlerSeite(500, QStringLiteral("Fehler"), QStringLiteral("Es ist ein interner Fehler aufgetreten."));
-    }
+    std::optional<WebAntwort> antwort;
+    QEventLoop warten;
+    bearbeiten(anfrage, [&](const WebAntwort& w) {
+        antwort = w;
+        warten.quit();
+    });
+    if (!antwort)
+        warten.exec();
+    return *antwort;
+}
+
+void WebApp::sicherheitsKoepfe(WebAntwort& a)
+{
     a.setzeKopf("Cache-Control", "no-store");
     a.setzeKopf("X-Content-Type-Options", "nosniff");
     a.setzeKopf("X-Frame-Options", "DENY");
@@ -128,7 +171,6 @@ WebAntwort WebApp::bearbeiten(const WebAnfrage& anfrage)
     a.setzeKopf("Content-Security-Policy",
                 "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; frame-ancestors 'none'; "
                 "base-uri 'none'");
-    return a;
 }
 
 bool WebApp::tokenPasst(const WebAnfrage& a, const Sitzung& s) const
@@ -136,7 +178,7 @@ bool WebApp::tokenPasst(const WebAnfrage& a, const Sitzung& s) const
     return Sitzungen::gleich(a.formular().value(QStringLiteral("token")).toUtf8(), s.formToken);
 }
 
-QString WebApp::kopfleiste(const Sitzung& s) const
+QString WebApp::kopfleiste(const SitzungsSicht& s)
 {
     return QStringLiteral("<header><a href=\"/suche\">Suche</a><span>%1</span>"
                           "<form method=\"post\" action=\"/abmelden\"><input type=\"hidden\" name=\"token\" value=\"%2\">"
@@ -144,66 +186,102 @@ QString WebApp::kopfleiste(const Sitzung& s) const
         .arg(html(s.benutzer), html(QString::fromLatin1(s.formToken)));
 }
 
-WebAntwort WebApp::route(const WebAnfrage& a)
+WebApp::Weg WebApp::route(const WebAnfrage& a)
 {
+    Weg weg;
     const bool get = a.methode == "GET" || a.methode == "HEAD";
     const bool post = a.methode == "POST";
     if (a.pfad == QLatin1String("/stil.css") && get) {
         WebAntwort r;
         r.typ = "text/css; charset=utf-8";
         r.body = stilCss;
-        return r;
+        weg.sofort = r;
+        return weg;
     }
     if (a.pfad == QLatin1String("/anmelden")) {
         if (get)
-            return anmeldeSeite(a, QString());
-        if (post)
-            return anmelden(a);
+            weg.sofort = anmeldeSeite(a, QString());
+        else if (post)
+            weg.sofort = anmelden(a);
+        if (weg.sofort)
+            return weg;
     }
-    if (a.pfad == QLatin1String("/favicon.ico"))
-        return fehlerSeite(404, QStringLiteral("Seite nicht gefunden"), QStringLiteral("Diese Seite gibt es nicht."));
+    if (a.pfad == QLatin1String("/favicon.ico")) {
+        weg.sofort = fehlerSeite(404, QStringLiteral("Seite nicht gefunden"), QStringLiteral("Diese Seite gibt es nicht."));
+        return weg;
+    }
     Sitzung* s = m_sitzungen.finden(a.cookie(SitzungsCookie));
     if (!s) {
-        if (!get)
-            return fehlerSeite(403, QStringLiteral("Nicht angemeldet"),
-                               QStringLiteral("Die Sitzung ist abgelaufen. Bitte melden Sie sich erneut an; die "
-                                              "Eingaben dieses Formulars sind nicht gespeichert worden."));
+        if (!get) {
+            weg.sofort = fehlerSeite(403, QStringLiteral("Nicht angemeldet"),
+                                     QStringLiteral("Die Sitzung ist abgelaufen. Bitte melden Sie sich erneut an; die "
+                                                    "Eingaben dieses Formulars sind nicht gespeichert worden."));
+            return weg;
+        }
         QString ziel = a.pfad;
         if (!a.query.isEmpty())
             ziel += QLatin1Char('?') + a.query.toString(QUrl::FullyEncoded);
-        return WebAntwort::weiter(QStringLiteral("/anmelden?weiter=") + pfadTeil(ziel));
+        weg.sofort = WebAntwort::weiter(QStringLiteral("/anmelden?weiter=") + pfadTeil(ziel));
+        return weg;
     }
-    m_ap.benutzerSetzen(s->benutzer, s->rechte);
 
     // Every change needs the session's form token.
-    if (post && !tokenPasst(a, *s))
-        return fehlerSeite(403, QStringLiteral("Formular ungültig"),
-                           QStringLiteral("Das Formular ist ungültig oder abgelaufen und wurde nicht verarbeitet. "
-                                          "Bitte laden Sie die Seite neu."),
-                           s);
+    if (post && !tokenPasst(a, *s)) {
+        weg.sofort = fehlerSeite(403, QStringLiteral("Formular ungültig"),
+                                 QStringLiteral("Das Formular ist ungültig oder abgelaufen und wurde nicht verarbeitet. "
+                                                "Bitte laden Sie die Seite neu."),
+                                 s);
+        return weg;
+    }
 
-    if (a.pfad == QLatin1String("/abmelden") && post)
-        return abmelden(a, *s);
+    if (a.pfad == QLatin1String("/abmelden") && post) {
+        weg.sofort = abmelden(a, *s);
+        return weg;
+    }
+    // The pages below read or write the register: in the session's thread, with copies.
+    weg.sicht = *s;
+    weg.arbeit = s->arbeit;
+    if (!weg.arbeit) {
+        weg.sofort = fehlerSeite(500, QStringLiteral("Fehler"), QStringLiteral("Die Sitzung hat keinen Zugang zum Register."), s);
+        return weg;
+    }
+    const SitzungsSicht sicht = *s;
+    auto seite = [&weg, this, a, sicht](auto f) {
+        weg.seite = [this, a, sicht, f](WebArbeitsplatz& ap) {
+            ap.benutzerSetzen(sicht.benutzer, sicht.rechte);
+            return f(ap, a, sicht);
+        };
+        return weg;
+    };
     if ((a.pfad == QLatin1String("/") || a.pfad == QLatin1String("/suche")) && get)
-        return suchSeite(a, *s);
+        return seite([this](WebArbeitsplatz& ap, const WebAnfrage& r, const SitzungsSicht& z) { return suchSeite(ap, r, z); });
     static const QRegularExpression leiterPfad(QStringLiteral("^/l/([^/]{1,64})(/pruefen)?$"));
     const QRegularExpressionMatch m = leiterPfad.match(a.pfad);
     if (m.hasMatch()) {
         const QString code = QUrl::fromPercentEncoding(m.captured(1).toUtf8());
         if (m.captured(2).isEmpty() && get)
-            return leiterSeite(a, *s, code);
+            return seite([this, code](WebArbeitsplatz& ap, const WebAnfrage& r, const SitzungsSicht& z) {
+                return leiterSeite(ap, r, z, code);
+            });
         if (!m.captured(2).isEmpty() && get)
-            return pruefSeite(a, *s, code);
+            return seite([this, code](WebArbeitsplatz& ap, const WebAnfrage& r, const SitzungsSicht& z) {
+                return pruefSeite(ap, r, z, code);
+            });
         if (!m.captured(2).isEmpty() && post)
-            return pruefSpeichern(a, *s, code);
+            return seite([this, code](WebArbeitsplatz& ap, const WebAnfrage& r, const SitzungsSicht& z) {
+                return pruefSpeichern(ap, r, z, code);
+            });
     }
+    weg.arbeit.reset();
     if (!get && !post)
-        return fehlerSeite(405, QStringLiteral("Nicht erlaubt"), QStringLiteral("Diese Anfrage ist nicht erlaubt."), s);
-    return fehlerSeite(404, QStringLiteral("Seite nicht gefunden"),
-                       QStringLiteral("Diese Seite gibt es nicht. Über die Suche finden Sie jede Leiter."), s);
+        weg.sofort = fehlerSeite(405, QStringLiteral("Nicht erlaubt"), QStringLiteral("Diese Anfrage ist nicht erlaubt."), s);
+    else
+        weg.sofort = fehlerSeite(404, QStringLiteral("Seite nicht gefunden"),
+                                 QStringLiteral("Diese Seite gibt es nicht. Über die Suche finden Sie jede Leiter."), s);
+    return weg;
 }
 
-WebAntwort WebApp::fehlerSeite(int status, const QString& titel, const QString& text, Sitzung* s)
+WebAntwort WebApp::fehlerSeite(int status, const QString& titel, const QString& text, const SitzungsSicht* s)
 {
     QString inhalt = s ? kopfleiste(*s) : QString();
     inhalt += QStringLiteral("<h1>%1</h1><p class=\"meldung\">%2</p><p><a href=\"%3\">%4</a></p>")
@@ -264,7 +342,8 @@ WebAntwort WebApp::anmelden(const WebAnfrage& a)
                                 .arg(warten),
                             429, name);
     }
-    const Anmeldeergebnis r = BenutzerPruefen(name, passwort);
+    WebZugang::Anmeldung anm = m_zugang.pruefen(name, passwort);
+    const Anmeldeergebnis& r = anm.ergebnis;
     if (!r.passt) {
         m_bremse.fehlversuch(name, a.adresse);
         protokoll(QStringLiteral("Anmeldung für Benutzer '%1' von %2 abgelehnt").arg(name, a.adresse));
@@ -275,8 +354,13 @@ WebAntwort WebApp::anmelden(const WebAnfrage& a)
         protokoll(QStringLiteral("Anmeldung für gesperrten Benutzer '%1' von %2 abgelehnt").arg(name, a.adresse));
         return anmeldeSeite(a, GesperrtText, 403, name);
     }
+    if (!anm.meldung.isEmpty()) {
+        protokoll(QStringLiteral("Anmeldung für Benutzer '%1' von %2 nicht möglich: %3").arg(name, a.adresse, anm.meldung));
+        return anmeldeSeite(a, anm.meldung, 403, name);
+    }
     protokoll(QStringLiteral("Benutzer '%1' von %2 angemeldet").arg(name, a.adresse));
-    const QByteArray wert = m_sitzungen.anlegen(name, r.rechte);
+    auto arbeit = std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(std::move(anm.verbindung), name), name);
+    const QByteArray wert = m_sitzungen.anlegen(name, r.rechte, std::move(arbeit));
     QString weiter = f.value(QStringLiteral("weiter"));
     if (!sichererPfad(weiter))
         weiter = QStringLiteral("/suche");
@@ -286,16 +370,17 @@ WebAntwort WebApp::anmelden(const WebAnfrage& a)
     return w;
 }
 
-WebAntwort WebApp::abmelden(const WebAnfrage& a, Sitzung& s)
+WebAntwort WebApp::abmelden(const WebAnfrage& a, const Sitzung& s)
 {
     protokoll(QStringLiteral("Benutzer '%1' abgemeldet").arg(s.benutzer));
+    // Ends the session's thread and closes its connection (s is gone after this).
     m_sitzungen.beenden(a.cookie(SitzungsCookie));
     WebAntwort w = WebAntwort::weiter(QStringLiteral("/anmelden"));
     w.setzeKopf("Set-Cookie", cookie(SitzungsCookie, "", 0));
     return w;
 }
 
-WebAntwort WebApp::unbekannt(Sitzung& s, const QString& code)
+WebAntwort WebApp::unbekannt(const SitzungsSicht& s, const QString& code)
 {
     QString inhalt = kopfleiste(s);
     inhalt += QStringLiteral("<h1>Unbekanntes Etikett</h1><p class=\"meldung\">Zum Etikett „%1“ gibt es keine Leiter im "
@@ -308,9 +393,9 @@ WebAntwort WebApp::unbekannt(Sitzung& s, const QString& code)
     return seite(QStringLiteral("Unbekanntes Etikett"), inhalt, 404);
 }
 
-WebAntwort WebApp::leiterSeite(const WebAnfrage& a, Sitzung& s, const QString& code)
+WebAntwort WebApp::leiterSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const SitzungsSicht& s, const QString& code) const
 {
-    const std::optional<LeiterSicht> l = m_ap.leiter(code, m_opt.heute());
+    const std::optional<LeiterSicht> l = ap.leiter(code, m_opt.heute());
     if (!l)
         return unbekannt(s, code);
     QString inhalt = kopfleiste(s);
@@ -368,9 +453,10 @@ WebAntwort WebApp::leiterSeite(const WebAnfrage& a, Sitzung& s, const QString& c
     return seite(QStringLiteral("Leiter %1").arg(l->nr), inhalt);
 }
 
-WebAntwort WebApp::pruefSeite(const WebAnfrage& a, Sitzung& s, const QString& code, const QString& meldung, int status)
+WebAntwort WebApp::pruefSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const SitzungsSicht& s, const QString& code,
+                              const QString& meldung, int status) const
 {
-    const std::optional<LeiterSicht> l = m_ap.leiter(code, m_opt.heute());
+    const std::optional<LeiterSicht> l = ap.leiter(code, m_opt.heute());
     if (!l)
         return unbekannt(s, code);
     if (!s.rechte.contains(crInsert) || !s.rechte.contains(crModify))
@@ -425,13 +511,13 @@ WebAntwort WebApp::pruefSeite(const WebAnfrage& a, Sitzung& s, const QString& co
     return seite(QStringLiteral("Prüfung erfassen"), inhalt, status);
 }
 
-WebAntwort WebApp::pruefSpeichern(const WebAnfrage& a, Sitzung& s, const QString& code)
+WebAntwort WebApp::pruefSpeichern(WebArbeitsplatz& ap, const WebAnfrage& a, const SitzungsSicht& s, const QString& code) const
 {
     const QHash<QString, QString> f = a.formular();
     const QDate tag = QDate::fromString(f.value(QStringLiteral("datum")), Qt::ISODate);
     if (!tag.isValid())
-        return pruefSeite(a, s, code, QStringLiteral("Bitte ein gültiges Prüfdatum angeben."), 400);
-    const std::optional<LeiterSicht> l = m_ap.leiter(code, m_opt.heute());
+        return pruefSeite(ap, a, s, code, QStringLiteral("Bitte ein gültiges Prüfdatum angeben."), 400);
+    const std::optional<LeiterSicht> l = ap.leiter(code, m_opt.heute());
     if (!l)
         return unbekannt(s, code);
     QSet<QString> erledigt;
@@ -444,28 +530,35 @@ WebAntwort WebApp::pruefSpeichern(const WebAnfrage& a, Sitzung& s, const QString
             offen << k.text;
     }
     if (!offen.isEmpty())
-        return pruefSeite(a, s, code,
+        return pruefSeite(ap, a, s, code,
                           QStringLiteral("Bitte jedes Kriterium bewerten (in Ordnung oder Mangel). Offen: %1")
                               .arg(offen.join(QStringLiteral(", "))),
                           400);
     try {
-        const WebArbeitsplatz::Gespeichert g = m_ap.speichern(code, f.value(QStringLiteral("stand")), tag, erledigt);
+        const WebArbeitsplatz::Gespeichert g = ap.speichern(code, f.value(QStringLiteral("stand")), tag, erledigt);
         protokoll(QStringLiteral("Benutzer '%1' hat Prüfung %2 der Leiter %3 gespeichert")
                       .arg(s.benutzer, QString::number(g.erfasst.pruefId), QString::number(l->nr)));
         return WebAntwort::weiter(QStringLiteral("/l/%1?gespeichert=%2").arg(pfadTeil(code)).arg(g.erfasst.pruefId));
     } catch (const WebKonflikt& e) {
-        return pruefSeite(a, s, code, e.message(), 409);
+        return pruefSeite(ap, a, s, code, e.message(), 409);
     } catch (const UserControlException& e) {
         return fehlerSeite(403, QStringLiteral("Keine Berechtigung"), e.message(), &s);
     } catch (const Abort&) {
         return fehlerSeite(403, QStringLiteral("Nicht gespeichert"),
                            QStringLiteral("Die Prüfung wurde nicht gespeichert."), &s);
+    } catch (const EngineError& e) {
+        // The server refused what the person's own login may not do: nothing was written.
+        if (e.code() == EngineCode::InsufficientRights) {
+            protokoll(QStringLiteral("Der Datenbankserver hat die Prüfung von Benutzer '%1' abgelehnt").arg(s.benutzer));
+            return fehlerSeite(403, QStringLiteral("Keine Berechtigung"), e.message(), &s);
+        }
+        return pruefSeite(ap, a, s, code, e.message(), 422);
     } catch (const HwError& e) {
-        return pruefSeite(a, s, code, e.message(), 422);
+        return pruefSeite(ap, a, s, code, e.message(), 422);
     }
 }
 
-WebAntwort WebApp::suchSeite(const WebAnfrage& a, Sitzung& s)
+WebAntwort WebApp::suchSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const SitzungsSicht& s) const
 {
     const QString q = a.query.queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded).left(60);
     QString inhalt = kopfleiste(s);
@@ -474,7 +567,7 @@ WebAntwort WebApp::suchSeite(const WebAnfrage& a, Sitzung& s)
                              "<p><button type=\"submit\" id=\"suchen\">Suchen</button></p></form>")
                   .arg(html(q));
     if (!q.trimmed().isEmpty()) {
-        const QList<Treffer> t = m_ap.suche(q);
+        const QList<Treffer> t = ap.suche(q);
         if (t.isEmpty()) {
             inhalt += QStringLiteral("<p id=\"keine\">Keine Leiter gefunden.</p>");
         } else {

@@ -15,9 +15,9 @@
 
 #include <QCryptographicHash>
 
-WebArbeitsplatz::WebArbeitsplatz(QObject* parent) : QObject(parent)
+WebArbeitsplatz::WebArbeitsplatz(const QString& alias, QObject* parent) : QObject(parent)
 {
-    m_dm = std::make_unique<TDataModule1>();
+    m_dm = std::make_unique<TDataModule1>(alias, nullptr);
     m_dm->DataUserControl->setRights(TUserRights());
     m_dm->DataUserControl->setActive(true);
     m_abteilungen = std::make_unique<TLtFirmAbt>(*m_dm->StFirmAbtList);
@@ -176,9 +176,16 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
                                          "nicht gespeichert worden. Bitte sehen Sie sich die Leiter an; soll Ihre "
                                          "Prüfung trotzdem gespeichert werden, speichern Sie das Formular erneut.")
                               .arg(m_leiter->field(QStringLiteral("Nr")).asInteger()));
-    // The history and the ladder's change stamp name the person, not the server.
-    if (Engine::instance().userName() != m_benutzer)
-        Engine::instance().setUserName(m_benutzer);
+    // The history and the ladder's change stamp name the person, not the server (for this
+    // thread: other sessions write at the same time).
+    struct NameFuerThread {
+        QString vorher;
+        explicit NameFuerThread(const QString& name) : vorher(Engine::instance().threadUserName())
+        {
+            Engine::instance().setThreadUserName(name);
+        }
+        ~NameFuerThread() { Engine::instance().setThreadUserName(vorher); }
+    } name(m_benutzer);
 
     Gespeichert g;
     PruefEingabe e;

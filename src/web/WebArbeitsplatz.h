@@ -70,13 +70,12 @@ public:
 // desktop's ladder rules and the inspection cursor with its rules, and the inspection actions
 // of the desktop. Every operation acts for the user set last, with that user's rights.
 //
-// All phones share this one connection of the server (alias TARVINO). Once the PostgreSQL
-// server knows a role per person, each session is to get its own workplace on an alias of
-// its own, opened with the person's credentials.
+// Each phone's session has one of its own, on an alias of its own (SitzungsArbeit), used by
+// the session's thread only.
 class WebArbeitsplatz : public QObject {
     Q_OBJECT
 public:
-    explicit WebArbeitsplatz(QObject* parent = nullptr);
+    explicit WebArbeitsplatz(const QString& alias = QStringLiteral("TARVINO"), QObject* parent = nullptr);
     ~WebArbeitsplatz() override;
 
     void benutzerSetzen(const QString& name, TUserRights rechte);

@@ -6,7 +6,10 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QHttpServerResponse>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QTcpSocket>
+#include <memory>
 
 WebAnfrage anfrageAus(const QHttpServerRequest& r)
 {
@@ -41,12 +44,18 @@ WebServer::WebServer(WebApp& app, QObject* parent) : QAbstractHttpServer(parent)
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
 {
     const WebAnfrage a = anfrageAus(request);
-    const WebAntwort w = m_app.bearbeiten(a);
-    QHttpServerResponse resp(w.typ, a.methode == "HEAD" ? QByteArray() : w.body,
-                             static_cast<QHttpServerResponse::StatusCode>(w.status));
-    for (const auto& [k, v] : w.kopf)
-        resp.addHeader(k, v);
-    resp.write(makeResponder(request, socket));
+    // The answer may come later, from the session's thread; the phone may have gone by then.
+    auto antworter = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
+    const bool head = a.methode == "HEAD";
+    m_app.bearbeiten(a, [antworter, head, verbindung = QPointer<QTcpSocket>(socket)](const WebAntwort& w) {
+        if (!verbindung || verbindung->state() != QAbstractSocket::ConnectedState)
+            return;
+        QHttpServerResponse resp(w.typ, head ? QByteArray() : w.body,
+                                 static_cast<QHttpServerResponse::StatusCode>(w.status));
+        for (const auto& [k, v] : w.kopf)
+            resp.addHeader(k, v);
+        resp.write(std::move(*antworter));
+    });
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include "BarcodeWert.h"
 #include "Errors.h"
 #include "WebApp.h"
-#include "WebArbeitsplatz.h"
+#include "WebZugang.h"
 #include "WebServer.h"
 #include "Zertifikat.h"
 
@@ -16,7 +16,7 @@ WebDienst::~WebDienst()
     umleitung.reset();
     server.reset();
     app.reset();
-    arbeitsplatz.reset();
+    zugang.reset();
 }
 
 std::unique_ptr<WebDienst> starteWebDienst(const WebEinstellungen& e, const std::function<void(const QString&)>& meldung)
@@ -40,10 +40,12 @@ std::unique_ptr<WebDienst> starteWebDienst(const WebEinstellungen& e, const std:
     if (!adresse.setAddress(e.adresse))
         throw HwError(QStringLiteral("[Web] Adresse=%1 ist keine IP-Adresse.").arg(e.adresse));
 
-    d->arbeitsplatz = std::make_unique<WebArbeitsplatz>();
+    d->zugang = std::make_unique<WebZugang>();
+    if (d->zugang->rollen())
+        meldung(QStringLiteral("Der Datenbankserver prüft die Rechte: jede Sitzung arbeitet mit der Anmeldung ihres Benutzers"));
     WebApp::Optionen o;
     o.sitzungMinuten = e.sitzungMinuten;
-    d->app = std::make_unique<WebApp>(*d->arbeitsplatz, o);
+    d->app = std::make_unique<WebApp>(*d->zugang, o);
     d->server = std::make_unique<WebServer>(*d->app);
     d->server->sslSetup(z.zertifikat, z.schluessel);
     d->port = d->server->listen(adresse, quint16(e.port));

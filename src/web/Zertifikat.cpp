@@ -143,7 +143,21 @@ ServerZertifikat ladeOderErzeuge(const QString& zertDatei, const QString& schlue
             break;
     }
     if (r.schluessel.isNull())
-        throw HwError(QStringLiteral("Die Datei %1 enthält keinen privaten Schlüssel im PEM-Format.").arg(schluesselDatei));
+        throw HwError(QStringLiteral("Die Datei %1 enthält keinen privaten Schlüssel im PEM-Format (oder einen mit "
+                                     "Passwort geschützten).")
+                          .arg(schluesselDatei));
+    // A key of another certificate would let the server start and every phone fail at the
+    // handshake: refused here, with the files named.
+    const QByteArray certPem = r.zertifikat.toPem();
+    Bio cb(BIO_new_mem_buf(certPem.constData(), int(certPem.size())));
+    Cert x(PEM_read_bio_X509(cb.get(), nullptr, nullptr, nullptr));
+    const QByteArray schluesselPem = r.schluessel.toPem();
+    Bio kb(BIO_new_mem_buf(schluesselPem.constData(), int(schluesselPem.size())));
+    PKey key(PEM_read_bio_PrivateKey(kb.get(), nullptr, nullptr, nullptr));
+    if (!x || !key || X509_check_private_key(x.get(), key.get()) != 1)
+        throw HwError(QStringLiteral("Der Schlüssel %1 gehört nicht zum Zertifikat %2. Bitte die passenden Dateien "
+                                     "eintragen oder beide entfernen (dann wird ein neues Zertifikat erzeugt).")
+                          .arg(schluesselDatei, zertDatei));
     return r;
 }
 

@@ -10,9 +10,14 @@
 #include "WebArbeitsplatz.h"
 #include "WebEinstellungen.h"
 #include "WebServer.h"
+#include "WebStart.h"
+#include "WebZugang.h"
+#include "Zertifikat.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -248,6 +253,83 @@ private slots:
         QCOMPARE(UmleitServer::ziel(baseUrl, 8443, host, pfad), ziel);
     }
 
+    // The certificate files as an administrator may leave them: every fault is a German
+    // message naming the file, and no file is replaced.
+    void zertifikat_data()
+    {
+        QTest::addColumn<QString>("fall");
+        QTest::addColumn<QString>("meldung");
+        QTest::newRow("Schlüssel fehlt") << "ohneSchluessel" << "eine der beiden Dateien fehlt";
+        QTest::newRow("Zertifikat fehlt") << "ohneZertifikat" << "eine der beiden Dateien fehlt";
+        QTest::newRow("fremder Schlüssel") << "fremd" << "gehört nicht zum Zertifikat";
+        QTest::newRow("kein Zertifikat") << "kaputtZertifikat" << "enthält kein Zertifikat";
+        QTest::newRow("kein Schlüssel") << "kaputtSchluessel" << "enthält keinen privaten Schlüssel";
+        QTest::newRow("unlesbar") << "unlesbar" << "kann nicht gelesen werden";
+    }
+    void zertifikat()
+    {
+        QFETCH(QString, fall);
+        QFETCH(QString, meldung);
+        QTemporaryDir a, b;
+        const QString crt = a.filePath("hw_web.crt");
+        QString key = a.filePath("hw_web.key");
+        const ServerZertifikat erst = ladeOderErzeuge(crt, key, {"localhost"});
+        QVERIFY(erst.neu);
+        QCOMPARE(QFile(key).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        QCOMPARE(fingerabdruck(ladeOderErzeuge(crt, key, {"localhost"}).zertifikat), fingerabdruck(erst.zertifikat));
+        ladeOderErzeuge(b.filePath("x.crt"), b.filePath("x.key"), {"localhost"});
+        auto schreibe = [](const QString& datei, const QByteArray& inhalt) {
+            QFile f(datei);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(inhalt);
+        };
+        if (fall == "ohneSchluessel") {
+            QFile::remove(key);
+        } else if (fall == "ohneZertifikat") {
+            QFile::remove(crt);
+        } else if (fall == "fremd") {
+            key = b.filePath("x.key");
+        } else if (fall == "kaputtZertifikat") {
+            schreibe(crt, "-----BEGIN CERTIFICATE-----\nkaputt\n-----END CERTIFICATE-----\n");
+        } else if (fall == "kaputtSchluessel") {
+            schreibe(key, "kein Schlüssel");
+        } else if (fall == "unlesbar") {
+            // Unreadable even for root: a directory where the key should be.
+            QFile::remove(key);
+            QVERIFY(QDir().mkpath(key));
+        }
+        QByteArray vorher;
+        {
+            QFile f(crt);
+            if (f.open(QIODevice::ReadOnly))
+                vorher = f.readAll();
+        }
+        try {
+            ladeOderErzeuge(crt, key, {"localhost"});
+            QFAIL("angenommen");
+        } catch (const HwError& e) {
+            QVERIFY2(e.message().contains(meldung), qPrintable(e.message()));
+        }
+        QFile f(crt);
+        QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), vorher);
+
+        // The server does not start: no HTTPS, and no plain HTTP redirect either.
+        QTcpServer frei;
+        QVERIFY(frei.listen(QHostAddress::LocalHost, 0));
+        const quint16 httpPort = frei.serverPort();
+        frei.close();
+        WebEinstellungen e;
+        e.adresse = QStringLiteral("127.0.0.1");
+        e.port = 0;
+        e.httpPort = httpPort;
+        e.zertifikat = crt;
+        e.schluessel = key;
+        QVERIFY_THROWS_EXCEPTION(HwError, starteWebDienst(e, [](const QString&) {}));
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, httpPort);
+        QVERIFY(!probe.waitForConnected(500));
+    }
+
     void escaping() { QCOMPARE(html("<a href='x'>\"&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&quot;&amp;&quot;&lt;/a&gt;"); }
 
     // The handlers on a register: what needs a session, a token, a right.
@@ -257,11 +339,11 @@ private slots:
         benutzer();
         PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
         PruefFixture::addLadder(5, {{"KurzBez", "Leiter \"A\" <b>"}, {"PruefungArt_ID", 1}, {"PrSchuhe", true}});
-        WebArbeitsplatz ap;
+        WebZugang zugang;
         WebApp::Optionen o;
         o.uhr = uhr();
         o.heute = [] { return QDate(2026, 3, 1); };
-        WebApp app(ap, o);
+        WebApp app(zugang, o);
 
         // Without a session: to the login, remembering where to go.
         WebAntwort r = app.bearbeiten(get("/l/5"));
@@ -320,6 +402,51 @@ private slots:
         r = app.bearbeiten(post("/abmelden", "token=" + token, c));
         QCOMPARE(r.status, 303);
         QCOMPARE(app.bearbeiten(get("/l/5", c)).status, 303);
+    }
+
+    // Each session reads and writes on a connection of its own (an alias of its own), which
+    // ends with the session: at logout and when it expires.
+    void sitzungEigeneVerbindung()
+    {
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        const int leiter = PruefFixture::addLadder(5, {{"KurzBez", "Fünf"}, {"PruefungArt_ID", 1}, {"PrSchuhe", true}});
+        WebZugang zugang;
+        WebApp::Optionen o;
+        o.uhr = uhr();
+        o.heute = [] { return QDate(2026, 3, 1); };
+        WebApp app(zugang, o);
+        Engine& e = Engine::instance();
+
+        const QByteArray chef = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
+        const QByteArray leser = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Leser", "lesen1");
+        QCOMPARE(app.bearbeiten(get("/l/5", chef)).status, 200);
+        QCOMPARE(app.bearbeiten(get("/l/5", leser)).status, 200);
+        QVERIFY(e.aliasKnown("TARVINO_WEB1"));
+        QVERIFY(e.aliasKnown("TARVINO_WEB2"));
+        QCOMPARE(e.aliasPath("TARVINO_WEB1"), e.aliasPath("TARVINO"));
+        // What one session saves, the other reads on its own connection.
+        WebAntwort r = app.bearbeiten(get("/l/5/pruefen", chef));
+        r = app.bearbeiten(post("/l/5/pruefen", "token=" + feld(r, "token") + "&stand=" + feld(r, "stand") +
+                                                    "&datum=2026-03-01&k_Schuhe=ok", chef));
+        QCOMPARE(r.status, 303);
+        r = app.bearbeiten(get("/l/5", leser));
+        QVERIFY(r.body.contains("01.03.2027"));
+        // The change stamp names the person of the session, not the server.
+        QCOMPARE(PruefFixture::stored("LT_LEIT", leiter).value("LAendName").toString(), QStringLiteral("Chef"));
+
+        r = app.bearbeiten(get("/suche", leser));
+        app.bearbeiten(post("/abmelden", "token=" + feld(r, "token"), leser));
+        QVERIFY(!e.aliasKnown("TARVINO_WEB2"));
+        QVERIFY(e.aliasKnown("TARVINO_WEB1"));
+        // Idle past its time: ended by the server's round, without a request of the phone.
+        m_jetzt = m_jetzt.addSecs(31 * 60);
+        app.sitzungen().abgelaufeneBeenden();
+        QCOMPARE(app.sitzungen().anzahl(), 0);
+        QVERIFY(!e.aliasKnown("TARVINO_WEB1"));
+        // The register's own alias stays.
+        QVERIFY(e.aliasKnown("TARVINO"));
     }
 };
 

@@ -1,0 +1,76 @@
+#include "SitzungsArbeit.h"
+
+#include "Engine.h"
+#include "Errors.h"
+#include "WebArbeitsplatz.h"
+
+#include <cstdio>
+
+SitzungsArbeit::SitzungsArbeit(const QString& alias, const QString& benutzer) : m_alias(alias), m_benutzer(benutzer)
+{
+    m_thread.setObjectName(QStringLiteral("hw_web ") + alias);
+    m_ziel = new QObject;
+    m_ziel->moveToThread(&m_thread);
+    QObject::connect(&m_thread, &QThread::finished, m_ziel, &QObject::deleteLater);
+    m_thread.start();
+    // Connected and read while the phone loads its next page; a failure here is shown by the
+    // first request, which tries again.
+    QMetaObject::invokeMethod(
+        m_ziel,
+        [this] {
+            try {
+                arbeitsplatz();
+            } catch (...) {
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+WebArbeitsplatz& SitzungsArbeit::arbeitsplatz()
+{
+    if (!m_ap) {
+        // Whatever this thread writes names the session's person.
+        Engine::instance().setThreadUserName(m_benutzer);
+        m_ap = std::make_unique<WebArbeitsplatz>(m_alias);
+    }
+    return *m_ap;
+}
+
+SitzungsArbeit::~SitzungsArbeit()
+{
+    // Queued behind the requests still waiting: they are answered first.
+    QMetaObject::invokeMethod(
+        m_ziel,
+        [this] {
+            try {
+                m_ap.reset();
+            } catch (...) {
+            }
+            Engine::instance().setThreadUserName(QString());
+            Engine::instance().closeAlias(m_alias);
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    m_thread.wait();
+}
+
+void SitzungsArbeit::ausfuehren(Seite seite, FehlerSeite fehler, QObject* kontext,
+                                std::function<void(const WebAntwort&)> fertig)
+{
+    QMetaObject::invokeMethod(
+        m_ziel,
+        [this, seite = std::move(seite), fehler = std::move(fehler), kontext, fertig = std::move(fertig)] {
+            WebAntwort w;
+            try {
+                w = seite(arbeitsplatz());
+            } catch (const HwError& e) {
+                w = fehler(e.message());
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "hw_web: interner Fehler: %s\n", e.what());
+                std::fflush(stderr);
+                w = fehler(QStringLiteral("Es ist ein interner Fehler aufgetreten."));
+            }
+            QMetaObject::invokeMethod(kontext, [fertig, w] { fertig(w); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
