@@ -359,7 +359,16 @@ WebAntwort WebApp::anmelden(const WebAnfrage& a)
         return anmeldeSeite(a, anm.meldung, 403, name);
     }
     protokoll(QStringLiteral("Benutzer '%1' von %2 angemeldet").arg(name, a.adresse));
-    auto arbeit = std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(std::move(anm.verbindung), name), name);
+    // On a server with roles the session works on the person's own login; otherwise all
+    // sessions share the web server's one connection to the register, in a thread of its own.
+    std::shared_ptr<SitzungsArbeit> arbeit;
+    if (anm.verbindung) {
+        arbeit = std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(std::move(anm.verbindung), name), name);
+    } else {
+        if (!m_gemeinsam)
+            m_gemeinsam = std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(nullptr, QString()), QString());
+        arbeit = m_gemeinsam;
+    }
     const QByteArray wert = m_sitzungen.anlegen(name, r.rechte, std::move(arbeit));
     QString weiter = f.value(QStringLiteral("weiter"));
     if (!sichererPfad(weiter))

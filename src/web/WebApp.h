@@ -19,9 +19,10 @@ struct LeiterSicht;
 // the request is escaped; every form of a session carries the session's token.
 //
 // Login, logout and the sessions are handled in the object's thread; the pages of a session
-// run in the session's own thread on its own connection (SitzungsArbeit), so phones are
-// served at the same time. Those pages get copies of what they need and change nothing of
-// the application's.
+// run in another thread (SitzungsArbeit): on a server whose roles enforce the rights each
+// session has its own, on the person's own login, so such sessions are served at the same
+// time; otherwise the sessions share one. The pages get copies of what they need and change
+// nothing of the application's.
 class WebApp {
 public:
     struct Optionen {
@@ -73,6 +74,8 @@ private:
     QObject m_kontext;
     WebZugang& m_zugang;
     Optionen m_opt;
+    // The sessions' one access without server roles; ends after the sessions, before m_opt.
+    std::shared_ptr<SitzungsArbeit> m_gemeinsam;
     Sitzungen m_sitzungen;
     AnmeldeBremse m_bremse;
     QTimer m_aufraeumen;

@@ -56,7 +56,7 @@ QString WebZugang::sitzungsAlias(std::unique_ptr<Backend> verbindung, const QStr
     Engine& e = Engine::instance();
     if (verbindung) {
         // Listed among the register's sessions, so that its table locks count as alive.
-        verbindung->announceSession(e.sessionId(), benutzer);
+        verbindung->announceSession(e.sessionId(), benutzer.isEmpty() ? e.userName() : benutzer);
         e.adoptBackend(alias, m_pfad, m_treiber, std::move(verbindung));
     } else {
         e.addSessionAlias(alias, m_pfad, m_treiber);

@@ -27,8 +27,8 @@ public:
     };
     Anmeldung pruefen(const QString& name, const QString& passwort);
 
-    // A new alias for a session on the register: with the person's connection on a server
-    // with roles; otherwise the session's thread connects on its first request.
+    // A new alias on the register: with the person's connection on a server with roles;
+    // otherwise the thread that uses it connects on its first request.
     QString sitzungsAlias(std::unique_ptr<Backend> verbindung, const QString& benutzer);
 
 private:
