@@ -137,8 +137,8 @@ private slots:
         const QString gescannt = QUrl::fromPercentEncoding(wert.toUtf8());
         QCOMPARE(suche.SucheLeiterNr(gescannt) ? leiter.field("Nr").asInteger() : 0, erwartet);
 
-        WebArbeitsplatz ap;
-        WebApp app(ap, {});
+        WebZugang zugang;
+        WebApp app(zugang, {});
         const QByteArray c = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
         QCOMPARE(leiterAufSeite(app.bearbeiten(get("/l/" + wert, c))), erwartet);
         QCOMPARE(leiterAufSeite(app.bearbeiten(get("/l/" + wert + "/pruefen", c))) != 0, erwartet != 0);
@@ -159,8 +159,8 @@ private slots:
         QCOMPARE(e.baseUrl, QStringLiteral("https://leitern.firma.local:8443"));
         BarcodeWert::setWebBasis(e.baseUrl);
 
-        WebArbeitsplatz ap;
-        WebApp app(ap, {});
+        WebZugang zugang;
+        WebApp app(zugang, {});
         const QByteArray c = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
         for (int nr : {5, 31, 123456789}) {
             const QString qr = BarcodeWert::qrInhalt(BarcodeWert::leiterWert(nr));
