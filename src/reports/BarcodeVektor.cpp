@@ -4,7 +4,9 @@
 
 #include <zint.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <memory>
 
 namespace BarcodeVektoren {
@@ -33,6 +35,26 @@ BarcodeVektor erzeugen(BarcodeArt art, const QString& daten)
     for (const zint_vector_rect* r = sym->vector->rectangles; r; r = r->next)
         if (r->colour == -1 || r->colour == 7)   // foreground or black
             out.balken << QRectF(r->x, r->y, r->width, r->height);
+    // zint joins the modules of a row; runs of the same width stacked in consecutive rows
+    // become one bar too (the finder patterns, the bars of a Code 128), so that the pages
+    // carry fewer shapes.
+    auto spalte = [](const QRectF& r) { return std::make_tuple(r.left(), r.width(), r.top()); };
+    std::sort(out.balken.begin(), out.balken.end(),
+              [&](const QRectF& a, const QRectF& b) { return spalte(a) < spalte(b); });
+    QList<QRectF> gestapelt;
+    gestapelt.reserve(out.balken.size());
+    for (const QRectF& b : std::as_const(out.balken)) {
+        if (!gestapelt.isEmpty()) {
+            QRectF& oben = gestapelt.last();
+            if (qFuzzyCompare(oben.left() + 1, b.left() + 1) && qFuzzyCompare(oben.width(), b.width()) &&
+                qFuzzyCompare(oben.bottom() + 1, b.top() + 1)) {
+                oben.setBottom(b.bottom());
+                continue;
+            }
+        }
+        gestapelt << b;
+    }
+    out.balken = gestapelt;
     return out;
 }
 

@@ -106,7 +106,21 @@ struct Zeile {
     QString text;
     double punkt;
     bool fett;
+    // Shorter forms of the line, tried in order before it is cut with "…".
+    QStringList kuerzer = {};
 };
+
+// The line as it fits the width: the first form that fits whole, else the last one cut.
+QString passend(const Zeile& z, const QFont& font, double breite)
+{
+    const QString ganz = gekuerzt(z.text, font, breite);
+    if (ganz == z.text || z.kuerzer.isEmpty())
+        return ganz;
+    for (const QString& k : z.kuerzer)
+        if (gekuerzt(k, font, breite) == k)
+            return k;
+    return gekuerzt(z.kuerzer.last(), font, breite);
+}
 
 QFont schrift(double punkt, bool fett)
 {
@@ -167,7 +181,7 @@ void texteSetzen(QList<ReportItem>& items, QList<Zeile> zeilen, const QRect& fla
             }
             break;
         }
-        const QString text = gekuerzt(zeilen[i].text, f, flaeche.width());
+        const QString text = passend(zeilen[i], f, flaeche.width());
         const int top = int(std::lround(y)), bottom = int(std::lround(y + h));
         if (!text.isEmpty())
             items << textItem(text, f, QRect(flaeche.x(), top, flaeche.width(), bottom - top),
@@ -185,10 +199,15 @@ QList<Zeile> zeilenFuer(const EtikettInhalt& inhalt, const EtikettDaten& d, cons
         out << Zeile{d.kurzBez.trimmed(), 8, false};
     if (inhalt.abteilung && !d.abteilung.trimmed().isEmpty())
         out << Zeile{d.abteilung.trimmed(), 7, false};
-    if (inhalt.termin && d.termin.isValid())
-        out << Zeile{QStringLiteral("nächste Prüfung: %1")
-                         .arg(QLocale(QLocale::German).toString(d.termin, QStringLiteral("ddd dd.MM.yy"))),
-                     7, false};
+    if (inhalt.termin && d.termin.isValid()) {
+        // On a narrow label the words give way before the date does.
+        const QLocale de(QLocale::German);
+        const QString datum = de.toString(d.termin, QStringLiteral("dd.MM.yy"));
+        out << Zeile{QStringLiteral("nächste Prüfung: %1").arg(de.toString(d.termin, QStringLiteral("ddd dd.MM.yy"))),
+                     7, false,
+                     {QStringLiteral("nächste Prüfung: %1").arg(datum), QStringLiteral("Prüfung fällig: %1").arg(datum),
+                      QStringLiteral("fällig: %1").arg(datum), datum}};
+    }
     if (inhalt.freieZeile && !inhalt.freierText.trimmed().isEmpty())
         out << Zeile{inhalt.freierText.trimmed(), 7, false};
     return out;
