@@ -4,9 +4,8 @@
 #include "Errors.h"
 #include "RenderedReport.h"
 #include "ReportUnits.h"
+#include "TextMeasure.h"
 
-#include <QFontMetricsF>
-#include <QImage>
 #include <QLocale>
 #include <cmath>
 
@@ -39,67 +38,25 @@ QString EtikettenFormat::fehler() const
 
 QList<EtikettenFormat> EtikettenFormat::standard()
 {
-    EtikettenFormat a;
-    a.id = QStringLiteral("A4-3x8");
-    a.name = QStringLiteral("A4, 3 × 8 Etiketten (70 × 37 mm)");
-    a.papier = QSizeF(210, 297);
-    a.spalten = 3;
-    a.zeilen = 8;
-    a.breite = 70;
-    a.hoehe = 37;
-    a.randOben = 0.5;
-
-    EtikettenFormat b;
-    b.id = QStringLiteral("A4-2x7");
-    b.name = QStringLiteral("A4, 2 × 7 Etiketten (105 × 42 mm)");
-    b.papier = QSizeF(210, 297);
-    b.spalten = 2;
-    b.zeilen = 7;
-    b.breite = 105;
-    b.hoehe = 42;
-    b.randOben = 1.5;
-
-    EtikettenFormat c;
-    c.id = QStringLiteral("62x29");
-    c.name = QStringLiteral("Einzeletikett 62 × 29 mm (Etikettendrucker)");
-    c.einzeln = true;
-    c.breite = 62;
-    c.hoehe = 29;
-    c.papier = QSizeF(62, 29);
-    return {a, b, c};
+    const QSizeF a4(210, 297);
+    return {
+        {.id = QStringLiteral("A4-3x8"), .name = QStringLiteral("A4, 3 × 8 Etiketten (70 × 37 mm)"), .papier = a4,
+         .spalten = 3, .zeilen = 8, .breite = 70, .hoehe = 37, .randOben = 0.5},
+        {.id = QStringLiteral("A4-2x7"), .name = QStringLiteral("A4, 2 × 7 Etiketten (105 × 42 mm)"), .papier = a4,
+         .spalten = 2, .zeilen = 7, .breite = 105, .hoehe = 42, .randOben = 1.5},
+        {.id = QStringLiteral("62x29"), .name = QStringLiteral("Einzeletikett 62 × 29 mm (Etikettendrucker)"),
+         .papier = QSizeF(62, 29), .einzeln = true, .breite = 62, .hoehe = 29},
+    };
 }
 
 namespace {
-
-// The same reference as the report engine's text measure: one pixel a hundredth of a millimetre.
-constexpr double pixelsPerUnit = 10.0;
-
-const QImage& referenz()
-{
-    static const QImage device = [] {
-        QImage img(1, 1, QImage::Format_ARGB32);
-        img.setDotsPerMeterX(100000);
-        img.setDotsPerMeterY(100000);
-        return img;
-    }();
-    return device;
-}
 
 // Printers and screens hint glyphs a little wider than the reference; keep a margin.
 constexpr double breitenReserve = 0.96;
 
 QString gekuerzt(const QString& text, const QFont& font, double breiteUnits)
 {
-    QFontMetricsF fm(font, &referenz());
-    const double px = breiteUnits * pixelsPerUnit * breitenReserve;
-    if (fm.horizontalAdvance(text) <= px)
-        return text;
-    return fm.elidedText(text, Qt::ElideRight, px);
-}
-
-double zeilenHoehe(const QFont& font)
-{
-    return QFontMetricsF(font, &referenz()).lineSpacing() / pixelsPerUnit;
+    return TextMeasure::elided(text, font, breiteUnits * breitenReserve);
 }
 
 struct Zeile {
@@ -152,7 +109,7 @@ void texteSetzen(QList<ReportItem>& items, QList<Zeile> zeilen, const QRect& fla
         return;
     double gesamt = 0;
     for (const Zeile& z : zeilen)
-        gesamt += zeilenHoehe(schrift(z.punkt, z.fett));
+        gesamt += TextMeasure::lineHeight(schrift(z.punkt, z.fett));
     if (gesamt > flaeche.height()) {
         const double faktor = flaeche.height() / gesamt;
         for (Zeile& z : zeilen)
@@ -162,7 +119,7 @@ void texteSetzen(QList<ReportItem>& items, QList<Zeile> zeilen, const QRect& fla
     const double unten = flaeche.y() + flaeche.height();
     for (int i = 0; i < zeilen.size(); ++i) {
         const QFont f = schrift(zeilen[i].punkt, zeilen[i].fett);
-        const double h = zeilenHoehe(f);
+        const double h = TextMeasure::lineHeight(f);
         if (y + h > unten + 0.5) {
             // Lines left off: the last one shown says so.
             if (!items.isEmpty() && items.last().type == ReportItem::Type::Text && i > 0) {
