@@ -103,6 +103,8 @@ void BenutzerVerwaltung::letzterAdminBleibt(bool loeschen)
         throw HwError(fehler);
 }
 
+void BenutzerVerwaltung::LoeschenPruefen() { letzterAdminBleibt(true); }
+
 bool BenutzerVerwaltung::FindBenutzer(const QString& name)
 {
     return Detail->active() && Detail->findKey({name});

@@ -59,6 +59,9 @@ public:
     void Loeschen();
     // Whether the table lies on a server whose roles guard the register.
     bool AufServer() const;
+    // Refuses (HwError) deleting the current row when it is the last user who can open the
+    // administration: asked before the delete question, so nobody confirms a refused delete.
+    void LoeschenPruefen();
 
     // Rights written on every save (the administration window's check boxes). Unset, a
     // save leaves the stored rights untouched.

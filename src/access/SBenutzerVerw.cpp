@@ -313,6 +313,8 @@ void TSBenutzerVerw::SpBLoeschenClick()
     runGuarded(this, [this] {
         if (Detail->isEmpty() && Detail->state() != DataSetState::Insert)
             return;
+        if (Detail->state() != DataSetState::Insert)
+            Verwaltung->LoeschenPruefen();
         if (Dialogs::questionDefaultNo(this, QStringLiteral("Datensatz löschen ?")))
             Verwaltung->Loeschen();
     });

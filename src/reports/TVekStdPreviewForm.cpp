@@ -142,6 +142,7 @@ void TVekStdPreviewForm::FormCreate()
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar"));
     status->setSizeGripEnabled(false);
+    // The least widths; a panel grows to its longest text (fitPanel).
     const int widths[5] = {70, 120, 100, 200, 100};
     for (int i = 0; i < 5; ++i) {
         m_panels[i] = new QLabel(status);
@@ -188,6 +189,26 @@ QString TVekStdPreviewForm::statusText(int panel) const
     return panel >= 0 && panel < 5 ? m_panels[panel]->text() : QString();
 }
 
+namespace {
+// A panel as wide as the longest text it may show, measured as the label lays it out (frame,
+// indent, font); it only grows, so the panels do not jump while pages are turned.
+void fitPanel(QLabel* panel, const QString& longest)
+{
+    const QString shown = panel->text();
+    panel->setText(longest);
+    const int wanted = panel->sizeHint().width();
+    panel->setText(shown);
+    if (wanted > panel->minimumWidth())
+        panel->setFixedWidth(wanted);
+}
+
+// The widest number of as many digits as n has.
+QString widestNumber(int n)
+{
+    return QString(QString::number(n).size(), QLatin1Char('8'));
+}
+} // namespace
+
 void TVekStdPreviewForm::updateStatus()
 {
     m_panels[0]->setText(QString::asprintf("%d %%", m_preview->zoom()));
@@ -195,6 +216,11 @@ void TVekStdPreviewForm::updateStatus()
     m_panels[2]->setText(QStringLiteral("Seite %1 von %2").arg(m_preview->pageNumber()).arg(m_preview->pageCount()));
     m_panels[3]->setText(QString());
     m_panels[4]->setText(QString::fromLatin1(versionText));
+    fitPanel(m_panels[0], QStringLiteral("2000 %"));
+    fitPanel(m_panels[1], m_panels[1]->text());
+    const QString pages = widestNumber(m_preview->pageCount());
+    fitPanel(m_panels[2], QStringLiteral("Seite %1 von %1").arg(pages));
+    fitPanel(m_panels[4], m_panels[4]->text());
 }
 
 void TVekStdPreviewForm::ZoomToFitClick()

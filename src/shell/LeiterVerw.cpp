@@ -688,7 +688,8 @@ void TLeiterVerw::closeEvent(QCloseEvent* event)
     const bool pageUnsaved = std::any_of(m_unsavedChecks.begin(), m_unsavedChecks.end(),
                                          [](const QPointer<Table>& t) { return t && t->isEditing(); });
     if (m_leiter->isEditing() || pageUnsaved) {
-        if (!Dialogs::question(this, QStringLiteral("Programm beenden?\nDaten noch nicht gespeichert"))) {
+        // "Nein" by default: a hasty Enter must not throw the typed data away.
+        if (!Dialogs::questionDefaultNo(this, QStringLiteral("Programm beenden?\nDaten noch nicht gespeichert"))) {
             event->ignore();
             return;
         }

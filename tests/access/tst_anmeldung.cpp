@@ -548,6 +548,9 @@ private slots:
         AdminModus("Tester");
         QCOMPARE(errors(), refusal.isEmpty() ? QStringList() : QStringList{refusal + "\nGeben Sie zuerst einem anderen "
                                                                            "Benutzer das Recht \"Admin - Verwaltungsrechte\"."});
+        // A refused delete is refused before anybody is asked to confirm it.
+        if (action == "delete")
+            QCOMPARE(Dialogs::shownTexts().contains("Datensatz löschen ?"), refusal.isEmpty());
         BenutzerVerwaltung bv;
         Engine::instance().addPassword("master");
         bv.Detail->open();

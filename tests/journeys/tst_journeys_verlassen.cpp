@@ -20,6 +20,8 @@
 #include <QStackedWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTabBar>
 #include <QTableView>
 #include <QToolButton>
@@ -311,6 +313,37 @@ private slots:
 
         Journey::click(j.w->BFilterLoe);
         QCOMPARE(shown(), stored(QString()));
+    }
+
+    // "Ende" with a change typed: the question's default is "Nein", so Enter on the real message
+    // box keeps the program open and the change, which "OK" then stores.
+    void quitQuestionEnterKeepsTheChange()
+    {
+        Journey j;
+        j.open();
+        j.clickLadder(1);
+        typeInto(j, "EditKurzBez", "Neu getippt");
+        QString asked;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            answer.stop();
+            asked = box->text();
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus && box->isAncestorOf(focus) ? focus : box, Qt::Key_Return);
+        });
+        answer.start(20);
+        Dialogs::setTestMode(false);
+        Journey::click(j.w->BEnde);
+        Dialogs::setTestMode(true);
+        answer.stop();
+        QCOMPARE(asked, QString("Programm beenden?\nDaten noch nicht gespeichert"));
+        QVERIFY(j.w->isVisible());
+        QVERIFY(j.w->leiter()->isEditing());
+        Journey::click(j.w->okCancel()->BOK);
+        QCOMPARE(j.ladder(1).value("KurzBez").toString(), QString("Neu getippt"));
     }
 
     // Text pasted with a line break and a tab into one-line fields is stored as shown: spaces.

@@ -61,6 +61,7 @@ private slots:
     void loadRefusalsKeepTheShownReport();
     void savePdfButton();
     void escapeAndExitClose();
+    void statusPanelsShowTheirWholeTexts();
     void modelessPreviewIsRenderedShownAndDeletedOnClose();
 
 private:
@@ -554,3 +555,20 @@ void TestPreviewForm::modelessPreviewIsRenderedShownAndDeletedOnClose()
 
 QTEST_MAIN(TestPreviewForm)
 #include "tst_previewform.moc"
+
+// The status panels show their texts whole at the last page of a long report ("Seite 1000 von
+// 1000") and at the largest zoom, measured as the labels lay them out.
+void TestPreviewForm::statusPanelsShowTheirWholeTexts()
+{
+    m_form = makeForm(1000);
+    QTest::mouseClick(button("LastPage"), Qt::LeftButton);
+    Dialogs::scriptText("2000");
+    QTest::mouseClick(button("ZoomCustom"), Qt::LeftButton);
+    QCOMPARE(panel(0), QStringLiteral("2000 %"));
+    QCOMPARE(panel(2), QStringLiteral("Seite 1000 von 1000"));
+    for (int i = 0; i < 5; ++i) {
+        auto* p = child<QLabel>(qPrintable(QStringLiteral("StatusPanel%1").arg(i)));
+        QVERIFY2(p->width() >= p->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1: %2 < %3").arg(p->text()).arg(p->width()).arg(p->sizeHint().width())));
+    }
+}
