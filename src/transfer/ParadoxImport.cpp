@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -181,6 +182,78 @@ QString pxTypeName(int t)
 struct RowRefused {
     QString reason;
 };
+
+// One unique index of the target table (its key included). Rows that would break it are
+// refused here and named, instead of the database ending the whole import with its refusal.
+// The indexes come from the register's own catalog: which indexes a table carries is a
+// property of the register, not only of the program.
+struct UniqueCheck {
+    QString what;                 // "ID", "Leiter-Nr", "LT_ID/Datum"
+    bool primary = false;
+    bool keyMissing = false;      // a key the file lacks and the database does not assign
+    QList<int> cols;              // into the mapped columns; -1: not in the file (empty)
+    QList<bool> folded;           // text compared without regard to case, as the index does
+    bool singleInt = false;
+    QHash<qint64, qint64> ints;   // value -> the owner (its ID or row number)
+    QHash<QString, qint64> keys;
+};
+
+QString keyText(const QVariant& v, bool folded)
+{
+    return folded ? v.toString().toLower() : v.toString();
+}
+
+QString shownValue(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::QString)
+        return QStringLiteral("„%1“").arg(v.toString());
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    return v.toString();
+}
+
+QList<UniqueCheck> uniqueChecks(Backend& db, const TableDef& def, const QList<ColumnMap>& cols)
+{
+    const std::optional<TableDef> live = Catalog::readTable(db, def.name);
+    const TableDef& shape = live ? *live : def;
+    QList<UniqueCheck> out;
+    for (const IndexDef& idx : shape.indexes) {
+        if (!idx.primary && !idx.unique)
+            continue;
+        UniqueCheck u;
+        u.primary = idx.primary;
+        QStringList names;
+        bool assigned = false;
+        const QStringList fields = idx.fieldList();
+        for (const QString& name : fields) {
+            const FieldDef* fd = shape.field(name);
+            int at = -1;
+            for (int i = 0; i < cols.size() && at < 0; ++i)
+                if (cols[i].target.name.compare(name, Qt::CaseInsensitive) == 0)
+                    at = i;
+            if (at < 0 && idx.primary) {
+                if (fields.size() == 1 && fd && fd->type == FieldType::AutoInc)
+                    assigned = true;     // the database numbers the rows
+                else
+                    u.keyMissing = true;
+            }
+            u.cols << at;
+            u.folded << (idx.caseInsensitive && fd && (fd->type == FieldType::Text || fd->type == FieldType::Memo));
+            names << (fd ? (idx.primary ? fd->name : fd->label()) : name);
+        }
+        // Empty values never collide: an index none of whose columns is in the file holds nothing.
+        if (assigned || (!idx.primary && std::all_of(u.cols.cbegin(), u.cols.cend(), [](int c) { return c < 0; })))
+            continue;
+        u.what = names.join(QLatin1Char('/'));
+        u.singleInt = u.cols.size() == 1 && u.cols[0] >= 0 && !u.folded[0]
+                      && (cols[u.cols[0]].target.type == FieldType::Integer || cols[u.cols[0]].target.type == FieldType::AutoInc);
+        if (u.primary)
+            out.prepend(u);
+        else
+            out << u;
+    }
+    return out;
+}
 
 class RowReader {
 public:
@@ -582,18 +655,20 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
             res.missingColumns << fd.name;
 
     QStringList names, marks;
-    int keyCol = -1, nrCol = -1, kurzCol = -1;
-    const IndexDef* primary = def.primaryIndex();
+    int nrCol = -1, kurzCol = -1;
     for (int i = 0; i < cols.size(); ++i) {
         names << cols[i].target.name;
         marks << QStringLiteral("?");
-        if (primary && cols[i].target.name.compare(primary->fields, Qt::CaseInsensitive) == 0)
-            keyCol = i;
         if (src.table == QLatin1String("LT_LEIT") && cols[i].target.name == QLatin1String("Nr"))
             nrCol = i;
         if (cols[i].target.name == QLatin1String("KurzBez"))
             kurzCol = i;
     }
+    QList<UniqueCheck> uniques = uniqueChecks(db, def, cols);
+    // The key named with a refused row and as the owner of a value another row repeats.
+    int keyCol = -1;
+    if (!uniques.isEmpty() && uniques[0].primary && uniques[0].cols.size() == 1)
+        keyCol = uniques[0].cols[0];
     if (m_rowVersion.contains(src.table)) {
         names << QLatin1String(Catalog::RowVersionColumn);
         marks << QString::number(m_rowVersion.value(src.table));
@@ -611,8 +686,12 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
             ruled << i;
     }
     RowReader reader(doc, cp, memo ? &*memo : nullptr);
-    QSet<qint64> keys;
-    QHash<qint64, qint64> nrOwner;     // ladder number -> ID of the row that has it
+    struct Pending {
+        UniqueCheck* u;
+        qint64 value;
+        QString key;
+    };
+    QList<Pending> pending;
     ParadoxRecords records(src.path, layoutOf(*h));
     QVariantList values;
     values.reserve(cols.size());
@@ -653,27 +732,54 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
                                          .arg(fd.maxValue.value_or(0))
                                          .arg(v.toString())};
             }
-            if (keyCol >= 0) {
-                if (values[keyCol].isNull())
-                    throw RowRefused{QStringLiteral("Schlüssel %1 fehlt").arg(cols[keyCol].target.name)};
-                const qint64 key = values[keyCol].toLongLong();
-                if (keys.contains(key))
-                    throw RowRefused{QStringLiteral("%1 %2 doppelt").arg(cols[keyCol].target.name).arg(key)};
-                keys.insert(key);
-            }
-            if (needNr) {
-                if (nrCol < 0 || values[nrCol].isNull())
-                    throw RowRefused{QStringLiteral("Leiter-Nr fehlt")};
-                const qint64 nr = values[nrCol].toLongLong();
-                if (nrOwner.contains(nr)) {
-                    if (keyCol >= 0)
-                        keys.remove(values[keyCol].toLongLong());
-                    throw RowRefused{QStringLiteral("Leiter-Nr %1 doppelt (schon bei ID %2)").arg(nr).arg(nrOwner.value(nr))};
+            if (needNr && (nrCol < 0 || values[nrCol].isNull()))
+                throw RowRefused{QStringLiteral("Leiter-Nr fehlt")};
+            pending.clear();
+            for (UniqueCheck& u : uniques) {
+                if (u.keyMissing)
+                    throw RowRefused{QStringLiteral("Schlüssel %1 fehlt").arg(u.what)};
+                bool empty = false;
+                for (int c : std::as_const(u.cols))
+                    empty = empty || c < 0 || values[c].isNull();
+                if (empty) {
+                    if (u.primary)
+                        throw RowRefused{QStringLiteral("Schlüssel %1 fehlt").arg(u.what)};
+                    continue;     // an empty value never breaks a unique index
                 }
-                nrOwner.insert(nr, keyCol >= 0 ? values[keyCol].toLongLong() : 0);
+                const auto owner = [&](qint64 o) {
+                    return keyCol >= 0 ? QStringLiteral("schon bei %1 %2").arg(cols[keyCol].target.name).arg(o)
+                                       : QStringLiteral("schon in Zeile %1").arg(o);
+                };
+                QStringList shown;
+                for (int c : std::as_const(u.cols))
+                    shown << shownValue(values[c]);
+                const QString twice = QStringLiteral("%1 %2 doppelt").arg(u.what, shown.join(QLatin1Char('/')));
+                if (u.singleInt) {
+                    const qint64 v = values[u.cols[0]].toLongLong();
+                    const auto it = u.ints.constFind(v);
+                    if (it != u.ints.cend())
+                        throw RowRefused{u.primary ? twice : QStringLiteral("%1 (%2)").arg(twice, owner(*it))};
+                    pending << Pending{&u, v, QString()};
+                } else {
+                    QString key;
+                    for (int i = 0; i < u.cols.size(); ++i)
+                        key += keyText(values[u.cols[i]], u.folded[i]) + QChar(0x1f);
+                    const auto it = u.keys.constFind(key);
+                    if (it != u.keys.cend())
+                        throw RowRefused{u.primary ? twice : QStringLiteral("%1 (%2)").arg(twice, owner(*it))};
+                    pending << Pending{&u, 0, key};
+                }
             }
             if (needKurz && (kurzCol < 0 || values[kurzCol].toString().trimmed().isEmpty()))
                 throw RowRefused{QStringLiteral("%1 ist leer").arg(kurzDef->label())};
+            // Only a row taken over holds its values: a refused one leaves them to a later row.
+            const qint64 self = keyCol >= 0 ? values[keyCol].toLongLong() : r + 1;
+            for (const Pending& p : std::as_const(pending)) {
+                if (p.u->singleInt)
+                    p.u->ints.insert(p.value, self);
+                else
+                    p.u->keys.insert(p.key, self);
+            }
         } catch (const RowRefused& refused) {
             ++res.refused;
             QString id;
