@@ -14,7 +14,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStyleOptionFrame>
+#include <QStyleOptionHeader>
 #include <QToolButton>
+
+#include <memory>
 
 namespace {
 
@@ -114,6 +118,38 @@ static Field* fieldOf(const QModelIndex& index)
     return m ? m->fieldAt(index.column()) : nullptr;
 }
 
+QComboBox* PruefGridDelegate::lookupListe(QWidget* parent, const Field& f)
+{
+    auto* cb = new QComboBox(parent);
+    cb->setObjectName(QStringLiteral("LookupListe"));
+    cb->addItem(QString());
+    DataSet* src = f.def().lookupDataSet;
+    if (src && src->active()) {
+        const int col = src->field(f.def().lookupResultField).index();
+        for (int r = 0; r < src->viewRowCount(); ++r)
+            cb->addItem(src->valueAt(r, col).toString());
+    }
+    return cb;
+}
+
+QWidget* PruefGridDelegate::datumEditor(QWidget* parent)
+{
+    auto* w = new QWidget(parent);
+    w->setObjectName(QStringLiteral("DatumEditor"));
+    auto* l = new QHBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    auto* edit = new QLineEdit(w);
+    edit->setObjectName(QStringLiteral("DatumEdit"));
+    auto* btn = new QToolButton(w);
+    btn->setObjectName(QStringLiteral("EllipsisButton"));
+    btn->setText(QStringLiteral("..."));
+    l->addWidget(edit, 1);
+    l->addWidget(btn);
+    w->setFocusProxy(edit);
+    return w;
+}
+
 QWidget* PruefGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const
 {
@@ -127,32 +163,11 @@ QWidget* PruefGridDelegate::createEditor(QWidget* parent, const QStyleOptionView
         cb->addItems({QString(), QStringLiteral("Ja")});
         return cb;
     }
-    if (f->kind() == FieldKind::Lookup) {
-        auto* cb = new QComboBox(parent);
-        cb->setObjectName(QStringLiteral("LookupListe"));
-        cb->addItem(QString());
-        DataSet* src = f->def().lookupDataSet;
-        if (src && src->active()) {
-            const int col = src->field(f->def().lookupResultField).index();
-            for (int r = 0; r < src->viewRowCount(); ++r)
-                cb->addItem(src->valueAt(r, col).toString());
-        }
-        return cb;
-    }
+    if (f->kind() == FieldKind::Lookup)
+        return lookupListe(parent, *f);
     if (name.compare(QStringLiteral("Datum"), Qt::CaseInsensitive) == 0) {
-        auto* w = new QWidget(parent);
-        w->setObjectName(QStringLiteral("DatumEditor"));
-        auto* l = new QHBoxLayout(w);
-        l->setContentsMargins(0, 0, 0, 0);
-        l->setSpacing(0);
-        auto* edit = new QLineEdit(w);
-        edit->setObjectName(QStringLiteral("DatumEdit"));
-        auto* btn = new QToolButton(w);
-        btn->setObjectName(QStringLiteral("EllipsisButton"));
-        btn->setText(QStringLiteral("..."));
-        l->addWidget(edit, 1);
-        l->addWidget(btn);
-        w->setFocusProxy(edit);
+        QWidget* w = datumEditor(parent);
+        auto* btn = w->findChild<QToolButton*>(QStringLiteral("EllipsisButton"));
         const QPersistentModelIndex pi(index);
         auto* self = const_cast<PruefGridDelegate*>(this);
         connect(btn, &QToolButton::clicked, self, [self, w, pi] {
@@ -249,11 +264,11 @@ TPruefGrid::TPruefGrid(Table* pruef, TDataModule1& dm, QWidget* parent) : QTable
 
     for (const char* hidden : {"ID", "LT_ID", "PruefungArt_ID", "Pruefer_ID"})
         setColumnHidden(spalte(QLatin1String(hidden)), true);
-    setColumnWidth(spalte(QStringLiteral("Datum")), 65);
     for (const QString& c : Schema::simpleCriteria()) {
         setColumnHidden(spalte(Schema::requiredColumn(c)), true);
         setColumnWidth(spalte(Schema::doneColumn(c)), 50);
     }
+    spaltenBreiten();
     // Rule of the read-only done cells takes over from the first data change.
     pruef->field(QStringLiteral("PrErlMaterial")).setReadOnly(true);
 
@@ -267,6 +282,89 @@ TPruefGrid::TPruefGrid(Table* pruef, TDataModule1& dm, QWidget* parent) : QTable
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { folgeCursor(); });
     folgeCursor();
+}
+
+namespace {
+
+// The date as wide as it can be drawn: every digit the widest one of the font.
+QString breitesDatum(const QString& muster, const QFontMetrics& fm)
+{
+    QChar breit = QLatin1Char('0');
+    for (char d = '0'; d <= '9'; ++d)
+        if (fm.horizontalAdvance(QLatin1Char(d)) > fm.horizontalAdvance(breit))
+            breit = QLatin1Char(d);
+    QString out = muster;
+    for (QChar& c : out)
+        if (c.isDigit())
+            c = breit;
+    return out;
+}
+
+}
+
+int TPruefGrid::kopfBreite(int column) const
+{
+    // The current column's title is drawn bold.
+    QFont bold = horizontalHeader()->font();
+    bold.setBold(true);
+    QStyleOptionHeader opt;
+    opt.initFrom(horizontalHeader());
+    opt.orientation = Qt::Horizontal;
+    opt.section = column;
+    opt.text = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    opt.fontMetrics = QFontMetrics(bold);
+    return horizontalHeader()->style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), horizontalHeader()).width();
+}
+
+int TPruefGrid::datumBreite() const
+{
+    std::unique_ptr<QWidget> probe(PruefGridDelegate::datumEditor(nullptr));
+    probe->setFont(viewport()->font());
+    auto* edit = probe->findChild<QLineEdit*>(QStringLiteral("DatumEdit"));
+    auto* btn = probe->findChild<QToolButton*>(QStringLiteral("EllipsisButton"));
+    const QFontMetrics fm(edit->font());
+    // As shown, and typed with a four-digit year.
+    const QString gezeigt = m_pruef->field(QStringLiteral("Datum")).formatValue(QDate(2000, 12, 28));
+    int text = 0;
+    for (const QString& muster : {gezeigt, QStringLiteral("28.12.2000")})
+        text = qMax(text, fm.horizontalAdvance(breitesDatum(muster, fm)));
+    // QLineEdit scrolls unless the text, its bearings and the cursor fit inside 2 px margins.
+    text += qMax(0, -fm.minLeftBearing()) + qMax(0, -fm.minRightBearing()) + 1 + 2 * 2;
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    opt.rect = QRect(0, 0, 1000, edit->sizeHint().height());
+    opt.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit);
+    opt.midLineWidth = 0;
+    opt.state |= QStyle::State_Sunken;
+    const QRect innen = edit->style()->subElementRect(QStyle::SE_LineEditContents, &opt, edit).marginsRemoved(edit->textMargins());
+    return text + opt.rect.width() - innen.width() + btn->sizeHint().width();
+}
+
+void TPruefGrid::spaltenBreiten()
+{
+    const int gitter = showGrid() ? 1 : 0;   // the cell (and its editor) lies inside the grid line
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        Field* f = m_model->fieldAt(c);
+        if (!f)
+            continue;
+        int breite = qMax(columnWidth(c), kopfBreite(c));
+        if (f->name().compare(QStringLiteral("Datum"), Qt::CaseInsensitive) == 0) {
+            breite = qMax(kopfBreite(c), datumBreite() + gitter);
+        } else if (f->kind() == FieldKind::Lookup) {
+            std::unique_ptr<QComboBox> liste(PruefGridDelegate::lookupListe(nullptr, *f));
+            liste->setFont(viewport()->font());
+            breite = qMax(breite, liste->sizeHint().width() + gitter);
+        }
+        // A hidden column keeps the width for when it is shown.
+        setColumnWidth(c, breite);
+    }
+}
+
+void TPruefGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (m_model && (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange))
+        spaltenBreiten();
 }
 
 void TPruefGrid::folgeCursor()

@@ -4,6 +4,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+class QComboBox;
 class Table;
 class TDataModule1;
 
@@ -34,6 +35,10 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The cell editors, also built alone to measure the columns they need.
+    static QComboBox* lookupListe(QWidget* parent, const Field& f);
+    static QWidget* datumEditor(QWidget* parent);
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
@@ -67,15 +72,21 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Widths from the font: every title whole, the date editor with its whole date and its
+    // button, a lookup column as wide as its list's longest name.
+    void spaltenBreiten();
+    int kopfBreite(int column) const;
+    int datumBreite() const;
     void folgeCursor();
     // The open cell editor goes without writing, the keyboard stays in the list.
     void editorVerwerfen();
     bool fokusInListe() const;
     void datensatzVerlassen();
     Table* m_pruef;
-    PruefGridModel* m_model;
+    PruefGridModel* m_model = nullptr;
     PruefGridDelegate* m_delegate;
     bool m_sync = false;
     bool m_abgelehnt = false;

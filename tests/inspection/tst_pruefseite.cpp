@@ -9,6 +9,8 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QScopeGuard>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -103,9 +105,81 @@ private slots:
         QCOMPARE(g->currentIndex().column(), g->spalte("Datum"));
         QCOMPARE(g->model()->data(g->model()->index(0, g->spalte("PrMaterial")), Qt::BackgroundRole).value<QColor>(),
                  QColor(Qt::yellow));
-        QCOMPARE(g->columnWidth(g->spalte("Datum")), 65);
-        QCOMPARE(g->columnWidth(g->spalte("PrErlMaterial")), 50);
         QVERIFY(!(g->model()->flags(g->model()->index(0, g->pruefModel()->sonstigesSpalte())) & Qt::ItemIsEditable));
+    }
+
+    // At any font the date editor opened by keys shows its whole date (Home and End both
+    // reach the ends of the text without scrolling it), every visible title fits its column
+    // as the header draws the current one (bold), and the longest inspection kind fits.
+    void columnsFitTheirTexts_data()
+    {
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("9 pt") << 9;
+        QTest::newRow("16 pt") << 16;
+    }
+
+    void columnsFitTheirTexts()
+    {
+        QFETCH(int, pointSize);
+        const QFont appFont = QApplication::font();
+        QFont big = appFont;
+        big.setPointSize(pointSize);
+        QApplication::setFont(big);
+        auto restore = qScopeGuard([&] { QApplication::setFont(appFont); });
+
+        PruefFixture fx;
+        const QString kind = "Vierteljährliche Sichtprüfung";   // 29 of 30 characters
+        PruefFixture::addKind(7, kind, 0, 3, 0);
+        const int id = PruefFixture::addLadder(5);
+        PruefFixture::addInspection(id, {{"Datum", QDate(2027, 8, 28)}, {"PruefungArt_ID", 7}});
+        fx.open(5);
+        TPruefungsSeite page(fx.leiter.get(), *fx.dm, *fx.dm->DataUserControl);
+        page.setErweitert(false);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QTest::mouseClick(page.findChild<QToolButton*>("SpBShowErf"), Qt::LeftButton);
+        TPruefGrid* g = page.grid();
+
+        // The editor as the user opens it: a click into the list below the rows, then F2.
+        const QModelIndex cell = g->model()->index(0, g->spalte("Datum"));
+        QCOMPARE(g->currentIndex(), cell);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(5, g->viewport()->height() - 5));
+        QCOMPARE(QApplication::focusWidget(), g);
+        QTest::keyClick(g, Qt::Key_F2);
+        auto* edit = g->findChild<QLineEdit*>("DatumEdit");
+        QVERIFY(edit && edit->isVisible());
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(edit->text(), QString("28.08.27"));
+        // The line edit scrolls its text when it paints.
+        QTest::keyClick(edit, Qt::Key_Home);
+        edit->repaint();
+        const int start = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        QTest::keyClick(edit, Qt::Key_End);
+        edit->repaint();
+        const int end = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+        QCOMPARE(end - start, edit->fontMetrics().horizontalAdvance(edit->text()));
+        QVERIFY2(start >= 0 && end < edit->width(), qPrintable(QString("%1..%2 in %3").arg(start).arg(end).arg(edit->width())));
+        auto* button = g->findChild<QToolButton*>("EllipsisButton");
+        QVERIFY(button->isVisible());
+        QVERIFY(button->width() >= button->sizeHint().width());
+        QVERIFY(button->geometry().right() < g->columnWidth(cell.column()));
+
+        // Every visible title whole, drawn bold as the current column's; the longest kind whole.
+        QFont bold = g->horizontalHeader()->font();
+        bold.setBold(true);
+        const int headerMargin = g->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, g->horizontalHeader());
+        for (int c = 0; c < g->model()->columnCount(); ++c) {
+            if (g->isColumnHidden(c))
+                continue;
+            const QString title = g->model()->headerData(c, Qt::Horizontal).toString();
+            const int needed = QFontMetrics(bold).horizontalAdvance(title) + 2 * headerMargin;
+            QVERIFY2(g->columnWidth(c) >= needed,
+                     qPrintable(QString("%1: %2 < %3").arg(title).arg(g->columnWidth(c)).arg(needed)));
+        }
+        const int textMargin = g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1;
+        const int kindNeeded = g->fontMetrics().horizontalAdvance(kind) + 2 * textMargin;
+        QVERIFY2(g->columnWidth(g->spalte("PruefungArtText")) >= kindNeeded,
+                 qPrintable(QString("%1 < %2").arg(g->columnWidth(g->spalte("PruefungArtText"))).arg(kindNeeded)));
     }
 
     void tabToPage_data()
