@@ -7,6 +7,7 @@
 #include "Dialogs.h"
 #include "EtikettenForm.h"
 #include "LeiterGrid.h"
+#include "LeiterVerlassen.h"
 #include "LeiterVerw.h"
 #include "MainMenus.h"
 #include "MarkListe.h"
@@ -82,4 +83,8 @@ void plugLabels(TLeiterVerw& w)
     // The window asks the right to print itself; choosing and previewing labels needs none.
     m.setWanted(datei, true);
     m.setWanted(pop, true);
+    // The labels are made from the stored rows: an edited ladder is saved (or the window refused)
+    // first, so its labels carry what was typed.
+    MenuGuard::markLeaving(datei);
+    MenuGuard::markLeaving(pop);
 }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,6 +88,21 @@ class TestJourneysVerlassen : public QObject {
             QMenuBar* bar = j.w->menuBar();
             Journey::click(bar, bar->actionGeometry(j.w->menus()->MDatei->menuAction()).center());
             Journey::clickMenuEntry(j.w->menus()->MDatei, entry);
+        } else if (path == "Etiketten drucken (Datei)") {
+            // The labels are made from the stored rows: the ladder is saved before the window opens.
+            Journey::onNextForm([&j](QDialog*) {
+                QVERIFY(!j.w->leiter()->isEditing());
+                Journey::key(Qt::Key_Escape);
+            });
+            QMenuBar* bar = j.w->menuBar();
+            Journey::click(bar, bar->actionGeometry(j.w->menus()->MDatei->menuAction()).center());
+            Journey::clickMenuEntry(j.w->menus()->MDatei, j.w->findChild<QAction*>("MDateiEtiketten"));
+        } else if (path == "Etiketten drucken (Pop-up)") {
+            // The grid is shut while a ladder is edited: its pop-up stays closed.
+            QWidget* vp = j.w->grid()->viewport();
+            QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(20, 20), vp->mapToGlobal(QPoint(20, 20)));
+            QApplication::sendEvent(vp, &ev);
+            QVERIFY(!j.w->menus()->LtPopupMenu->isVisible());
         } else if (path == "Strg+F, 4") {
             Dialogs::scriptText("4");
             Journey::key(Qt::Key_F, Qt::ControlModifier);
@@ -164,7 +180,8 @@ private slots:
                                                    {"F8", 1},
                                                    {"F9", 1},
                                                    {"Daten übernehmen", 1},
-                                                   {"Datensicherung zurückladen", 1}};
+                                                   {"Datensicherung zurückladen", 1},
+                                                   {"Etiketten drucken (Datei)", 1}};
         for (const auto& p : paths)
             addControls(p.first, {p.second});
     }
@@ -192,13 +209,13 @@ private slots:
         QCOMPARE(Dialogs::unscriptedCount(), 0);
     }
 
-    // Ways shut while a ladder is edited (the grid, the navigator) and "Ende" answered "Nein":
-    // nothing moves, the typed text stays in its control, and "OK" stores it.
+    // Ways shut while a ladder is edited (the grid and its pop-up, the navigator) and "Ende"
+    // answered "Nein": nothing moves, the typed text stays in its control, and "OK" stores it.
     void shutWaysKeepTypedText_data()
     {
         QTest::addColumn<QString>("path");
         controls();
-        for (const QString& p : {"Klick ins Gitter", "Navigator: nächster", "Beenden, Nein"})
+        for (const QString& p : {"Klick ins Gitter", "Navigator: nächster", "Beenden, Nein", "Etiketten drucken (Pop-up)"})
             addControls(p, {});
     }
 
@@ -232,7 +249,7 @@ private slots:
         for (const QString& p : {"Firma/Abteilg.", "Alle Filter löschen", "Markieren: nächste Markierung", "F5",
                                  "Prüfungsübersicht", "Listen (Strg+P)", "Stammdaten Lieferanten",
                                  "Fällige Prüfungen: zur Leiter", "Strg+F, 4", "Strg+Alt+F", "F8", "F9", "Daten übernehmen",
-                                 "Datensicherung zurückladen"})
+                                 "Datensicherung zurückladen", "Etiketten drucken (Datei)"})
             QTest::newRow(qPrintable(p)) << p;
     }
 
@@ -248,7 +265,8 @@ private slots:
         j.clickLadder(1);
         typeInto(j, "EditNr", "2");
         Dialogs::scriptAnswer(true);
-        const bool opensForm = path == "Listen (Strg+P)" || path == "Stammdaten Lieferanten" || path == "F8" || path == "F9";
+        const bool opensForm = path == "Listen (Strg+P)" || path == "Stammdaten Lieferanten" || path == "F8" || path == "F9"
+            || path == "Etiketten drucken (Datei)";
         if (opensForm)
             Journey::onNextForm([](QDialog*) { QFAIL("the window opened although the ladder was refused"); });
         if (path == "Firma/Abteilg.")
