@@ -68,12 +68,7 @@ void TRepFaellig::openQueries()
 void TRepFaellig::buildBands()
 {
     Report& r = report();
-    r.setPageSize(QPageSize::A4);
-    r.setOrientation(QPageLayout::Landscape);
-    r.setMarginsMm(10, 10, 10, 10);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8);
-    r.setFont(font);
+    setupA4(QPageLayout::Landscape, 8);
     setLogoLine(false);
 
     ReportBand* kopf = logoBand()->addChild(17);
@@ -85,30 +80,20 @@ void TRepFaellig::buildBands()
     addHeaderLabel(kopf, QRectF(0, 4.6, 110, 3.8), TRepLabel::Sortiert);
     addHeaderLabel(kopf, QRectF(0, 8.4, 110, 3.8), TRepLabel::Bereich);
     addHeaderLabel(kopf, QRectF(0, 12.2, 150, 3.8), TRepLabel::Filter);
-    kopf->addSystemField(QRectF(110, 3, 80, 7), SystemField::ReportTitle)
-        .setFontSize(14)
-        .setBold()
-        .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    kopf->addSystemField(QRectF(237, 1, 40, 4), SystemField::PrintDate, QStringLiteral("Datum : "));
-    kopf->addSystemField(QRectF(237, 5, 40, 4), SystemField::PageNumber, QStringLiteral("Seite   : "));
+    addTitleDatePage(kopf, QRectF(110, 3, 80, 7), 14, QRectF(237, 1, 40, 4), 5);
     logoBand()->addChild(3);   // spacer
 
     ReportBand* spalten = r.columnHeader();
     spalten->setHeightMm(5.5);
     spalten->setFrame(ReportFrame::sides(true, true, false, false, 0.6));
-    const struct {
-        double x1, x2;
-        const char* text;
-    } koepfe[] = {{xNr, xKurz, "Leiter-Nr"},         {xKurz, xAbt, " Kurz.-Bezeichnung"},
-                  {xAbt, xArt, " Firma - Abteilung"}, {xArt, xLetzte, " Leiter-Art"},
-                  {xLetzte, xTermin, " letzte Prüf."}, {xTermin, xTage, " Prüf.-Termin"},
-                  {xTage, xStatus, " Tage"},           {xStatus, breite, " Status"}};
-    for (const auto& k : koepfe) {
-        ReportText& t = spalten->addLabel(QRectF(k.x1 + 0.3, 1, k.x2 - k.x1 - 0.6, 3.8), QString::fromUtf8(k.text));
-        t.setBold();
-        if (k.x1 > xNr)
-            spalten->addVLine(k.x1, 0, 5.5);
-    }
+    addColumnHeadings(spalten, {{xNr, xKurz, "Leiter-Nr"},
+                                {xKurz, xAbt, " Kurz.-Bezeichnung"},
+                                {xAbt, xArt, " Firma - Abteilung"},
+                                {xArt, xLetzte, " Leiter-Art"},
+                                {xLetzte, xTermin, " letzte Prüf."},
+                                {xTermin, xTage, " Prüf.-Termin"},
+                                {xTage, xStatus, " Tage"},
+                                {xStatus, breite, " Status"}});
 
     ReportBand* zeile = r.detail();
     zeile->setHeightMm(4.4);

@@ -86,6 +86,54 @@ ReportText& TRepForm::addHeaderLabel(ReportBand* band, const QRectF& rectMm, TRe
     return t;
 }
 
+void TRepForm::addHeaderLabels(ReportBand* band, double top, double width, double step, double fontPt)
+{
+    double y = top;
+    for (TRepLabel which : {TRepLabel::Sortiert, TRepLabel::Bereich, TRepLabel::Filter}) {
+        ReportText& t = addHeaderLabel(band, QRectF(0, y, width, step), which);
+        if (fontPt > 0)
+            t.setFontSize(fontPt);
+        y += step;
+    }
+}
+
+void TRepForm::addTitleDatePage(ReportBand* band, const QRectF& titleMm, double titlePt, const QRectF& dateMm,
+                                double pageTopMm, const QString& datePrefix, const QString& pagePrefix)
+{
+    band->addSystemField(titleMm, SystemField::ReportTitle)
+        .setFontSize(titlePt)
+        .setBold()
+        .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    band->addSystemField(dateMm, SystemField::PrintDate, datePrefix);
+    QRectF page = dateMm;
+    page.moveTop(pageTopMm);
+    band->addSystemField(page, SystemField::PageNumber, pagePrefix);
+}
+
+void TRepForm::setupA4(QPageLayout::Orientation orientation, double fontPt, double rightMarginMm)
+{
+    Report& r = report();
+    r.setPageSize(QPageSize::A4);
+    r.setOrientation(orientation);
+    r.setMarginsMm(10, 10, rightMarginMm, 10);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(fontPt);
+    r.setFont(font);
+}
+
+void TRepForm::addColumnHeadings(ReportBand* band, std::initializer_list<ColumnHeading> headings)
+{
+    bool first = true;
+    for (const ColumnHeading& k : headings) {
+        ReportText& t = band->addLabel(QRectF(k.x1 + 0.3, 1, k.x2 - k.x1 - 0.6, 3.8), QString::fromUtf8(k.text));
+        t.setBold();
+        t.setAlignment(k.alignment);
+        if (!first)
+            band->addVLine(k.x1, 0, band->heightMm());
+        first = false;
+    }
+}
+
 void TRepForm::appendLabelText(QString& label, const QString& text)
 {
     // Texts of one label are joined with " / " unless the one before already ends with it.

@@ -105,6 +105,21 @@ protected:
     bool hasLogo() const { return !m_logo.isNull(); }
     // A text on a band showing one of the three header labels as it is when printed.
     ReportText& addHeaderLabel(ReportBand* band, const QRectF& rectMm, TRepLabel which);
+    // The three header labels one below the other from `top`, each `step` high.
+    void addHeaderLabels(ReportBand* band, double top, double width, double step, double fontPt = 0);
+    // The report's title centred at the top of its box, the print date and below it the page.
+    static void addTitleDatePage(ReportBand* band, const QRectF& titleMm, double titlePt, const QRectF& dateMm,
+                                 double pageTopMm, const QString& datePrefix = QStringLiteral("Datum : "),
+                                 const QString& pagePrefix = QStringLiteral("Seite   : "));
+    // An A4 page with 10 mm margins (the right one may differ) and Arial as the report's font.
+    void setupA4(QPageLayout::Orientation orientation, double fontPt, double rightMarginMm = 10);
+    struct ColumnHeading {
+        double x1, x2;
+        const char* text;
+        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+    };
+    // Bold column headings with a vertical line before each but the first.
+    static void addColumnHeadings(ReportBand* band, std::initializer_list<ColumnHeading> headings);
     static void appendLabelText(QString& label, const QString& text);
 
     // Rendering begins: opens the query with its lines and record filter. The count report

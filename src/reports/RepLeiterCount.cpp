@@ -162,12 +162,7 @@ void TRepLeiterCount::closeQueries()
 void TRepLeiterCount::buildBands()
 {
     Report& r = report();
-    r.setPageSize(QPageSize::A4);
-    r.setOrientation(QPageLayout::Portrait);
-    r.setMarginsMm(10, 10, 10, 10);
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(10);
-    r.setFont(arial);
+    setupA4(QPageLayout::Portrait, 10);
 
     // Page header: sort label, title, date and page.
     ReportBand* kopf = logoBand()->addChild(16);

@@ -127,18 +127,11 @@ TRepLeiterF1::~TRepLeiterF1()
 void TRepLeiterF1::buildBands()
 {
     Report& r = report();
-    r.setPageSize(QPageSize::A4);
-    r.setOrientation(QPageLayout::Portrait);
-    r.setMarginsMm(10, 10, 10, 10);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(10);
-    r.setFont(font);
+    setupA4(QPageLayout::Portrait, 10);
     setLogoLine(true);
 
     ReportBand* kopf = logoBand()->addChild(17);
-    addHeaderLabel(kopf, QRectF(0, 1, 59, 4.5), TRepLabel::Sortiert);
-    addHeaderLabel(kopf, QRectF(0, 5.5, 59, 4.5), TRepLabel::Bereich);
-    addHeaderLabel(kopf, QRectF(0, 10, 59, 4.5), TRepLabel::Filter);
+    addHeaderLabels(kopf, 1, 59, 4.5);
     kopf->addLabel(QRectF(60, 3, 70, 9), QStringLiteral("Leiterkartei"))
         .setFontSize(18)
         .setBold()

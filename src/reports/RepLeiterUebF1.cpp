@@ -26,48 +26,25 @@ TRepLeiterUebF1::TRepLeiterUebF1(TDataModule1& dm)
 void TRepLeiterUebF1::buildBands()
 {
     Report& r = report();
-    r.setPageSize(QPageSize::A4);
-    r.setOrientation(QPageLayout::Portrait);
-    r.setMarginsMm(10, 10, 10, 10);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8);
-    r.setFont(font);
+    setupA4(QPageLayout::Portrait, 8);
     setLogoLine(false);
 
     ReportBand* kopf = logoBand()->addChild(13);
     kopf->setFrame(ReportFrame::sides(true, true));
-    addHeaderLabel(kopf, QRectF(0, 0.8, 64, 3.8), TRepLabel::Sortiert);
-    addHeaderLabel(kopf, QRectF(0, 4.6, 64, 3.8), TRepLabel::Bereich);
-    addHeaderLabel(kopf, QRectF(0, 8.4, 64, 3.8), TRepLabel::Filter);
-    kopf->addSystemField(QRectF(65, 3, 70, 7), SystemField::ReportTitle)
-        .setFontSize(14)
-        .setBold()
-        .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    kopf->addSystemField(QRectF(150, 1, 40, 4), SystemField::PrintDate, QStringLiteral("Datum : "));
-    kopf->addSystemField(QRectF(150, 5, 40, 4), SystemField::PageNumber, QStringLiteral("Seite   : "));
+    addHeaderLabels(kopf, 0.8, 64, 3.8);
+    addTitleDatePage(kopf, QRectF(65, 3, 70, 7), 14, QRectF(150, 1, 40, 4), 5);
     logoBand()->addChild(3);   // spacer
 
     ReportBand* spalten = r.columnHeader();
     spalten->setHeightMm(5.5);
     spalten->setFrame(ReportFrame::sides(true, true, false, false, 0.6));
-    const struct {
-        double x1, x2;
-        const char* text;
-    } koepfe[] = {{xNr, xKurz, "Nr "},
-                  {xKurz, xFirma, " KurzBez / ext. Leiter-Nr / St.-Spr"},
-                  {xFirma, xArt, " Firma / Abteilung"},
-                  {xArt, xMat, " Leiterart"},
-                  {xMat, xAusg, " Material"},
-                  {xAusg, xTermin, "Ausgdat."},
-                  {xTermin, breite, " n. Termin"}};
-    for (const auto& k : koepfe) {
-        ReportText& t = spalten->addLabel(QRectF(k.x1 + 0.3, 1, k.x2 - k.x1 - 0.6, 3.8), QString::fromUtf8(k.text));
-        t.setBold();
-        if (k.x1 == xNr)
-            t.setAlignment(Qt::AlignRight | Qt::AlignTop);
-        if (k.x1 > xNr)
-            spalten->addVLine(k.x1, 0, 5.5);
-    }
+    addColumnHeadings(spalten, {{xNr, xKurz, "Nr ", Qt::AlignRight | Qt::AlignTop},
+                                {xKurz, xFirma, " KurzBez / ext. Leiter-Nr / St.-Spr"},
+                                {xFirma, xArt, " Firma / Abteilung"},
+                                {xArt, xMat, " Leiterart"},
+                                {xMat, xAusg, " Material"},
+                                {xAusg, xTermin, "Ausgdat."},
+                                {xTermin, breite, " n. Termin"}});
 
     ReportBand* zeile = r.detail();
     zeile->setHeightMm(8);

@@ -140,24 +140,14 @@ double TRepLtPruefBlattF1::addPruefZeile(ReportBand* band, double x, double y, d
 void TRepLtPruefBlattF1::buildBands()
 {
     Report& r = report();
-    r.setPageSize(QPageSize::A4);
-    r.setOrientation(QPageLayout::Portrait);
-    r.setMarginsMm(10, 10, 20, 10);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(10);
-    r.setFont(font);
+    setupA4(QPageLayout::Portrait, 10, 20);
     setLogoLine(true);
 
     ReportBand* kopf = logoBand()->addChild(13);
     kopf->setFrame(ReportFrame::sides(false, true));
-    for (TRepLabel l : {TRepLabel::Sortiert, TRepLabel::Bereich, TRepLabel::Filter})
-        addHeaderLabel(kopf, QRectF(0, 0.8 + 3.8 * int(l), 54, 3.8), l).setFontSize(8);
-    kopf->addSystemField(QRectF(55, 3, 80, 8), SystemField::ReportTitle)
-        .setFontSize(16)
-        .setBold()
-        .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    kopf->addSystemField(QRectF(133, 1, 47, 5), SystemField::PrintDate, QStringLiteral("Ausdruck-Datum : "));
-    kopf->addSystemField(QRectF(133, 6, 47, 5), SystemField::PageNumber, QStringLiteral("Seite : "));
+    addHeaderLabels(kopf, 0.8, 54, 3.8, 8);
+    addTitleDatePage(kopf, QRectF(55, 3, 80, 8), 16, QRectF(133, 1, 47, 5), 6, QStringLiteral("Ausdruck-Datum : "),
+                     QStringLiteral("Seite : "));
 
     // Every inspection on a page of its own.
     ReportBand* leiter = r.detail();

@@ -111,25 +111,13 @@ TRepLtPruefF1::TRepLtPruefF1(TDataModule1& dm)
 void TRepLtPruefF1::buildBands()
 {
     Report& r = report();
-    r.setPageSize(QPageSize::A4);
-    r.setOrientation(QPageLayout::Landscape);
-    r.setMarginsMm(10, 10, 10, 10);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8);
-    r.setFont(font);
+    setupA4(QPageLayout::Landscape, 8);
     setLogoLine(false);
 
     ReportBand* kopf = logoBand()->addChild(13);
     kopf->setFrame(ReportFrame::sides(true, false));
-    addHeaderLabel(kopf, QRectF(0, 0.8, 100, 3.8), TRepLabel::Sortiert);
-    addHeaderLabel(kopf, QRectF(0, 4.6, 100, 3.8), TRepLabel::Bereich);
-    addHeaderLabel(kopf, QRectF(0, 8.4, 100, 3.8), TRepLabel::Filter);
-    kopf->addSystemField(QRectF(103, 3, 70, 7), SystemField::ReportTitle)
-        .setFontSize(14)
-        .setBold()
-        .setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    kopf->addSystemField(QRectF(breite - 40, 1, 40, 4), SystemField::PrintDate, QStringLiteral("Datum : "));
-    kopf->addSystemField(QRectF(breite - 40, 5, 40, 4), SystemField::PageNumber, QStringLiteral("Seite   : "));
+    addHeaderLabels(kopf, 0.8, 100, 3.8);
+    addTitleDatePage(kopf, QRectF(103, 3, 70, 7), 14, QRectF(breite - 40, 1, 40, 4), 5);
 
     m_kopfEinfach = r.columnHeader();
     m_kopfEinfach->setHeightMm(5.5);
