@@ -11,7 +11,8 @@ TDataModule1::TDataModule1(QObject* parent) : TDataModule1(QStringLiteral("TARVI
     g_instance = this;
 }
 
-TDataModule1::TDataModule1(const QString& alias, QObject* parent) : QObject(parent), m_alias(alias)
+TDataModule1::TDataModule1(const QString& alias, QObject* parent, LeiterListen leiterListen)
+    : QObject(parent), m_alias(alias)
 {
     DataUserControl = new TUserControl(this);
     if (UserState::UserAdministration) {
@@ -30,8 +31,12 @@ TDataModule1::TDataModule1(const QString& alias, QObject* parent) : QObject(pare
     LtFirmAbtSort->setAlias(m_alias);
     LtFirmAbtSort->setIndexFieldNames(QStringLiteral("Nr"));
     LtFirmAbtSort->setExclusive(true);
-    for (Table* t : {SLeiterArten, SMaterial, SPruef, StPruefer, SLeiter, LeiterOrg, StFirmAbtList})
+    for (Table* t : {SLeiterArten, SMaterial, SPruef, StPruefer, StFirmAbtList})
         t->open();
+    if (leiterListen == LeiterListen::Oeffnen) {
+        SLeiter->open();
+        LeiterOrg->open();
+    }
 }
 
 TDataModule1::~TDataModule1()
@@ -50,7 +55,12 @@ Table* TDataModule1::makeCursor(const QString& table, const QString& index)
     return t;
 }
 
-void TDataModule1::syncLadders() { SLeiter->refreshIfChanged(); }
+void TDataModule1::syncLadders()
+{
+    if (!SLeiter->active())
+        SLeiter->open();
+    SLeiter->refreshIfChanged();
+}
 
 bool TDataModule1::LeiterNrVorhanden(int nr)
 {

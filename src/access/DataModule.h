@@ -13,7 +13,10 @@ class TDataModule1 : public QObject {
 public:
     explicit TDataModule1(QObject* parent = nullptr);   // opens its cursors
     // The same on another alias (a web session's own connection); not the start-up's one.
-    TDataModule1(const QString& alias, QObject* parent);
+    // Without the ladder lists, SLeiter and LeiterOrg stay closed (a phone's pages read one
+    // ladder at a time); SLeiter is opened by the first number operation.
+    enum class LeiterListen { Oeffnen, Geschlossen };
+    TDataModule1(const QString& alias, QObject* parent, LeiterListen leiterListen = LeiterListen::Oeffnen);
     ~TDataModule1() override;
 
     static TDataModule1* instance();                    // the one created at start-up

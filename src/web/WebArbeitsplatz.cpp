@@ -9,19 +9,52 @@
 #include "LtFirmAbt.h"
 #include "PruefAktionen.h"
 #include "PruefCursor.h"
+#include "Query.h"
+#include "RowStore.h"
 #include "Schema.h"
 #include "Table.h"
 #include "TextMatch.h"
 
 #include <QCryptographicHash>
 
+// One row, the ladder number a request asks for. The ladder cursor is its detail, so the
+// ladder is read by its number alone.
+class LeiterWahl : public DataSet {
+public:
+    LeiterWahl()
+    {
+        FieldDef nr;
+        nr.name = QStringLiteral("Nr");
+        nr.type = FieldType::Integer;
+        setStoredFields({nr});
+        DataSet::open();
+    }
+    // false when the number is the one chosen already (the detail then stays as it is).
+    bool waehlen(qint32 nr)
+    {
+        RowStore& rs = store();
+        if (rs.rowCount() == 1 && field(QStringLiteral("Nr")).asInteger() == nr)
+            return false;
+        rs.clear();
+        rs.setInt(rs.appendRow(), 0, nr);
+        invalidateCalcCache();
+        bumpGeneration();
+        rebuildView();
+        setCurrentPos(0);
+        emit rowsReset();
+        return true;
+    }
+};
+
 WebArbeitsplatz::WebArbeitsplatz(const QString& alias, QObject* parent) : QObject(parent)
 {
-    m_dm = std::make_unique<TDataModule1>(alias, nullptr);
+    m_dm = std::make_unique<TDataModule1>(alias, nullptr, TDataModule1::LeiterListen::Geschlossen);
     m_dm->DataUserControl->setRights(TUserRights());
     m_dm->DataUserControl->setActive(true);
     m_abteilungen = std::make_unique<TLtFirmAbt>(*m_dm->StFirmAbtList);
+    m_wahl = std::make_unique<LeiterWahl>();
     m_leiter = createLeiterCursor(*m_dm, *m_abteilungen, this);
+    m_leiter->setMasterSource(m_wahl.get(), QStringLiteral("Nr"));
     m_leiter->open();
     m_regeln = new TLeiterRegeln(*m_leiter, *m_dm, this);
     m_pruef = createLtPruefCursor(*m_dm, m_leiter, *m_dm->DataUserControl, this);
@@ -34,6 +67,7 @@ WebArbeitsplatz::~WebArbeitsplatz()
     delete m_regeln;
     delete m_pruef;
     delete m_leiter;
+    m_wahl.reset();
 }
 
 void WebArbeitsplatz::benutzerSetzen(const QString& name, TUserRights rechte)
@@ -51,10 +85,8 @@ void WebArbeitsplatz::frisch()
     // Other workstations and the desktop program write meanwhile.
     if (m_dm->StFirmAbtList->refreshIfChanged())
         m_abteilungen->Reload(*m_dm->StFirmAbtList);
-    for (Table* t : {m_dm->SPruef, m_dm->StPruefer, m_dm->SLeiterArten, m_dm->SLeiter})
+    for (Table* t : {m_dm->SPruef, m_dm->StPruefer, m_dm->SLeiterArten, m_dm->SMaterial})
         t->refreshIfChanged();
-    m_leiter->refreshIfChanged();
-    m_pruef->refreshIfChanged();
 }
 
 bool WebArbeitsplatz::aufLeiter(const QString& code)
@@ -66,7 +98,15 @@ bool WebArbeitsplatz::aufLeiter(const QString& code)
     frisch();
     // The value a label holds, read as the desktop's barcode search reads it.
     const std::optional<qint32> nr = BarcodeWert::leiterNr(code);
-    return nr && m_leiter->findKey({*nr});
+    if (!nr)
+        return false;
+    // A new number reads the ladder and its inspections; the same one again only what
+    // changed since (the number may belong to another ladder by now).
+    if (!m_wahl->waehlen(*nr)) {
+        m_leiter->refreshIfChanged();
+        m_pruef->refreshIfChanged();
+    }
+    return !m_leiter->isEmpty();
 }
 
 QString WebArbeitsplatz::stand()
@@ -142,20 +182,32 @@ QList<Treffer> WebArbeitsplatz::suche(const QString& text, int max)
     const QString t = text.trimmed();
     if (t.isEmpty())
         return r;
-    frisch();
-    Table& sl = *m_dm->SLeiter;
-    auto treffer = [&] {
-        return Treffer{sl.field(QStringLiteral("Nr")).asInteger(), sl.field(QStringLiteral("KurzBez")).asString(),
-                       sl.field(QStringLiteral("PruefTermin")).asDate()};
-    };
+    // The database narrows the ladders down (a few more than match: its upper case may fold
+    // more letters than the register's search does); the register's own search decides.
+    QString muster = t;
+    for (QChar& c : muster)
+        if (c == QLatin1Char('?') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
+            c = QLatin1Char('_');
     const std::optional<qint32> nr = BarcodeWert::leiterNr(t);
-    if (nr && sl.findKey({*nr}))
+    Query q;
+    q.setAlias(m_dm->alias());
+    q.setSql(QStringLiteral("SELECT Nr, KurzBez, PruefTermin FROM LT_LEIT WHERE Nr = :NR OR UPPER(KurzBez) LIKE "
+                            "UPPER(:MUSTER) ORDER BY Nr"));
+    q.setParam(QStringLiteral("NR"), nr ? *nr : -1);
+    q.setParam(QStringLiteral("MUSTER"), QStringLiteral("%") + muster + QStringLiteral("%"));
+    q.open();
+    auto treffer = [&] {
+        return Treffer{q.field(QStringLiteral("Nr")).asInteger(), q.field(QStringLiteral("KurzBez")).asString(),
+                       q.field(QStringLiteral("PruefTermin")).asDate()};
+    };
+    // The ladder of the number first, then those whose short description matches.
+    if (nr && q.locate(QStringLiteral("Nr"), {*nr}))
         r << treffer();
     const TextMatcher m(t);
-    for (sl.first(); !sl.eof() && r.size() < max; sl.next()) {
-        if (nr && sl.field(QStringLiteral("Nr")).asInteger() == *nr)
+    for (q.first(); !q.eof() && r.size() < max; q.next()) {
+        if (nr && q.field(QStringLiteral("Nr")).asInteger() == *nr)
             continue;
-        if (m.matches(sl.field(QStringLiteral("KurzBez")).asString()))
+        if (m.matches(q.field(QStringLiteral("KurzBez")).asString()))
             r << treffer();
     }
     return r;

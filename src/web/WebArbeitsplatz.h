@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class LeiterWahl;
 class PruefAktionen;
 class TDataModule1;
 class TLeiterRegeln;
@@ -70,6 +71,10 @@ public:
 // desktop's ladder rules and the inspection cursor with its rules, and the inspection actions
 // of the desktop. Every operation acts for the user set last, with that user's rights.
 //
+// A request reads only what it shows: the ladder cursor holds the one ladder of the label
+// (a range on its number), the inspection cursor that ladder's inspections; no page reads or
+// re-reads the whole ladder or inspection table.
+//
 // Each phone's session has one of its own, on an alias of its own (SitzungsArbeit), used by
 // the session's thread only.
 class WebArbeitsplatz : public QObject {
@@ -107,6 +112,7 @@ private:
 
     std::unique_ptr<TDataModule1> m_dm;
     std::unique_ptr<TLtFirmAbt> m_abteilungen;
+    std::unique_ptr<LeiterWahl> m_wahl;     // master of m_leiter: the number asked for
     Table* m_leiter = nullptr;
     Table* m_pruef = nullptr;
     TLeiterRegeln* m_regeln = nullptr;
