@@ -28,6 +28,7 @@
 #include "LadderCursorBench.h"
 #include "LeiterVerw.h"
 #include "PasswordDialog.h"
+#include "ScratchPg.h"
 #include "Startup.h"
 #include "TabellenPasswoerter.h"
 #include "UserState.h"
@@ -503,21 +504,15 @@ int parent(int argc, char** argv)
         onSqlite.insert(ladders, f);
     }
 
-    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+    if (!ScratchPgDatabase::configured())
         return ok ? 0 : 1;
-    ServerSettings server;
-    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
-    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
-    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
-    server.database = QStringLiteral("postgres");
-    const QString maintenance = server.connInfo();
+    const ServerSettings server = ScratchPgDatabase::server();
     QMap<int, SiteFigures> onServer;
     for (const int ladders : sizesFrom(parser.value(QStringLiteral("pg-sizes")))) {
         // A database of this run's own, dropped at the end.
-        const QString dbName = QStringLiteral("hwbench_startup_%1_%2").arg(QCoreApplication::applicationPid()).arg(ladders);
-        createPgBackend(maintenance)->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
-        ServerSettings db = server;
-        db.database = dbName;
+        ScratchPgDatabase scratch(QStringLiteral("hwbench_startup"), QString::number(ladders));
+        const QString dbName = scratch.name();
+        const ServerSettings db = scratch.settings();
         QTemporaryDir dir;
         try {
             o.dataDir = db.connInfo();
@@ -542,7 +537,6 @@ int parent(int argc, char** argv)
             ok = false;
         }
         Engine::instance().reset();
-        createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
     }
     // The server's rows arrive one by one into the row store: its memory beside the file database's.
     for (auto it = onServer.cbegin(); it != onServer.cend(); ++it) {

@@ -9,6 +9,7 @@
 #include "DataGenerator.h"
 #include "Engine.h"
 #include "LadderCursorBench.h"
+#include "ScratchPg.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -73,31 +74,25 @@ int main(int argc, char** argv)
     measure("SQLite C API", [&] { return bareSelectMs(dir.path()); }, ladders, runs);
     Engine::instance().reset();
 
-    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+    if (!ScratchPgDatabase::configured())
         return 0;
     // The same register on the server, in a database of its own that is dropped at the end.
-    ServerSettings server;
-    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
-    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
-    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
-    server.database = QStringLiteral("postgres");
-    const QString dbName = QStringLiteral("hwbench_%1").arg(QCoreApplication::applicationPid());
-    createPgBackend(server.connInfo())->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
-    const QString maintenance = server.connInfo();
-    server.database = dbName;
-    try {
-        o.dataDir = server.connInfo();
-        o.driver = QStringLiteral("POSTGRESQL");
-        gen.restart();
-        generateRegister(o);
-        printf("\nPostgreSQL on %s (generated in %.1f s)\n", qPrintable(server.host), gen.nsecsElapsed() / 1e9);
-        createPgBackend(server.connInfo())->exec(QStringLiteral("VACUUM ANALYZE"), {});
-        Engine::instance().addServerAlias("TARVINO", server);
-        measure("libpq", [&] { return bareSelectPgMs(server.connInfo()); }, ladders, runs);
-    } catch (const HwError& e) {
-        fprintf(stderr, "%s\n", e.what());
+    {
+        ScratchPgDatabase db(QStringLiteral("hwbench"));
+        const ServerSettings server = db.settings();
+        try {
+            o.dataDir = server.connInfo();
+            o.driver = QStringLiteral("POSTGRESQL");
+            gen.restart();
+            generateRegister(o);
+            printf("\nPostgreSQL on %s (generated in %.1f s)\n", qPrintable(server.host), gen.nsecsElapsed() / 1e9);
+            createPgBackend(server.connInfo())->exec(QStringLiteral("VACUUM ANALYZE"), {});
+            Engine::instance().addServerAlias("TARVINO", server);
+            measure("libpq", [&] { return bareSelectPgMs(server.connInfo()); }, ladders, runs);
+        } catch (const HwError& e) {
+            fprintf(stderr, "%s\n", e.what());
+        }
+        Engine::instance().reset();
     }
-    Engine::instance().reset();
-    createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "Catalog.h"
 #include "Engine.h"
 #include "Schema.h"
+#include "ScratchPg.h"
 #include "Table.h"
 #include "Verlauf.h"
 
@@ -97,26 +98,19 @@ int main(int argc, char** argv)
         measure("SQLite", updates, ladders);
         Engine::instance().reset();
     }
-    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+    if (!ScratchPgDatabase::configured())
         return 0;
-    ServerSettings server;
-    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
-    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
-    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
-    server.database = QStringLiteral("postgres");
-    const QString dbName = QStringLiteral("hwbench_verlauf_%1").arg(QCoreApplication::applicationPid());
-    createPgBackend(server.connInfo())->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
-    const QString maintenance = server.connInfo();
-    server.database = dbName;
-    try {
-        QTemporaryDir dir;
-        Engine::instance().setNetFileDir(dir.path());
-        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), server);
-        measure("PostgreSQL", updates, ladders);
-    } catch (const HwError& e) {
-        fprintf(stderr, "%s\n", e.what());
+    {
+        ScratchPgDatabase db(QStringLiteral("hwbench_verlauf"));
+        try {
+            QTemporaryDir dir;
+            Engine::instance().setNetFileDir(dir.path());
+            Engine::instance().addServerAlias(QStringLiteral("TARVINO"), db.settings());
+            measure("PostgreSQL", updates, ladders);
+        } catch (const HwError& e) {
+            fprintf(stderr, "%s\n", e.what());
+        }
+        Engine::instance().reset();
     }
-    Engine::instance().reset();
-    createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
     return 0;
 }

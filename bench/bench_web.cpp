@@ -1,13 +1,21 @@
-// 50 phones at once against hw_web: each logs in, then loads a ladder's page, opens the
-// inspection form and saves an inspection, several rounds, over HTTPS with keep-alive. Printed:
+// 50 phones at once against hw_web: each logs in (and loads the page the login leads to, as a
+// browser does), then loads a ladder's page, opens the inspection form and saves an
+// inspection, several rounds, over HTTPS with keep-alive. Measured from the moment all phones
+// are logged in. Printed:
 // requests per second and the latency percentiles, against the same store operations called
 // in-process (ladder read, ladder read, save) in the same run. SQLite, and PostgreSQL too when
-// HW_TEST_PGHOST (HW_TEST_PGPORT, HW_TEST_PGUSER, PGPASSWORD) names a server.
+// HW_TEST_PGHOST (HW_TEST_PGPORT, HW_TEST_PGUSER, PGPASSWORD) names a server: once with the
+// shared role, once with the register's own server roles (each phone a person of its own, each
+// session on that person's login).
 //   bench_web [phones, default 50] [rounds, default 4] [ladders, default 2000]
 #include "Anmeldung.h"
 #include "Backend.h"
 #include "DataGenerator.h"
 #include "Engine.h"
+#include "ScratchPg.h"
+#include "ServerLogin.h"
+#include "ServerRollen.h"
+#include "ServerUmstellung.h"
 #include "UserState.h"
 #include "WebApp.h"
 #include "WebArbeitsplatz.h"
@@ -43,7 +51,9 @@ struct Zeiten {
 class Telefon : public QObject {
     Q_OBJECT
 public:
-    Telefon(quint16 port, int nr, int runden, QObject* parent) : QObject(parent), m_port(port), m_nr(nr), m_runden(runden)
+    Telefon(quint16 port, int nr, int runden, QByteArray name, QByteArray passwort, QObject* parent)
+        : QObject(parent), m_port(port), m_nr(nr), m_runden(runden), m_name(std::move(name)),
+          m_passwort(std::move(passwort))
     {
         m_sock.setPeerVerifyMode(QSslSocket::VerifyNone);
         connect(&m_sock, &QSslSocket::encrypted, this, [this] { schicke(); });
@@ -63,7 +73,7 @@ public:
     std::function<void()> fertig;
 
 private:
-    enum class Schritt { Form, Login, Seite, Formular, Speichern };
+    enum class Schritt { Form, Login, Start, Seite, Formular, Speichern };
 
     void anfrage(const QByteArray& text)
     {
@@ -111,6 +121,8 @@ private:
                             m_cookies.end());
             m_cookies << c;
         }
+        static const QRegularExpression ort(QStringLiteral("(?i)location:\\s*(\\S+)"));
+        m_ort = ort.match(QString::fromLatin1(kopf)).captured(1).toLatin1();
         m_offen.clear();
         m_puffer.clear();
         antwort(status, body, ms);
@@ -124,7 +136,8 @@ private:
     {
         switch (m_schritt) {
         case Schritt::Form: {
-            const QByteArray b = "name=Bench&passwort=bench&weiter=%2Fsuche&token=" + feld(body, "token");
+            const QByteArray b =
+                "name=" + m_name + "&passwort=" + m_passwort + "&weiter=%2Fsuche&token=" + feld(body, "token");
             m_schritt = Schritt::Login;
             anfrage("POST /anmelden HTTP/1.1\r\nHost: b\r\n" + cookies() +
                     "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
@@ -132,7 +145,16 @@ private:
             return;
         }
         case Schritt::Login:
-            if (status != 303)
+            if (status != 303) {
+                ++fehler;
+                std::fprintf(stderr, "Anmeldung von %s: %d\n", m_name.constData(), status);
+            }
+            // As a browser does: the page the login leads to.
+            m_schritt = Schritt::Start;
+            anfrage("GET " + m_ort + " HTTP/1.1\r\nHost: b\r\n" + cookies() + "\r\n");
+            return;
+        case Schritt::Start:
+            if (status != 200)
                 ++fehler;
             m_schritt = Schritt::Seite;
             angemeldet();
@@ -182,6 +204,8 @@ private:
     quint16 m_port;
     int m_nr;
     int m_runden;
+    QByteArray m_name, m_passwort;
+    QByteArray m_ort;       // Location of the last answer
     int m_runde = 0;
     Schritt m_schritt = Schritt::Form;
     QByteArray m_offen;
@@ -191,11 +215,10 @@ private:
     QElapsedTimer m_uhr;
 };
 
-void messen(const char* wo, int telefone, int runden, int leitern)
+void registerErzeugen(int leitern)
 {
     DataGeneratorOptions o;
-    const QString location = Engine::instance().aliasPath(QStringLiteral("TARVINO"));
-    o.dataDir = location;
+    o.dataDir = Engine::instance().aliasPath(QStringLiteral("TARVINO"));
     o.driver = Engine::instance().aliasDriver(QStringLiteral("TARVINO"));
     o.ladders = leitern;
     o.companies = 3;
@@ -204,6 +227,15 @@ void messen(const char* wo, int telefone, int runden, int leitern)
     BenutzerTabelleEinrichten();
     ErsterAdministrator(QStringLiteral("Bench"), QStringLiteral("bench"), QStringLiteral("master"));
     BenutzerTabelleEinrichten();
+}
+
+// Who phone i logs in as.
+using Anmeldung = std::function<std::pair<QByteArray, QByteArray>(int)>;
+
+// floorAlias: the alias the in-process store operations run on.
+void messen(const char* wo, int telefone, int runden, int leitern, const Anmeldung& anmeldung,
+            const QString& floorAlias = QStringLiteral("TARVINO"))
+{
 
     QTemporaryDir certDir;
     WebEinstellungen e;
@@ -226,7 +258,8 @@ void messen(const char* wo, int telefone, int runden, int leitern)
     QEventLoop loop;
     QMetaObject::invokeMethod(&wurzel, [&] {
         for (int i = 0; i < telefone; ++i) {
-            auto* t = new Telefon(d->port, 1 + i * std::max(1, leitern / telefone), runden, &wurzel);
+            const auto [name, passwort] = anmeldung(i);
+            auto* t = new Telefon(d->port, 1 + i * std::max(1, leitern / telefone), runden, name, passwort, &wurzel);
             t->angemeldet = [&] {
                 if (++angemeldet == telefone) {
                     wand.start();
@@ -265,7 +298,7 @@ void messen(const char* wo, int telefone, int runden, int leitern)
                 alle.p(0.99), alle.p(1.0), fehler);
 
     // The same store operations in-process, one after another, on one workplace.
-    WebArbeitsplatz ap;
+    WebArbeitsplatz ap(floorAlias);
     ap.benutzerSetzen(QStringLiteral("Bench"), TUserRights::all());
     Zeiten direkt;
     QElapsedTimer gesamt;
@@ -297,6 +330,46 @@ void messen(const char* wo, int telefone, int runden, int leitern)
     d.reset();
 }
 
+// The register's own server roles, set up by the superuser: an administrator and one person
+// per phone (insert and modify), each with a password of their own; the names begin with
+// praefix. Returns the administrator's password.
+QString rollenEinrichten(const ServerSettings& db, const QString& praefix, int telefone)
+{
+    auto su = createPgBackend(db.connInfo());
+    ServerRollen::einrichten(*su, praefix + QLatin1Char('_'));
+    const QString chefName = praefix + QStringLiteral("chef");
+    const QString einmal = ServerErsterAdministrator(*su, chefName);
+    ServerRollen::eigenesPasswort(*ServerLogin::connect(db.connInfo(), ServerRollen::rollenName(chefName), einmal),
+                                  QStringLiteral("chef12"));
+    auto chef = ServerLogin::connect(db.connInfo(), ServerRollen::rollenName(chefName), QStringLiteral("chef12"));
+    for (int i = 0; i < telefone; ++i) {
+        const QString name = praefix + QStringLiteral("t%1").arg(i);
+        ServerRollen::anlegen(*chef, name, QStringLiteral("einmal1"), ServerRollen::Einfuegen | ServerRollen::Aendern);
+        ServerRollen::eigenesPasswort(*ServerLogin::connect(db.connInfo(), ServerRollen::rollenName(name),
+                                                            QStringLiteral("einmal1")),
+                                      QStringLiteral("bench12"));
+    }
+    return QStringLiteral("chef12");
+}
+
+// Server roles live beside the databases: the bench's go with it.
+void rollenEntfernen(const QString& praefix)
+{
+    try {
+        auto su = createPgBackend(ScratchPgDatabase::server().connInfo());
+        auto c = su->select(QStringLiteral("SELECT rolname FROM pg_roles WHERE rolname LIKE ? ORDER BY rolname LIKE ?"),
+                            {praefix + QLatin1Char('%'), praefix + QStringLiteral("\\_%")});
+        QStringList rollen;
+        while (c->next())
+            rollen << c->textValue(0);
+        c.reset();
+        for (const QString& r : rollen)
+            su->exec(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(r));
+    } catch (const HwError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -306,34 +379,46 @@ int main(int argc, char** argv)
     const int runden = argc > 2 ? std::max(1, atoi(argv[2])) : 4;
     const int leitern = argc > 3 ? std::max(telefone, atoi(argv[3])) : 2000;
     Engine::instance().setUserName(QStringLiteral("Bench"));
+    const Anmeldung bench = [](int) { return std::pair<QByteArray, QByteArray>("Bench", "bench"); };
     {
         QTemporaryDir dir;
         Engine::instance().setNetFileDir(dir.path());
         Engine::instance().addSessionAlias(QStringLiteral("TARVINO"), dir.path());
-        messen("SQLite", telefone, runden, leitern);
+        registerErzeugen(leitern);
+        messen("SQLite", telefone, runden, leitern, bench);
         Engine::instance().reset();
     }
-    if (qEnvironmentVariableIsEmpty("HW_TEST_PGHOST"))
+    if (!ScratchPgDatabase::configured())
         return 0;
-    ServerSettings server;
-    server.host = qEnvironmentVariable("HW_TEST_PGHOST");
-    server.port = qEnvironmentVariableIntValue("HW_TEST_PGPORT");
-    server.user = qEnvironmentVariable("HW_TEST_PGUSER");
-    server.database = QStringLiteral("postgres");
-    const QString dbName = QStringLiteral("hwbench_web_%1").arg(QCoreApplication::applicationPid());
-    createPgBackend(server.connInfo())->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(dbName), {});
-    const QString maintenance = server.connInfo();
-    server.database = dbName;
+    const QString praefix = QStringLiteral("hwbw%1").arg(QCoreApplication::applicationPid());
     try {
+        ScratchPgDatabase db(QStringLiteral("hwbench_web"));
         QTemporaryDir dir;
         Engine::instance().setNetFileDir(dir.path());
-        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), server);
-        messen("PostgreSQL", telefone, runden, leitern);
+        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), db.settings());
+        registerErzeugen(leitern);
+        messen("PostgreSQL", telefone, runden, leitern, bench);
+        Engine::instance().reset();
+
+        // The same register with its own roles: the web server holds none, each session is
+        // the person's own login.
+        const QString chefPw = rollenEinrichten(db.settings(), praefix, telefone);
+        Engine::instance().setNetFileDir(dir.path());
+        Engine::instance().addServerAlias(QStringLiteral("TARVINO"), db.settings());
+        Engine::instance().addServerAlias(QStringLiteral("DIREKT"), db.settings());
+        ServerLogin::login(QStringLiteral("DIREKT"), praefix + QStringLiteral("chef"), chefPw);
+        messen("PG-Rollen", telefone, runden, leitern,
+               [&](int i) {
+                   return std::pair<QByteArray, QByteArray>((praefix + QStringLiteral("t%1").arg(i)).toUtf8(), "bench12");
+               },
+               QStringLiteral("DIREKT"));
+        Engine::instance().reset();
     } catch (const HwError& e) {
         std::fprintf(stderr, "%s\n", e.what());
+        Engine::instance().reset();
     }
-    Engine::instance().reset();
-    createPgBackend(maintenance)->exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(dbName), {});
+    // After the database: its tables belong to one of them.
+    rollenEntfernen(praefix);
     return 0;
 }
 

@@ -3,26 +3,11 @@
 # tarvino.ini beside the program and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
-./scripts/deps.sh
-echo "run: building build-release/"
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DHW_BUILD_TESTS=OFF -DHW_BUILD_BENCH=OFF
-cmake --build build-release -j "$(nproc)" --target holmwacht hw_datagen
-data="$root/data/demo"
-if [ ! -f "$data/tarvino.sqlite" ]; then
-  echo "run: creating demo register in $data"
-  mkdir -p "$data"
-  ./build-release/tools/hw_datagen --dir "$data" --companies 3 --ladders 400 --years 6 --seed 1 --demo
-fi
-ini="$root/build-release/src/shell/tarvino.ini"
-echo "run: writing $ini"
-cat > "$ini" <<INI
-[System]
-NetFileDir=$data
-PrivateDir=${TMPDIR:-/tmp}/TEMPVEK
-[Data]
-Tarvino=$data
-INI
+source scripts/release-common.sh
+hw_release_build run holmwacht
+hw_demo_register run
+ini="$(pwd)/build-release/src/shell/tarvino.ini"
+hw_write_ini run "$ini" < /dev/null
 echo "run: demo register: log in as user \"Demo\" with password \"demo\";"
 echo "run: the user administration (Extras > Benutzerverwaltung) asks for the master password \"master\"."
 echo "run: starting holmwacht"

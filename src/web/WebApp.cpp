@@ -359,15 +359,19 @@ WebAntwort WebApp::anmelden(const WebAnfrage& a)
         return anmeldeSeite(a, anm.meldung, 403, name);
     }
     protokoll(QStringLiteral("Benutzer '%1' von %2 angemeldet").arg(name, a.adresse));
-    // On a server with roles the session works on the person's own login; otherwise all
-    // sessions share the web server's one connection to the register, in a thread of its own.
+    // On a server with roles the session works on the person's own login; otherwise the
+    // sessions share the web server's few connections to the register (its [Data] login),
+    // each in a thread of its own, in turn.
     std::shared_ptr<SitzungsArbeit> arbeit;
     if (anm.verbindung) {
         arbeit = std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(std::move(anm.verbindung), name), name);
     } else {
-        if (!m_gemeinsam)
-            m_gemeinsam = std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(nullptr, QString()), QString());
-        arbeit = m_gemeinsam;
+        const int n = m_opt.verbindungen > 0 ? m_opt.verbindungen : (m_zugang.server() ? 8 : 1);
+        const size_t i = m_naechsteGemeinsam++ % size_t(n);
+        if (i >= m_gemeinsam.size())
+            m_gemeinsam.push_back(
+                std::make_shared<SitzungsArbeit>(m_zugang.sitzungsAlias(nullptr, QString()), QString()));
+        arbeit = m_gemeinsam[i];
     }
     const QByteArray wert = m_sitzungen.anlegen(name, r.rechte, std::move(arbeit));
     QString weiter = f.value(QStringLiteral("weiter"));

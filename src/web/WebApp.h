@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class WebArbeitsplatz;
 class WebZugang;
@@ -20,13 +21,18 @@ struct LeiterSicht;
 //
 // Login, logout and the sessions are handled in the object's thread; the pages of a session
 // run in another thread (SitzungsArbeit): on a server whose roles enforce the rights each
-// session has its own, on the person's own login, so such sessions are served at the same
-// time; otherwise the sessions share one. The pages get copies of what they need and change
-// nothing of the application's.
+// session has its own, on the person's own login; otherwise the sessions share a few, each
+// with a connection of its own, taken in turn. Either way sessions are served at the same
+// time, the requests of one session in their order. The pages get copies of what they need
+// and change nothing of the application's.
 class WebApp {
 public:
     struct Optionen {
         int sitzungMinuten = 30;
+        // Without server roles: the threads and connections the sessions share. 0: one on a
+        // data directory (its writers wait for each other anyway, and its waits are not in
+        // turn: a pool only lengthens the slowest answers), eight on a server.
+        int verbindungen = 0;
         std::function<QDateTime()> uhr = &QDateTime::currentDateTimeUtc;
         std::function<QDate()> heute = &QDate::currentDate;   // called from the sessions' threads
     };
@@ -74,8 +80,10 @@ private:
     QObject m_kontext;
     WebZugang& m_zugang;
     Optionen m_opt;
-    // The sessions' one access without server roles; ends after the sessions, before m_opt.
-    std::shared_ptr<SitzungsArbeit> m_gemeinsam;
+    // The sessions' shared accesses without server roles, made as needed; end after the
+    // sessions, before m_opt.
+    std::vector<std::shared_ptr<SitzungsArbeit>> m_gemeinsam;
+    size_t m_naechsteGemeinsam = 0;
     Sitzungen m_sitzungen;
     AnmeldeBremse m_bremse;
     QTimer m_aufraeumen;

@@ -1,5 +1,6 @@
 #include "WebArbeitsplatz.h"
 
+#include "Backend.h"
 #include "BarcodeWert.h"
 #include "DataModule.h"
 #include "Engine.h"
@@ -29,7 +30,7 @@ public:
         setStoredFields({nr});
         DataSet::open();
     }
-    // false when the number is the one chosen already (the detail then stays as it is).
+    // false for the number chosen already: the detail then stays as it is.
     bool waehlen(qint32 nr)
     {
         RowStore& rs = store();
@@ -100,13 +101,18 @@ bool WebArbeitsplatz::aufLeiter(const QString& code)
     const std::optional<qint32> nr = BarcodeWert::leiterNr(code);
     if (!nr)
         return false;
-    // A new number reads the ladder and its inspections; the same one again only what
-    // changed since (the number may belong to another ladder by now).
-    if (!m_wahl->waehlen(*nr)) {
-        m_leiter->refreshIfChanged();
-        m_pruef->refreshIfChanged();
-    }
+    // Another number reads its ladder and that ladder's inspections; the same one reads them
+    // again. Only that row and those few: always read, so that a page never shows what a
+    // change notice of the server has not reported yet.
+    if (!m_wahl->waehlen(*nr))
+        frischeLeiter();
     return !m_leiter->isEmpty();
+}
+
+void WebArbeitsplatz::frischeLeiter()
+{
+    m_leiter->refresh();
+    m_pruef->refresh();
 }
 
 QString WebArbeitsplatz::stand()
@@ -222,12 +228,43 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
     uc.CheckRight(crModify);
     if (!aufLeiter(code))
         throw HwError(QStringLiteral("Zu diesem Etikett gibt es keine Leiter (mehr) im Register."));
-    if (stand() != standText)
-        throw WebKonflikt(QStringLiteral("Die Leiter %1 wurde inzwischen geändert – eine andere Prüfung oder ein neuer "
-                                         "Termin wurde gespeichert, z. B. von einem anderen Gerät. Ihre Prüfung ist "
-                                         "nicht gespeichert worden. Bitte sehen Sie sich die Leiter an; soll Ihre "
-                                         "Prüfung trotzdem gespeichert werden, speichern Sie das Formular erneut.")
-                              .arg(m_leiter->field(QStringLiteral("Nr")).asInteger()));
+    // Saves of one ladder one after the other, each against the state it finds: the form's
+    // state is checked in the save's transaction, after the ladder's row is locked (on a
+    // data directory the transaction holds the file's write lock already).
+    Backend& db = Engine::instance().backend(m_dm->alias());
+    std::optional<Transaction> t;
+    t.emplace(db);
+    try {
+        if (Engine::instance().aliasDriver(m_dm->alias()).compare(QLatin1String("POSTGRESQL"), Qt::CaseInsensitive) == 0)
+            db.select(QStringLiteral("SELECT ID FROM LT_LEIT WHERE ID = ? FOR UPDATE"),
+                      {m_leiter->field(QStringLiteral("ID")).value()})
+                ->next();
+        frischeLeiter();
+        if (m_leiter->isEmpty())
+            throw WebKonflikt(QStringLiteral("Die Leiter wurde gerade an einem anderen Arbeitsplatz gelöscht oder "
+                                             "umnummeriert. Ihre Prüfung ist nicht gespeichert worden."));
+        if (stand() != standText)
+            throw WebKonflikt(QStringLiteral("Die Leiter %1 wurde inzwischen geändert – eine andere Prüfung oder ein neuer "
+                                             "Termin wurde gespeichert, z. B. von einem anderen Gerät. Ihre Prüfung ist "
+                                             "nicht gespeichert worden. Bitte sehen Sie sich die Leiter an; soll Ihre "
+                                             "Prüfung trotzdem gespeichert werden, speichern Sie das Formular erneut.")
+                                  .arg(m_leiter->field(QStringLiteral("Nr")).asInteger()));
+        Gespeichert g = eintragen(datum, erledigt);
+        t->commit();
+        return g;
+    } catch (...) {
+        // Whatever was written goes with the transaction; the cursors then show what is stored.
+        t.reset();
+        try {
+            frischeLeiter();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+WebArbeitsplatz::Gespeichert WebArbeitsplatz::eintragen(const QDate& datum, const QSet<QString>& erledigt)
+{
     // The history and the ladder's change stamp name the person, not the server (for this
     // thread: other sessions write at the same time).
     struct NameFuerThread {

@@ -108,6 +108,9 @@ public:
 private:
     bool aufLeiter(const QString& codeWert);
     void frisch();
+    void frischeLeiter();
+    // The inspection written, in the transaction of speichern.
+    Gespeichert eintragen(const QDate& datum, const QSet<QString>& erledigt);
     QString stand();
 
     std::unique_ptr<TDataModule1> m_dm;

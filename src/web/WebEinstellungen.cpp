@@ -32,6 +32,7 @@ WebEinstellungen leseWebEinstellungen(const QString& ini, const QString& standar
     w.port = zahl(ini, QStringLiteral("Port"), w.port, 1, 65535);
     w.httpPort = zahl(ini, QStringLiteral("HttpPort"), w.httpPort, 0, 65535);
     w.sitzungMinuten = zahl(ini, QStringLiteral("SitzungMinuten"), w.sitzungMinuten, 1, 24 * 60);
+    w.verbindungen = zahl(ini, QStringLiteral("Verbindungen"), w.verbindungen, 0, 64);
     w.zertifikat = readIniValue(ini, QStringLiteral("Web"), QStringLiteral("Zertifikat")).trimmed();
     w.schluessel = readIniValue(ini, QStringLiteral("Web"), QStringLiteral("Schluessel")).trimmed();
     // The same address the labels' QR codes are made with.

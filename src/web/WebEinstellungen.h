@@ -10,6 +10,8 @@ struct WebEinstellungen {
     QString schluessel;                              // Schluessel: PEM file of the private key
     QString baseUrl;                                 // BaseUrl: "https://leitern.firma.de:8443"
     int sitzungMinuten = 30;                         // SitzungMinuten: idle time of a session
+    int verbindungen = 0;                            // Verbindungen: connections the sessions share
+                                                     // (no server roles); 0: as WebApp decides
 };
 
 // Missing keys keep their defaults; a port that is no number 1..65535 is a HwError. Without

@@ -45,6 +45,7 @@ std::unique_ptr<WebDienst> starteWebDienst(const WebEinstellungen& e, const std:
         meldung(QStringLiteral("Der Datenbankserver prüft die Rechte: jede Sitzung arbeitet mit der Anmeldung ihres Benutzers"));
     WebApp::Optionen o;
     o.sitzungMinuten = e.sitzungMinuten;
+    o.verbindungen = e.verbindungen;
     d->app = std::make_unique<WebApp>(*d->zugang, o);
     d->server = std::make_unique<WebServer>(*d->app);
     d->server->sslSetup(z.zertifikat, z.schluessel);

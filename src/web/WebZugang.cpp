@@ -18,6 +18,8 @@ WebZugang::WebZugang(const QString& alias) : m_alias(alias)
 
 WebZugang::~WebZugang() = default;
 
+bool WebZugang::server() const { return m_treiber.compare(QLatin1String("POSTGRESQL"), Qt::CaseInsensitive) == 0; }
+
 WebZugang::Anmeldung WebZugang::pruefen(const QString& name, const QString& passwort)
 {
     Anmeldung a;

@@ -19,6 +19,8 @@ public:
     ~WebZugang();
 
     bool rollen() const { return m_rollen; }
+    // A PostgreSQL server rather than a data directory.
+    bool server() const;
 
     struct Anmeldung {
         Anmeldeergebnis ergebnis;

@@ -96,6 +96,50 @@ class TestWeb : public QObject {
         const QRegularExpressionMatch m = re.match(QString::fromUtf8(r.body));
         return r.status == 200 && m.hasMatch() ? m.captured(1).toInt() : -1;
     }
+    // A row changed by another workstation (the register's own alias, not the web server's).
+    static void aendern(const QString& table, const QString& keyField, const QVariant& key, const QVariantMap& values)
+    {
+        Table t(table);
+        t.open();
+        QVERIFY(t.locate(keyField, {key}));
+        t.edit();
+        for (auto it = values.begin(); it != values.end(); ++it)
+            t.setValue(it.key(), it.value());
+        t.post();
+    }
+    static int zeileAnlegen(const QString& table, const QVariantMap& values)
+    {
+        Table t(table);
+        t.open();
+        t.append();
+        for (auto it = values.begin(); it != values.end(); ++it)
+            t.setValue(it.key(), it.value());
+        t.post();
+        return t.field("ID").asInteger();
+    }
+    struct Angemeldet {
+        WebZugang zugang;
+        std::unique_ptr<WebApp> app;
+        QByteArray cookie;
+        explicit Angemeldet(std::function<QDateTime()> uhr)
+        {
+            WebApp::Optionen o;
+            o.uhr = std::move(uhr);
+            o.heute = [] { return QDate(2026, 3, 1); };
+            app = std::make_unique<WebApp>(zugang, o);
+            cookie = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(*app, "Chef", "chef1");
+        }
+        WebAntwort holen(const QString& pfad) { return app->bearbeiten(get(pfad, cookie)); }
+    };
+    static QList<int> trefferNummern(const WebAntwort& r)
+    {
+        QList<int> nr;
+        const QRegularExpression re(QStringLiteral("<tr><td>(?:<a href=\"[^\"]*\">)?(\\d+)"));
+        for (auto it = re.globalMatch(QString::fromUtf8(r.body)); it.hasNext();)
+            nr << it.next().captured(1).toInt();
+        return nr;
+    }
+
     // Ladders 5, 31 and 123456789, and a session of a user who may see them.
     struct Etikettenregister {
         PruefFixture f;
@@ -332,6 +376,131 @@ private slots:
 
     void escaping() { QCOMPARE(html("<a href='x'>\"&\"</a>"), "&lt;a href=&#39;x&#39;&gt;&quot;&amp;&quot;&lt;/a&gt;"); }
 
+    // Every text a page shows from the register or the request is escaped, wherever it comes
+    // from (a "%2" in it must not be taken for a placeholder of the page either).
+    void jedesFeldMaskiert_data()
+    {
+        QTest::addColumn<QString>("quelle");
+        QTest::addColumn<QString>("seite");
+        QTest::addColumn<bool>("posten");
+        QTest::newRow("Kurzbezeichnung") << "KurzBez" << "/l/5" << false;
+        QTest::newRow("Kurzbezeichnung im Formular") << "KurzBez" << "/l/5/pruefen" << false;
+        QTest::newRow("Kurzbezeichnung in der Trefferliste") << "KurzBez" << "/suche?q=5" << false;
+        QTest::newRow("externe Nummer") << "ExNrBez" << "/l/5" << false;
+        QTest::newRow("Abteilung") << "FIRMEN" << "/l/5" << false;
+        QTest::newRow("Leiter-Art") << "LARTEN" << "/l/5" << false;
+        QTest::newRow("Prüfung") << "PR_TAB" << "/l/5" << false;
+        QTest::newRow("Prüfer der letzten Prüfung") << "PRUEFER" << "/l/5" << false;
+        QTest::newRow("Kriterium Sonstiges") << "PrSonstigesText" << "/l/5/pruefen" << false;
+        QTest::newRow("Meldung mit offenem Kriterium") << "PrSonstigesText" << "/l/5/pruefen" << true;
+        QTest::newRow("Suchtext") << "q" << "/suche?q=" << false;
+        QTest::newRow("unbekanntes Etikett") << "code" << "/l/" << false;
+    }
+    void jedesFeldMaskiert()
+    {
+        QFETCH(QString, quelle);
+        QFETCH(QString, seite);
+        QFETCH(bool, posten);
+        const QString boese = QStringLiteral("<i>%2\"'&Zz</i>");
+        const auto wert = [&](const QString& f) { return f == quelle ? boese : QStringLiteral("harmlos"); };
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, wert("PR_TAB"), 1, 0, 0);
+        const int firma = zeileAnlegen("FIRMEN", {{"KurzBez", wert("FIRMEN")}});
+        const int art = zeileAnlegen("LARTEN", {{"KurzBez", wert("LARTEN")}});
+        const int pruefer = PruefFixture::addPruefer(wert("PRUEFER"));
+        const int id = PruefFixture::addLadder(5, {{"KurzBez", wert("KurzBez")}, {"ExNrBez", wert("ExNrBez")},
+                                                   {"FirmenAbtID", firma}, {"Art_ID", art}, {"PruefungArt_ID", 1},
+                                                   {"PrSonstiges", true}, {"PrSonstigesText", wert("PrSonstigesText")}});
+        PruefFixture::addInspection(id, {{"Datum", QDate(2025, 3, 1)}, {"PruefungArt_ID", 1}, {"Pruefer_ID", pruefer}});
+        Angemeldet a(uhr());
+        QString pfad = seite;
+        if (quelle == QLatin1String("q") || quelle == QLatin1String("code"))
+            pfad += QString::fromLatin1(QUrl::toPercentEncoding(boese));
+        WebAntwort r = a.holen(pfad);
+        if (posten)
+            r = a.app->bearbeiten(post(pfad, "token=" + feld(r, "token") + "&stand=" + feld(r, "stand") +
+                                                 "&datum=2026-03-01", a.cookie));
+        const QString body = QString::fromUtf8(r.body);
+        QVERIFY2(!body.contains(QStringLiteral("<i>")), qPrintable(body));
+        QVERIFY2(body.contains(html(boese)), qPrintable(body));
+        if (posten)
+            QVERIFY(body.contains(QStringLiteral("Offen: ") + html(boese)));
+    }
+
+    // A page shows the register as it is now, whatever another workstation changed since the
+    // session's last look at the same label.
+    void seiteFolgtAnderemArbeitsplatz()
+    {
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        const int fuenf = PruefFixture::addLadder(5, {{"KurzBez", "Alt"}, {"PruefungArt_ID", 1}});
+        const int sieben = PruefFixture::addLadder(7, {{"KurzBez", "Sieben"}});
+        Angemeldet a(uhr());
+        QVERIFY(a.holen("/l/5").body.contains("Alt"));
+
+        aendern("LT_LEIT", "ID", fuenf, {{"KurzBez", "Neu"}});
+        WebAntwort r = a.holen("/l/5");
+        QVERIFY(r.body.contains("Neu"));
+        QVERIFY(r.body.contains("Noch keine Prüfung"));
+
+        PruefFixture::addInspection(fuenf, {{"Datum", QDate(2026, 2, 27)}, {"PruefungArt_ID", 1}});
+        r = a.holen("/l/5");
+        QVERIFY(r.body.contains("27.02.2026"));
+        // The form's state follows too: a form made before is refused.
+        const WebAntwort form = a.holen("/l/5/pruefen");
+        aendern("LT_LEIT", "ID", fuenf, {{"PruefTermin", QDate(2026, 6, 1)}});
+        r = a.app->bearbeiten(post("/l/5/pruefen", "token=" + feld(form, "token") + "&stand=" + feld(form, "stand") +
+                                                       "&datum=2026-03-01", a.cookie));
+        QCOMPARE(r.status, 409);
+
+        // Renumbered: the old label finds the ladder that has the number now, or none.
+        aendern("LT_LEIT", "ID", fuenf, {{"Nr", 6}});
+        QCOMPARE(leiterAufSeite(a.holen("/l/5")), 0);
+        QVERIFY(a.holen("/l/6").body.contains("Neu"));
+        aendern("LT_LEIT", "ID", sieben, {{"Nr", 5}});
+        r = a.holen("/l/5");
+        QCOMPARE(leiterAufSeite(r), 5);
+        QVERIFY(r.body.contains("Sieben"));
+        QVERIFY(r.body.contains("Noch keine Prüfung"));
+    }
+
+    // The search by number or short description: the register's text search (letters a-z
+    // without regard to case, umlauts exact, "?" one character), the ladder of the number
+    // first; "%" and "_" are plain characters.
+    void suche_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("nummern");
+        QTest::newRow("Groß und klein") << "STEHleiter" << QList<int>{1, 2};
+        QTest::newRow("Umlaut genau") << "Ärmel" << QList<int>{3};
+        QTest::newRow("Umlaut klein") << "ärmel" << QList<int>{4};
+        QTest::newRow("Prozent") << "50%" << QList<int>{5};
+        QTest::newRow("Unterstrich") << "a_b" << QList<int>{7};
+        QTest::newRow("Fragezeichen") << "a?b" << QList<int>{7, 8};
+        QTest::newRow("Nummer zuerst") << "12" << QList<int>{12, 9};
+        QTest::newRow("Anführungszeichen") << "O'Neil" << QList<int>{10};
+        QTest::newRow("nichts") << "Zaun" << QList<int>{};
+    }
+    void suche()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, nummern);
+        PruefFixture f;
+        benutzer();
+        const QList<std::pair<int, QString>> leitern = {
+            {1, "Stehleiter Halle"}, {2, "stehleiter klein"}, {3, "Ärmel"},  {4, "ärmel"},   {5, "50% Sprossen"},
+            {6, "50 Sprossen"},      {7, "a_b"},              {8, "axb"},    {9, "Ab 12 m"}, {10, "O'Neil"},
+            {11, "ONeil"},           {12, "Zwölf"}};
+        for (const auto& [nr, kurz] : leitern)
+            PruefFixture::addLadder(nr, {{"KurzBez", kurz}});
+        Angemeldet a(uhr());
+        const WebAntwort r = a.holen(QStringLiteral("/suche?q=") + QString::fromLatin1(QUrl::toPercentEncoding(text)));
+        QCOMPARE(r.status, 200);
+        QCOMPARE(trefferNummern(r), nummern);
+    }
+
     // The handlers on a register: what needs a session, a token, a right.
     void seiten()
     {
@@ -404,10 +573,10 @@ private slots:
         QCOMPARE(app.bearbeiten(get("/l/5", c)).status, 303);
     }
 
-    // Without server roles the sessions share the web server's one connection to the register
-    // (an alias of its own, beside the register's), outside the server's own thread; each
-    // saves under its own name.
-    void sitzungenTeilenVerbindung()
+    // Without server roles the sessions share the web server's few connections to the register
+    // (aliases of its own, beside the register's), taken in turn, outside the server's own
+    // thread; each saves under its own name, and what one saves the others read.
+    void sitzungenTeilenVerbindungen()
     {
         PruefFixture f;
         benutzer();
@@ -417,16 +586,21 @@ private slots:
         WebApp::Optionen o;
         o.uhr = uhr();
         o.heute = [] { return QDate(2026, 3, 1); };
+        o.verbindungen = 2;
         WebApp app(zugang, o);
         Engine& e = Engine::instance();
 
         const QByteArray chef = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
         const QByteArray leser = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Leser", "lesen1");
+        const QByteArray dritte = QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Leser", "lesen1");
         QCOMPARE(app.bearbeiten(get("/l/5", chef)).status, 200);
         QCOMPARE(app.bearbeiten(get("/l/5", leser)).status, 200);
+        QCOMPARE(app.bearbeiten(get("/l/5", dritte)).status, 200);
         QVERIFY(e.aliasKnown("TARVINO_WEB1"));
-        QVERIFY(!e.aliasKnown("TARVINO_WEB2"));
+        QVERIFY(e.aliasKnown("TARVINO_WEB2"));
+        QVERIFY(!e.aliasKnown("TARVINO_WEB3"));
         QCOMPARE(e.aliasPath("TARVINO_WEB1"), e.aliasPath("TARVINO"));
+        QCOMPARE(e.aliasPath("TARVINO_WEB2"), e.aliasPath("TARVINO"));
         // What one session saves, the other reads.
         WebAntwort r = app.bearbeiten(get("/l/5/pruefen", chef));
         r = app.bearbeiten(post("/l/5/pruefen", "token=" + feld(r, "token") + "&stand=" + feld(r, "stand") +
@@ -434,12 +608,14 @@ private slots:
         QCOMPARE(r.status, 303);
         r = app.bearbeiten(get("/l/5", leser));
         QVERIFY(r.body.contains("01.03.2027"));
+        r = app.bearbeiten(get("/l/5", dritte));
+        QVERIFY(r.body.contains("01.03.2027"));
         // The change stamp names the person of the session, not the server.
         QCOMPARE(PruefFixture::stored("LT_LEIT", leiter).value("LAendName").toString(), QStringLiteral("Chef"));
 
         r = app.bearbeiten(get("/suche", leser));
         app.bearbeiten(post("/abmelden", "token=" + feld(r, "token"), leser));
-        QCOMPARE(app.sitzungen().anzahl(), 1);
+        QCOMPARE(app.sitzungen().anzahl(), 2);
         // Idle past its time: ended by the server's round, without a request of the phone.
         m_jetzt = m_jetzt.addSecs(31 * 60);
         app.sitzungen().abgelaufeneBeenden();
