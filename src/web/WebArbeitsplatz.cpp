@@ -235,10 +235,18 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
     std::optional<Transaction> t;
     t.emplace(db);
     try {
-        if (Engine::instance().aliasDriver(m_dm->alias()).compare(QLatin1String("POSTGRESQL"), Qt::CaseInsensitive) == 0)
-            db.select(QStringLiteral("SELECT ID FROM LT_LEIT WHERE ID = ? FOR UPDATE"),
-                      {m_leiter->field(QStringLiteral("ID")).value()})
-                ->next();
+        if (Engine::instance().aliasDriver(m_dm->alias()).compare(QLatin1String("POSTGRESQL"), Qt::CaseInsensitive) == 0) {
+            try {
+                db.select(QStringLiteral("SELECT ID FROM LT_LEIT WHERE ID = ? FOR UPDATE"),
+                          {m_leiter->field(QStringLiteral("ID")).value()})
+                    ->next();
+            } catch (const EngineError& e) {
+                // The lock is the first step of changing the ladder's due date.
+                if (e.code() == EngineCode::InsufficientRights)
+                    throw EngineError(TUserControl::RightErrorText(crModify), EngineCode::InsufficientRights);
+                throw;
+            }
+        }
         frischeLeiter();
         if (m_leiter->isEmpty())
             throw WebKonflikt(QStringLiteral("Die Leiter wurde gerade an einem anderen Arbeitsplatz gelöscht oder "

@@ -225,8 +225,9 @@ private slots:
         QCOMPARE(r.status, 200);
         r = app.bearbeiten(anfrage("POST", "/l/5/pruefen", alle,
                                    "token=" + feld(r, "token") + "&stand=" + feld(r, "stand") + "&datum=2026-03-01&k_Schuhe=ok"));
+        // The save begins by locking the ladder for its new due date: refused as a change.
         QCOMPARE(r.status, 403);
-        QVERIFY2(QString::fromUtf8(r.body).contains(QStringLiteral("Keine Berechtigung zum Einfügen von Datensätzen vorhanden")),
+        QVERIFY2(QString::fromUtf8(r.body).contains(QStringLiteral("Keine Berechtigung zum Ändern von Datensätzen vorhanden")),
                  r.body.constData());
         auto su = superuser();
         QCOMPARE(anzahl(*su, "LT_PRUEF"), 0);
