@@ -174,6 +174,10 @@ private:
             exportiereMitDialog(&m_w, faelligExportTabelle(l->liste()), QStringLiteral("Faellige_Pruefungen"));
         });
         m.setWanted(faelligExp, true);
+        // An export writes the stored rows: an edited ladder is saved first, so the file holds
+        // what the window shows.
+        for (QAction* a : {leitern, pruef, faelligExp})
+            MenuGuard::markLeaving(a);
         m_faellig = faellig;
     }
 

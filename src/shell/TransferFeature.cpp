@@ -275,9 +275,9 @@ void plugTransfer(TLeiterVerw& w)
     m.plug(back, [&w] { zurueckladen(w); });
     for (QAction* a : {imp, save, back})
         m.setWanted(a, true);
-    // Import and restore replace the rows under the cursor: an edited ladder is saved first, so
-    // the copy kept of the present register holds it.
-    MenuGuard::markLeaving(imp);
-    MenuGuard::markLeaving(back);
+    // Import and restore replace the rows under the cursor, a backup copies them: an edited
+    // ladder is saved first, so the copy holds it.
+    for (QAction* a : {imp, save, back})
+        MenuGuard::markLeaving(a);
     QTimer::singleShot(0, &w, [&w] { taeglicheSicherung(w); });
 }

@@ -88,6 +88,28 @@ class TestJourneysVerlassen : public QObject {
             QMenuBar* bar = j.w->menuBar();
             Journey::click(bar, bar->actionGeometry(j.w->menus()->MDatei->menuAction()).center());
             Journey::clickMenuEntry(j.w->menus()->MDatei, entry);
+        } else if (path == "Datensicherung") {
+            // The file dialog cancelled: the copy would have held the stored ladder.
+            Dialogs::scriptCancel();
+            QMenuBar* bar = j.w->menuBar();
+            Journey::click(bar, bar->actionGeometry(j.w->menus()->MDatei->menuAction()).center());
+            Journey::clickMenuEntry(j.w->menus()->MDatei, j.w->findChild<QAction*>("MDateiSicherung"));
+        } else if (path.startsWith("Export: ")) {
+            // Datei > Export nach Excel / CSV > the entry; the file dialog cancelled.
+            Dialogs::scriptCancel();
+            const char* name = path.endsWith("Leiterliste") ? "ActExportLeiter"
+                : path.endsWith("Prüfungen")               ? "ActExportPruefungen"
+                                                            : "ActExportFaellig";
+            auto* exp = j.w->findChild<QMenu*>("MDateiExport");
+            auto* entry = j.w->findChild<QAction*>(name);
+            QVERIFY(exp && entry);
+            QMenu* datei = j.w->menus()->MDatei;
+            QMenuBar* bar = j.w->menuBar();
+            Journey::click(bar, bar->actionGeometry(datei->menuAction()).center());
+            QTRY_VERIFY(datei->isVisible());
+            QTest::mouseClick(datei, Qt::LeftButton, Qt::NoModifier, datei->actionGeometry(exp->menuAction()).center());
+            Journey::clickMenuEntry(exp, entry);
+            QTRY_VERIFY(!datei->isVisible());
         } else if (path == "Etiketten drucken (Datei)") {
             // The labels are made from the stored rows: the ladder is saved before the window opens.
             Journey::onNextForm([&j](QDialog*) {
@@ -181,7 +203,11 @@ private slots:
                                                    {"F9", 1},
                                                    {"Daten übernehmen", 1},
                                                    {"Datensicherung zurückladen", 1},
-                                                   {"Etiketten drucken (Datei)", 1}};
+                                                   {"Etiketten drucken (Datei)", 1},
+                                                   {"Datensicherung", 1},
+                                                   {"Export: Leiterliste", 1},
+                                                   {"Export: Prüfungen", 1},
+                                                   {"Export: Fällige Prüfungen", 1}};
         for (const auto& p : paths)
             addControls(p.first, {p.second});
     }
@@ -249,7 +275,8 @@ private slots:
         for (const QString& p : {"Firma/Abteilg.", "Alle Filter löschen", "Markieren: nächste Markierung", "F5",
                                  "Prüfungsübersicht", "Listen (Strg+P)", "Stammdaten Lieferanten",
                                  "Fällige Prüfungen: zur Leiter", "Strg+F, 4", "Strg+Alt+F", "F8", "F9", "Daten übernehmen",
-                                 "Datensicherung zurückladen", "Etiketten drucken (Datei)"})
+                                 "Datensicherung zurückladen", "Etiketten drucken (Datei)", "Datensicherung",
+                                 "Export: Leiterliste", "Export: Prüfungen", "Export: Fällige Prüfungen"})
             QTest::newRow(qPrintable(p)) << p;
     }
 
@@ -277,7 +304,7 @@ private slots:
             Dialogs::setFormHook({});
         QVERIFY2(Dialogs::shownTexts().contains("LeiterNr 2 schon vorhanden"), qPrintable(Dialogs::shownTexts().join('|')));
         for (const Dialogs::Shown& s : Dialogs::shown())
-            QVERIFY2(s.kind != Dialogs::Kind::OpenFile && s.kind != Dialogs::Kind::Input,
+            QVERIFY2(s.kind != Dialogs::Kind::OpenFile && s.kind != Dialogs::Kind::SaveFile && s.kind != Dialogs::Kind::Input,
                      "a dialog of the way opened although the ladder was refused");
         QVERIFY(j.w->leiter()->isEditing());
         QCOMPARE(j.w->leiter()->value("ID").toInt(), 1);
