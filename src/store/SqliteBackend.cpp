@@ -1,4 +1,5 @@
 #include "Backend.h"
+#include "BulkInsert.h"
 #include "Errors.h"
 #include "IsoText.h"
 #include "RowStore.h"
@@ -9,7 +10,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
+#include <vector>
 
 namespace {
 
@@ -210,6 +214,165 @@ public:
         return std::make_unique<SqliteCursor>(stmt);
     }
 
+    // Rows gathered and written many to a statement, each value bound in its own type; dates
+    // as the ISO texts bind() writes. One statement per row would run the statement's own
+    // work (cursors, the AUTOINCREMENT counter) once per row.
+    class Bulk : public BulkInsert {
+    public:
+        Bulk(SqliteBackend& db, const QString& table, const QStringList& columns)
+            : m_db(db), m_table(table), m_columns(columns), m_width(int(columns.size()))
+        {
+            // Within the parameters a statement may have (32,766 in recent SQLite, 999 in old ones).
+            const int limit = std::min(20000, sqlite3_limit(m_db.m_db, SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+            m_perStatement = std::clamp(limit / std::max(1, m_width), 1, 100);
+            m_values.resize(size_t(m_perStatement) * size_t(m_width));
+            m_full = prepareRows(m_perStatement);
+        }
+        ~Bulk() override { sqlite3_finalize(m_full); }
+        void setNull(int col) override { at(col).type = SQLITE_NULL; }
+        void setInt(int col, qint64 value) override
+        {
+            Value& v = at(col);
+            v.type = SQLITE_INTEGER;
+            v.i = value;
+        }
+        void setDouble(int col, double value) override
+        {
+            Value& v = at(col);
+            v.type = SQLITE_FLOAT;
+            v.d = value;
+        }
+        void setBool(int col, bool value) override { setInt(col, value ? 1 : 0); }
+        void setText(int col, QByteArrayView utf8) override
+        {
+            if (std::memchr(utf8.data(), 0, size_t(utf8.size())))
+                refuseNulInParams(QString(), {QString::fromUtf8(utf8)});
+            Value& v = at(col);
+            v.type = SQLITE_TEXT;
+            v.i = m_arena.size();
+            v.len = int(utf8.size());
+            m_arena.append(utf8.data(), utf8.size());
+        }
+        void setDate(int col, qint64 julianDay) override
+        {
+            char p[32];
+            const int n = writeDate(p, julianDay);
+            setText(col, QByteArrayView(p, n));
+        }
+        void setDateTime(int col, qint64 julianDay, int msOfDay) override
+        {
+            char p[32];
+            int n = writeDate(p, julianDay);
+            p[n++] = 'T';
+            n += digits(p + n, msOfDay / 3600000, 2);
+            p[n++] = ':';
+            n += digits(p + n, msOfDay / 60000 % 60, 2);
+            p[n++] = ':';
+            n += digits(p + n, msOfDay / 1000 % 60, 2);
+            p[n++] = '.';
+            n += digits(p + n, msOfDay % 1000, 3);
+            setText(col, QByteArrayView(p, n));
+        }
+        void addRow() override
+        {
+            if (++m_rows == m_perStatement)
+                write(m_full);
+        }
+        void finish() override
+        {
+            if (m_rows == 0)
+                return;
+            sqlite3_stmt* rest = prepareRows(m_rows);
+            try {
+                write(rest);
+            } catch (...) {
+                sqlite3_finalize(rest);
+                throw;
+            }
+            sqlite3_finalize(rest);
+        }
+
+    private:
+        struct Value {
+            int type = SQLITE_NULL;
+            int len = 0;
+            qint64 i = 0;        // an integer, or where a text starts in the arena
+            double d = 0;
+        };
+        Value& at(int col) { return m_values[size_t(m_rows) * size_t(m_width) + size_t(col)]; }
+
+        sqlite3_stmt* prepareRows(int rows)
+        {
+            const QString one = QLatin1Char('(') + QList<QString>(m_width, QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
+            const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                    .arg(m_table, m_columns.join(QLatin1Char(',')), QList<QString>(rows, one).join(QLatin1Char(',')));
+            return m_db.prepare(sql, {});
+        }
+
+        // The gathered rows into the statement; the texts stay in the arena until it has run.
+        void write(sqlite3_stmt* stmt)
+        {
+            const char* arena = m_arena.constData();
+            const int n = m_rows * m_width;
+            for (int k = 0; k < n; ++k) {
+                Value& v = m_values[size_t(k)];
+                switch (v.type) {
+                case SQLITE_INTEGER: sqlite3_bind_int64(stmt, k + 1, v.i); break;
+                case SQLITE_FLOAT: sqlite3_bind_double(stmt, k + 1, v.d); break;
+                case SQLITE_TEXT: sqlite3_bind_text(stmt, k + 1, arena + v.i, v.len, SQLITE_STATIC); break;
+                default: sqlite3_bind_null(stmt, k + 1);
+                }
+                v.type = SQLITE_NULL;     // a column left unset in the next row stays empty
+            }
+            m_rows = 0;
+            countStatement();
+            const int rc = sqlite3_step(stmt);
+            if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+                const int ext = sqlite3_extended_errcode(m_db.m_db);
+                const QString msg = QString::fromUtf8(sqlite3_errmsg(m_db.m_db));
+                sqlite3_reset(stmt);
+                m_arena.resize(0);
+                m_db.throwError(rc, ext, msg, QStringLiteral("INSERT INTO %1").arg(m_table));
+            }
+            sqlite3_reset(stmt);
+            m_arena.resize(0);
+        }
+
+        static int digits(char* p, int v, int width)
+        {
+            for (int i = width - 1; i >= 0; --i, v /= 10)
+                p[i] = char('0' + v % 10);
+            return width;
+        }
+        // "yyyy-MM-dd" as QDate::toString(Qt::ISODate) gives it for the years 0 to 9999.
+        static int writeDate(char* p, qint64 julianDay)
+        {
+            int y = 0, m = 0, d = 0;
+            QDate::fromJulianDay(julianDay).getDate(&y, &m, &d);
+            digits(p, y, 4);
+            p[4] = '-';
+            digits(p + 5, m, 2);
+            p[7] = '-';
+            digits(p + 8, d, 2);
+            return 10;
+        }
+
+        SqliteBackend& m_db;
+        QString m_table;
+        QStringList m_columns;
+        int m_width;
+        int m_perStatement = 1;
+        int m_rows = 0;
+        std::vector<Value> m_values;
+        QByteArray m_arena;
+        sqlite3_stmt* m_full = nullptr;
+    };
+
+    std::unique_ptr<BulkInsert> bulkInsert(const QString& table, const QStringList& columns)
+    {
+        return std::make_unique<Bulk>(*this, table, columns);
+    }
+
     bool tableExists(const QString& name) override
     {
         auto c = select(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"), {name});
@@ -374,4 +537,10 @@ private:
 std::unique_ptr<Backend> createSqliteBackend(const QString& dataDir)
 {
     return std::make_unique<SqliteBackend>(dataDir);
+}
+
+std::unique_ptr<BulkInsert> sqliteBulkInsert(Backend& db, const QString& table, const QStringList& columns)
+{
+    auto* own = dynamic_cast<SqliteBackend*>(&db);
+    return own ? own->bulkInsert(table, columns) : nullptr;
 }

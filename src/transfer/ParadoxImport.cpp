@@ -5,6 +5,7 @@
 #include "RegisterBackup.h"
 
 #include "Backend.h"
+#include "BulkInsert.h"
 #include "Catalog.h"
 #include "Engine.h"
 #include "Errors.h"
@@ -17,12 +18,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <vector>
 extern "C" {
 #include <paradox.h>
 }
@@ -183,6 +187,150 @@ struct RowRefused {
     QString reason;
 };
 
+// One value of a record in the type of its register column, bound as it is: no QVariant per
+// value and row. The text buffer is kept from row to row.
+struct Cell {
+    enum Kind : quint8 { Null, Int, Double, Bool, Text, Date, DateTime };
+    Kind kind = Null;
+    qint64 i = 0;        // Int, Bool; the Julian day of Date and DateTime
+    double d = 0;
+    int ms = 0;          // DateTime: milliseconds of the day
+    QByteArray text;     // UTF-8
+
+    bool isNull() const { return kind == Null; }
+    double number() const { return kind == Double ? d : double(i); }
+    QString toString() const
+    {
+        switch (kind) {
+        case Null: return QString();
+        case Int: return QString::number(i);
+        case Bool: return i ? QStringLiteral("ja") : QStringLiteral("nein");
+        case Double: return QString::number(d, 'g', 15);
+        case Text: return QString::fromUtf8(text);
+        case Date: return QDate::fromJulianDay(i).toString(QStringLiteral("dd.MM.yyyy"));
+        case DateTime:
+            return QDateTime(QDate::fromJulianDay(i), QTime::fromMSecsSinceStartOfDay(ms)).toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+        }
+        return QString();
+    }
+    // As a unique index compares it (texts of a case-insensitive index in lower case).
+    QString keyText(bool folded) const
+    {
+        switch (kind) {
+        case Text: return folded ? QString::fromUtf8(text).toLower() : QString::fromUtf8(text);
+        case DateTime: return QStringLiteral("%1 %2").arg(i).arg(ms);
+        case Double: return QString::number(d, 'g', 17);
+        default: return QString::number(i);
+        }
+    }
+    QString shown() const { return kind == Text ? QStringLiteral("„%1“").arg(toString()) : toString(); }
+    // Empty once trimmed, as the program's own check of a required name.
+    bool blankText() const
+    {
+        if (kind != Text)
+            return kind == Null;
+        const auto c = static_cast<unsigned char>(text.isEmpty() ? ' ' : text.front());
+        if (c > 0x20 && c < 0x7f)
+            return false;
+        return QString::fromUtf8(text).trimmed().isEmpty();
+    }
+};
+
+// Integers and the row that holds each: open addressing with Fibonacci hashing, a few times
+// cheaper than QHash for the keys of a table of a million rows.
+class IntOwners {
+public:
+    void reserve(qint64 n)
+    {
+        size_t cap = 16;
+        while (cap < size_t(std::max<qint64>(n, 0)) * 2)
+            cap <<= 1;
+        if (cap > m_keys.size())
+            rehash(cap);
+    }
+    const qint64* find(qint64 key) const
+    {
+        if (m_keys.empty())
+            return nullptr;
+        for (size_t i = slot(key);; i = (i + 1) & m_mask) {
+            if (m_keys[i] == key)
+                return &m_owners[i];
+            if (m_keys[i] == kEmpty)
+                return nullptr;
+        }
+    }
+    bool contains(qint64 key) const { return find(key) != nullptr; }
+    void insert(qint64 key, qint64 owner)
+    {
+        if ((m_count + 1) * 2 > m_keys.size())
+            rehash(std::max<size_t>(16, m_keys.size() * 2));
+        for (size_t i = slot(key);; i = (i + 1) & m_mask) {
+            if (m_keys[i] == kEmpty) {
+                m_keys[i] = key;
+                m_owners[i] = owner;
+                ++m_count;
+                return;
+            }
+            if (m_keys[i] == key) {
+                m_owners[i] = owner;
+                return;
+            }
+        }
+    }
+
+private:
+    // Paradox integers have 32 bits: this value is never a key.
+    static constexpr qint64 kEmpty = std::numeric_limits<qint64>::min();
+    size_t slot(qint64 key) const { return size_t((quint64(key) * 0x9E3779B97F4A7C15ull) >> m_shift); }
+    void rehash(size_t cap)
+    {
+        std::vector<qint64> keys(cap, kEmpty), owners(cap, 0);
+        keys.swap(m_keys);
+        owners.swap(m_owners);
+        m_mask = cap - 1;
+        m_shift = 64;
+        for (size_t c = cap; c > 1; c >>= 1)
+            --m_shift;
+        m_count = 0;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] != kEmpty)
+                insert(keys[i], owners[i]);
+    }
+
+    std::vector<qint64> m_keys, m_owners;
+    size_t m_mask = 0;
+    int m_shift = 64;
+    size_t m_count = 0;
+};
+
+// Columns that point at the key of another table; the summary counts the rows whose target is missing.
+struct Link {
+    QString table, column, target, targetKey, text;
+};
+
+const QList<Link>& links()
+{
+    static const QList<Link> all{
+        {QStringLiteral("LT_PRUEF"), QStringLiteral("LT_ID"), QStringLiteral("LT_LEIT"), QStringLiteral("ID"),
+         QStringLiteral("Prüfungen ohne Leiter (LT_ID)")},
+        {QStringLiteral("LT_PRUEF"), QStringLiteral("Pruefer_ID"), QStringLiteral("PRUEFER"), QStringLiteral("ID"),
+         QStringLiteral("Prüfungen mit unbekanntem Prüfer (Pruefer_ID)")},
+        {QStringLiteral("LT_PRUEF"), QStringLiteral("PruefungArt_ID"), QStringLiteral("PR_TAB"), QStringLiteral("Nr"),
+         QStringLiteral("Prüfungen mit unbekannter Prüfungsart (PruefungArt_ID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("FirmenAbtID"), QStringLiteral("FIRMEN"), QStringLiteral("ID"),
+         QStringLiteral("Leitern mit fehlender Abteilung (FirmenAbtID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("Art_ID"), QStringLiteral("LARTEN"), QStringLiteral("ID"),
+         QStringLiteral("Leitern mit unbekannter Leiter-Art (Art_ID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("Mat_ID"), QStringLiteral("MATERIAL"), QStringLiteral("ID"),
+         QStringLiteral("Leitern mit unbekanntem Material (Mat_ID)")},
+        {QStringLiteral("LT_LEIT"), QStringLiteral("PruefungArt_ID"), QStringLiteral("PR_TAB"), QStringLiteral("Nr"),
+         QStringLiteral("Leitern mit unbekannter Prüfungsart (PruefungArt_ID)")},
+        {QStringLiteral("FIRMEN"), QStringLiteral("ParentID"), QStringLiteral("FIRMEN"), QStringLiteral("ID"),
+         QStringLiteral("Abteilungen mit fehlendem übergeordneten Eintrag (ParentID)")},
+    };
+    return all;
+}
+
 // One unique index of the target table (its key included). Rows that would break it are
 // refused here and named, instead of the database ending the whole import with its refusal.
 // The indexes come from the register's own catalog: which indexes a table carries is a
@@ -194,28 +342,12 @@ struct UniqueCheck {
     QList<int> cols;              // into the mapped columns; -1: not in the file (empty)
     QList<bool> folded;           // text compared without regard to case, as the index does
     bool singleInt = false;
-    QHash<qint64, qint64> ints;   // value -> the owner (its ID or row number)
+    IntOwners ints;               // value -> the owner (its ID or row number)
     QHash<QString, qint64> keys;
 };
 
-QString keyText(const QVariant& v, bool folded)
+QList<UniqueCheck> uniqueChecks(const TableDef& shape, const QList<ColumnMap>& cols)
 {
-    return folded ? v.toString().toLower() : v.toString();
-}
-
-QString shownValue(const QVariant& v)
-{
-    if (v.typeId() == QMetaType::QString)
-        return QStringLiteral("„%1“").arg(v.toString());
-    if (v.typeId() == QMetaType::QDate)
-        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
-    return v.toString();
-}
-
-QList<UniqueCheck> uniqueChecks(Backend& db, const TableDef& def, const QList<ColumnMap>& cols)
-{
-    const std::optional<TableDef> live = Catalog::readTable(db, def.name);
-    const TableDef& shape = live ? *live : def;
     QList<UniqueCheck> out;
     for (const IndexDef& idx : shape.indexes) {
         if (!idx.primary && !idx.unique)
@@ -259,8 +391,9 @@ class RowReader {
 public:
     RowReader(pxdoc_t* doc, ParadoxText::CodePage cp, const ParadoxMemoFile* memo) : m_doc(doc), m_cp(cp), m_memo(memo) {}
 
-    QVariant value(char* rec, const ColumnMap& c, QString* note)
+    void read(char* rec, const ColumnMap& c, Cell& out, QString* note)
     {
+        out.kind = Cell::Null;
         char* data = rec + c.offset;
         const FieldType t = c.target.type;
         // An empty field is all zero bytes. pxlib 0.6.8 reads an empty long or date as
@@ -270,17 +403,15 @@ public:
             for (int i = 0; i < c.len && empty; ++i)
                 empty = data[i] == 0;
             if (empty)
-                return QVariant();
+                return;
         }
         switch (c.pxType) {
         case pxfAlpha: {
-            int n = 0;
-            while (n < c.len && data[n] != 0)
-                ++n;
-            if (n == 0)
-                return QVariant();
-            QString s = ParadoxText::decode(QByteArrayView(data, n), m_cp);
-            return textTo(s, c, note);
+            const void* end = std::memchr(data, 0, size_t(c.len));
+            const qsizetype n = end ? static_cast<const char*>(end) - data : c.len;
+            if (n > 0)
+                textTo(QByteArrayView(data, n), c, out, note);
+            return;
         }
         case pxfMemoBLOb:
         case pxfFmtMemoBLOb: {
@@ -294,100 +425,117 @@ public:
             qsizetype n = m_blob.indexOf('\0');
             if (n < 0)
                 n = m_blob.size();
-            QString s = ParadoxText::decode(QByteArrayView(m_blob.constData(), n), m_cp);
-            if (s.isEmpty())
-                return QVariant();
-            return textTo(s, c, note);
+            if (n > 0)
+                textTo(QByteArrayView(m_blob.constData(), n), c, out, note);
+            return;
         }
         case pxfShort: {
             short v = 0;
-            if (PX_get_data_short(m_doc, data, c.len, &v) <= 0)
-                return QVariant();
-            return numberTo(double(v), c);
+            if (PX_get_data_short(m_doc, data, c.len, &v) > 0)
+                numberTo(double(v), c, out);
+            return;
         }
         case pxfLong:
         case pxfAutoInc: {
             long v = 0;
-            if (PX_get_data_long(m_doc, data, c.len, &v) <= 0)
-                return QVariant();
-            return numberTo(double(v), c);
+            if (PX_get_data_long(m_doc, data, c.len, &v) > 0)
+                numberTo(double(v), c, out);
+            return;
         }
         case pxfNumber:
         case pxfCurrency: {
             double v = 0;
-            if (PX_get_data_double(m_doc, data, c.len, &v) <= 0)
-                return QVariant();
-            return numberTo(v, c);
+            if (PX_get_data_double(m_doc, data, c.len, &v) > 0)
+                numberTo(v, c, out);
+            return;
         }
         case pxfBCD: {
             char* s = nullptr;
             if (PX_get_data_bcd(m_doc, reinterpret_cast<unsigned char*>(data), c.len, &s) <= 0 || !s)
-                return QVariant();
+                return;
             bool ok = false;
             const double v = QString::fromLatin1(s).toDouble(&ok);
             m_doc->free(m_doc, s);
             if (!ok)
                 throw RowRefused{QStringLiteral("%1 ist keine Zahl").arg(c.target.name)};
-            return numberTo(v, c);
+            numberTo(v, c, out);
+            return;
         }
         case pxfLogical: {
             char v = 0;
             if (PX_get_data_byte(m_doc, data, c.len, &v) <= 0)
-                return QVariant();
-            return v != 0;
+                return;
+            out.kind = Cell::Bool;
+            out.i = v != 0;
+            return;
         }
         case pxfDate: {
             long v = 0;
             if (PX_get_data_long(m_doc, data, c.len, &v) <= 0)
-                return QVariant();
+                return;
             const QDate d = QDate::fromJulianDay(kParadoxEpoch + v);
             if (v <= 0 || !d.isValid() || d.year() > 9999)
                 throw RowRefused{QStringLiteral("ungültiges Datum in %1").arg(c.target.name)};
-            if (t == FieldType::DateTime)
-                return QDateTime(d, QTime(0, 0));
-            return d;
+            out.kind = t == FieldType::DateTime ? Cell::DateTime : Cell::Date;
+            out.i = kParadoxEpoch + v;
+            out.ms = 0;
+            return;
         }
         case pxfTimestamp: {
             double v = 0;
             if (PX_get_data_double(m_doc, data, c.len, &v) <= 0)
-                return QVariant();
+                return;
             const qint64 ms = qint64(std::llround(v));
             const qint64 days = ms / 86400000;
             const QDate d = QDate::fromJulianDay(kParadoxEpoch + days);
             if (ms <= 0 || !std::isfinite(v) || !d.isValid() || d.year() > 9999)
                 throw RowRefused{QStringLiteral("ungültiger Zeitpunkt in %1").arg(c.target.name)};
-            if (t == FieldType::Date)
-                return d;
-            return QDateTime(d, QTime::fromMSecsSinceStartOfDay(int(ms % 86400000)));
+            out.kind = t == FieldType::Date ? Cell::Date : Cell::DateTime;
+            out.i = kParadoxEpoch + days;
+            out.ms = int(ms % 86400000);
+            return;
         }
         }
-        return QVariant();
     }
 
 private:
-    QVariant textTo(QString& s, const ColumnMap& c, QString* note)
+    // Each byte of these code pages is one character: the length in bytes is the length in characters.
+    void textTo(QByteArrayView bytes, const ColumnMap& c, Cell& out, QString* note)
     {
-        if (c.target.type == FieldType::Text) {
-            if (c.target.size > 0 && s.size() > c.target.size) {
-                *note = QStringLiteral("%1 auf %2 Zeichen gekürzt (war „%3“)").arg(c.target.name).arg(c.target.size).arg(s);
-                s.truncate(c.target.size);
-            }
+        if (c.target.type == FieldType::Text && c.target.size > 0 && bytes.size() > c.target.size) {
+            *note = QStringLiteral("%1 auf %2 Zeichen gekürzt (war „%3“)")
+                        .arg(c.target.name)
+                        .arg(c.target.size)
+                        .arg(ParadoxText::decode(bytes, m_cp));
+            bytes = bytes.first(c.target.size);
         }
-        return s;
+        ParadoxText::decodeUtf8(bytes, m_cp, out.text);
+        out.kind = Cell::Text;
     }
-    static QVariant numberTo(double v, const ColumnMap& c)
+    static void numberTo(double v, const ColumnMap& c, Cell& out)
     {
         switch (c.target.type) {
         case FieldType::Integer:
         case FieldType::AutoInc:
             if (v != std::floor(v) || std::fabs(v) > 2147483647.0)
                 throw RowRefused{QStringLiteral("%1 ist keine ganze Zahl (%2)").arg(c.target.name).arg(v)};
-            return qint64(v);
-        case FieldType::Float: return v;
-        case FieldType::Boolean: return v != 0;
+            out.kind = Cell::Int;
+            out.i = qint64(v);
+            return;
+        case FieldType::Float:
+            out.kind = Cell::Double;
+            out.d = v;
+            return;
+        case FieldType::Boolean:
+            out.kind = Cell::Bool;
+            out.i = v != 0;
+            return;
         case FieldType::Text:
-        case FieldType::Memo: return QLocale(QLocale::German).toString(v, 'g', 15);
-        default: return QVariant();
+        case FieldType::Memo:
+            out.kind = Cell::Text;
+            out.text = QLocale(QLocale::German).toString(v, 'g', 15).toUtf8();
+            return;
+        default: return;
         }
     }
 
@@ -397,7 +545,65 @@ private:
     QByteArray m_blob;
 };
 
+void bind(BulkInsert& out, int col, const Cell& v)
+{
+    switch (v.kind) {
+    case Cell::Null: out.setNull(col); return;
+    case Cell::Int: out.setInt(col, v.i); return;
+    case Cell::Double: out.setDouble(col, v.d); return;
+    case Cell::Bool: out.setBool(col, v.i != 0); return;
+    case Cell::Text: out.setText(col, QByteArrayView(v.text)); return;
+    case Cell::Date: out.setDate(col, v.i); return;
+    case Cell::DateTime: out.setDateTime(col, v.i, v.ms); return;
+    }
+}
+
+// The non-unique indexes of a table, dropped while its rows go in and made again afterwards,
+// all in the import's transaction: one sort per index instead of an index entry per row.
+class IndexesAside {
+public:
+    IndexesAside(Backend& db, const TableDef& shape) : m_db(db), m_shape(shape)
+    {
+        const QString table = normalTableName(shape.name);
+        for (const IndexDef& i : shape.indexes) {
+            if (i.primary || i.unique)
+                continue;
+            m_db.exec(QStringLiteral("DROP INDEX IF EXISTS %1_%2").arg(table, i.name));
+            m_aside << i;
+        }
+    }
+    void restore()
+    {
+        const QString table = normalTableName(m_shape.name);
+        for (const IndexDef& i : std::as_const(m_aside))
+            m_db.exec(m_db.indexSql(table, table + QLatin1Char('_') + i.name, i, m_shape));
+        m_aside.clear();
+    }
+
+private:
+    Backend& m_db;
+    const TableDef& m_shape;
+    QList<IndexDef> m_aside;
+};
+
 } // namespace
+
+// The keys of the tables taken over and the values of their links, so that links pointing
+// nowhere are found without reading the tables again.
+// Opening a table with pxlib reads the head of every data block: once per import is enough.
+struct ParadoxImport::OpenTable {
+    explicit OpenTable(const QString& path) : px(path) {}
+    PxFile px;
+    std::optional<ParadoxMemoFile> memo;
+};
+
+struct ParadoxImport::Taken {
+    QHash<QString, IntOwners> keys;        // table -> the integer keys of its rows taken over
+    QSet<QString> keysAssigned;            // tables whose keys the database gave
+    std::vector<std::vector<qint64>> linkValues = std::vector<std::vector<qint64>>(size_t(links().size()));
+};
+
+ParadoxImport::~ParadoxImport() = default;
 
 qint64 ImportReport::refusedRows() const
 {
@@ -480,9 +686,8 @@ void ParadoxImport::check()
         const QString path = findFile(dir, table, QStringLiteral("DB"));
         if (path.isEmpty())
             continue;
-        Source s{table, path, findFile(dir, table, QStringLiteral("MB"))};
-        PxFile f(path);
-        const pxhead_t* h = f.head();
+        Source s{table, path, findFile(dir, table, QStringLiteral("MB")), std::make_shared<OpenTable>(path)};
+        const pxhead_t* h = s.file->px.head();
         // A file cut short still has its header; the blocks it announces must all be there.
         const qint64 blockSize = qint64(h->px_maxtablesize) * 1024;
         const qint64 needed = qint64(h->px_headersize) + qint64(h->px_fileblocks) * blockSize;
@@ -500,7 +705,7 @@ void ParadoxImport::check()
                                          "Verzeichnis legen. Es wurde nichts übernommen.")
                               .arg(QDir::toNativeSeparators(path), QFileInfo(path).completeBaseName() + QStringLiteral(".MB")));
         if (memos)
-            ParadoxMemoFile check(s.memoPath);
+            s.file->memo.emplace(s.memoPath);
         else
             s.memoPath.clear();
         m_sources << s;
@@ -509,7 +714,6 @@ void ParadoxImport::check()
         throw HwError(QStringLiteral("Im Verzeichnis „%1“ liegen keine Tabellen des Leiterregisters (LT_LEIT.DB, "
                                      "LT_PRUEF.DB, PR_TAB.DB …). Bitte das Verzeichnis der alten Daten wählen.")
                           .arg(QDir::toNativeSeparators(m_dir)));
-    m_checked = true;
 }
 
 qint64 ParadoxImport::ladderCount(const QString& alias)
@@ -532,17 +736,20 @@ void ParadoxImport::requireAlone(const QString& alias)
 
 ImportReport ParadoxImport::run(const QString& alias)
 {
-    if (!m_checked)
-        check();
+    // The files as they are now, even when checked before a question to the user.
+    check();
+    const auto closeFiles = qScopeGuard([this] {
+        for (Source& s : m_sources)
+            s.file.reset();
+    });
     requireAlone(alias);
     m_report = ImportReport();
+    m_taken = std::make_unique<Taken>();
     Backend& db = Engine::instance().backend(alias);
 
     qint64 total = 0;
-    for (const auto& s : m_sources) {
-        PxFile f(s.path);
-        total += f.head()->px_numrecords;
-    }
+    for (const auto& s : m_sources)
+        total += s.file->px.head()->px_numrecords;
 
     Transaction t(db);
     const qint64 existing = [&] {
@@ -615,13 +822,14 @@ QString ParadoxImport::sourceFile(const ImportTableResult& r) const
 
 void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle& progress, qint64& done, qint64 total)
 {
-    PxFile f(src.path);
-    std::optional<ParadoxMemoFile> memo;
-    if (!src.memoPath.isEmpty())
-        memo.emplace(src.memoPath);
+    const PxFile& f = src.file->px;
+    const std::optional<ParadoxMemoFile>& memo = src.file->memo;
     pxdoc_t* doc = f.doc();
     const pxhead_t* h = f.head();
     const TableDef def = tableDef(src.table);
+    // The register's own description of the table: its indexes are the register's.
+    const std::optional<TableDef> live = Catalog::readTable(db, src.table);
+    const TableDef& shape = live ? *live : def;
 
     ImportTableResult res;
     res.table = src.table;
@@ -654,27 +862,35 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
         if (fd.isStored() && !seen.contains(fd.name.toUpper()))
             res.missingColumns << fd.name;
 
-    QStringList names, marks;
+    QStringList names;
     int nrCol = -1, kurzCol = -1;
     for (int i = 0; i < cols.size(); ++i) {
         names << cols[i].target.name;
-        marks << QStringLiteral("?");
         if (src.table == QLatin1String("LT_LEIT") && cols[i].target.name == QLatin1String("Nr"))
             nrCol = i;
         if (cols[i].target.name == QLatin1String("KurzBez"))
             kurzCol = i;
     }
-    QList<UniqueCheck> uniques = uniqueChecks(db, def, cols);
+    QList<UniqueCheck> uniques = uniqueChecks(shape, cols);
     // The key named with a refused row and as the owner of a value another row repeats.
     int keyCol = -1;
     if (!uniques.isEmpty() && uniques[0].primary && uniques[0].cols.size() == 1)
         keyCol = uniques[0].cols[0];
-    if (m_rowVersion.contains(src.table)) {
-        names << QLatin1String(Catalog::RowVersionColumn);
-        marks << QString::number(m_rowVersion.value(src.table));
+    for (UniqueCheck& u : uniques)
+        if (u.singleInt)
+            u.ints.reserve(h->px_numrecords);
+    QList<std::pair<std::vector<qint64>*, int>> linkCols;     // where the values go, column
+    for (int li = 0; li < links().size(); ++li) {
+        if (links()[li].table != src.table)
+            continue;
+        for (int i = 0; i < cols.size(); ++i)
+            if (cols[i].target.name.compare(links()[li].column, Qt::CaseInsensitive) == 0)
+                linkCols << std::make_pair(&m_taken->linkValues[size_t(li)], i);
     }
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(src.table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    const bool versioned = m_rowVersion.contains(src.table);
+    if (versioned)
+        names << QLatin1String(Catalog::RowVersionColumn);
+    const qint64 rowVersion = m_rowVersion.value(src.table);
     const FieldDef* kurzDef = def.field(QStringLiteral("KurzBez"));
     const bool needNr = src.table == QLatin1String("LT_LEIT");
     const bool needKurz = kurzDef && kurzDef->required;
@@ -693,8 +909,11 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
     };
     QList<Pending> pending;
     ParadoxRecords records(src.path, layoutOf(*h));
-    QVariantList values;
-    values.reserve(cols.size());
+    IndexesAside aside(db, shape);
+    const std::unique_ptr<BulkInsert> insert = bulkInsert(db, src.table, names);
+    std::vector<Cell> values(size_t(cols.size()));
+    QStringList rowNotes;
+    QString note;
     const QString what = QStringLiteral("%1 (%2)").arg(germanTableName(src.table), res.file);
     for (qint64 r = 0;; ++r) {
         char* record = records.next();
@@ -703,28 +922,31 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
         if (r >= h->px_numrecords)
             throw HwError(PxFile::damaged(src.path, QStringLiteral("mehr Zeilen als der Kopf angibt")));
         ++done;
-        if (!progress.report(done, total, what))
+        // The throttle asks the clock; every row would cost more than the row.
+        if ((done & 63) == 1 && !progress.report(done, total, what))
             throw Abort();
         const auto where = [&] { return QStringLiteral("%1 Zeile %2").arg(res.file).arg(r + 1); };
-        values.clear();
-        QStringList rowNotes;
+        rowNotes.clear();
+        int readCols = 0;
         try {
             for (const ColumnMap& c : std::as_const(cols)) {
-                QString note;
-                values << reader.value(record, c, &note);
-                if (!note.isEmpty())
+                reader.read(record, c, values[size_t(readCols)], &note);
+                ++readCols;
+                if (!note.isEmpty()) {
                     rowNotes << note;
+                    note.clear();
+                }
             }
             // The field rules the program's own saves keep: a required value, a range.
             for (int i : std::as_const(ruled)) {
                 const FieldDef& fd = cols[i].target;
-                const QVariant& v = values[i];
+                const Cell& v = values[size_t(i)];
                 if (v.isNull()) {
                     if (fd.required && i != keyCol && i != nrCol)
                         throw RowRefused{QStringLiteral("Feld '%1' muß einen Wert haben").arg(fd.label())};
                     continue;
                 }
-                const double x = v.toDouble();
+                const double x = v.number();
                 if ((fd.minValue && x < *fd.minValue) || (fd.maxValue && x > *fd.maxValue))
                     throw RowRefused{QStringLiteral("%1 muß zwischen %2 und %3 liegen (ist %4)")
                                          .arg(fd.label())
@@ -732,7 +954,7 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
                                          .arg(fd.maxValue.value_or(0))
                                          .arg(v.toString())};
             }
-            if (needNr && (nrCol < 0 || values[nrCol].isNull()))
+            if (needNr && (nrCol < 0 || values[size_t(nrCol)].isNull()))
                 throw RowRefused{QStringLiteral("Leiter-Nr fehlt")};
             pending.clear();
             for (UniqueCheck& u : uniques) {
@@ -740,108 +962,116 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
                     throw RowRefused{QStringLiteral("Schlüssel %1 fehlt").arg(u.what)};
                 bool empty = false;
                 for (int c : std::as_const(u.cols))
-                    empty = empty || c < 0 || values[c].isNull();
+                    empty = empty || c < 0 || values[size_t(c)].isNull();
                 if (empty) {
                     if (u.primary)
                         throw RowRefused{QStringLiteral("Schlüssel %1 fehlt").arg(u.what)};
                     continue;     // an empty value never breaks a unique index
                 }
-                const auto owner = [&](qint64 o) {
-                    return keyCol >= 0 ? QStringLiteral("schon bei %1 %2").arg(cols[keyCol].target.name).arg(o)
-                                       : QStringLiteral("schon in Zeile %1").arg(o);
+                const auto twice = [&](qint64 owner) {
+                    QStringList shown;
+                    for (int c : std::as_const(u.cols))
+                        shown << values[size_t(c)].shown();
+                    const QString text = QStringLiteral("%1 %2 doppelt").arg(u.what, shown.join(QLatin1Char('/')));
+                    if (u.primary)
+                        return text;
+                    return QStringLiteral("%1 (%2)").arg(text, keyCol >= 0 ? QStringLiteral("schon bei %1 %2").arg(cols[keyCol].target.name).arg(owner)
+                                                                             : QStringLiteral("schon in Zeile %1").arg(owner));
                 };
-                QStringList shown;
-                for (int c : std::as_const(u.cols))
-                    shown << shownValue(values[c]);
-                const QString twice = QStringLiteral("%1 %2 doppelt").arg(u.what, shown.join(QLatin1Char('/')));
                 if (u.singleInt) {
-                    const qint64 v = values[u.cols[0]].toLongLong();
-                    const auto it = u.ints.constFind(v);
-                    if (it != u.ints.cend())
-                        throw RowRefused{u.primary ? twice : QStringLiteral("%1 (%2)").arg(twice, owner(*it))};
+                    const qint64 v = values[size_t(u.cols[0])].i;
+                    if (const qint64* owner = u.ints.find(v))
+                        throw RowRefused{twice(*owner)};
                     pending << Pending{&u, v, QString()};
                 } else {
                     QString key;
                     for (int i = 0; i < u.cols.size(); ++i)
-                        key += keyText(values[u.cols[i]], u.folded[i]) + QChar(0x1f);
+                        key += values[size_t(u.cols[i])].keyText(u.folded[i]) + QChar(0x1f);
                     const auto it = u.keys.constFind(key);
                     if (it != u.keys.cend())
-                        throw RowRefused{u.primary ? twice : QStringLiteral("%1 (%2)").arg(twice, owner(*it))};
+                        throw RowRefused{twice(*it)};
                     pending << Pending{&u, 0, key};
                 }
             }
-            if (needKurz && (kurzCol < 0 || values[kurzCol].toString().trimmed().isEmpty()))
+            if (needKurz && (kurzCol < 0 || values[size_t(kurzCol)].blankText()))
                 throw RowRefused{QStringLiteral("%1 ist leer").arg(kurzDef->label())};
-            // Only a row taken over holds its values: a refused one leaves them to a later row.
-            const qint64 self = keyCol >= 0 ? values[keyCol].toLongLong() : r + 1;
-            for (const Pending& p : std::as_const(pending)) {
-                if (p.u->singleInt)
-                    p.u->ints.insert(p.value, self);
-                else
-                    p.u->keys.insert(p.key, self);
-            }
         } catch (const RowRefused& refused) {
             ++res.refused;
             QString id;
-            if (keyCol >= 0 && keyCol < values.size() && !values[keyCol].isNull())
-                id = QStringLiteral(" (%1 %2)").arg(cols[keyCol].target.name, values[keyCol].toString());
+            if (keyCol >= 0 && keyCol < readCols && !values[size_t(keyCol)].isNull())
+                id = QStringLiteral(" (%1 %2)").arg(cols[keyCol].target.name, values[size_t(keyCol)].toString());
             m_report.refusals << QStringLiteral("%1%2: %3").arg(where(), id, refused.reason);
             continue;
         }
-        db.exec(sql, values);
+        // Only a row taken over holds its values: a refused one leaves them to a later row.
+        const qint64 self = keyCol >= 0 ? values[size_t(keyCol)].i : r + 1;
+        for (const Pending& p : std::as_const(pending)) {
+            if (p.u->singleInt)
+                p.u->ints.insert(p.value, self);
+            else
+                p.u->keys.insert(p.key, self);
+        }
+        for (const auto& [to, i] : std::as_const(linkCols)) {
+            const Cell& v = values[size_t(i)];
+            if (v.kind == Cell::Int && v.i != 0)     // 0 is "none" for these keys, as empty is
+                to->push_back(v.i);
+        }
+        for (int i = 0; i < cols.size(); ++i)
+            bind(*insert, i, values[size_t(i)]);
+        if (versioned)
+            insert->setInt(int(cols.size()), rowVersion);
+        insert->addRow();
         ++res.imported;
         for (const QString& n : std::as_const(rowNotes))
             m_report.notes << QStringLiteral("%1: %2").arg(where(), n);
     }
     if (records.read() != h->px_numrecords)
         throw HwError(PxFile::damaged(src.path, QStringLiteral("%1 Zeilen gefunden, der Kopf nennt %2").arg(records.read()).arg(h->px_numrecords)));
+    if (!uniques.isEmpty() && uniques[0].primary && uniques[0].singleInt)
+        m_taken->keys.insert(src.table, std::move(uniques[0].ints));
+    else
+        m_taken->keysAssigned.insert(src.table);
+    insert->finish();
+    aside.restore();
     m_report.tables << res;
 }
 
 void ParadoxImport::findDanglingLinks(Backend& db)
 {
-    struct Link {
-        QString table, column, target, targetKey, text;
+    // Every table of the register was emptied first: a target that was not taken over is empty.
+    const auto keyOf = [](const QString& table) {
+        const IndexDef* primary = tableDef(table).primaryIndex();
+        return primary ? primary->fields : QString();
     };
-    const QList<Link> links{
-        {QStringLiteral("LT_PRUEF"), QStringLiteral("LT_ID"), QStringLiteral("LT_LEIT"), QStringLiteral("ID"),
-         QStringLiteral("Prüfungen ohne Leiter (LT_ID)")},
-        {QStringLiteral("LT_PRUEF"), QStringLiteral("Pruefer_ID"), QStringLiteral("PRUEFER"), QStringLiteral("ID"),
-         QStringLiteral("Prüfungen mit unbekanntem Prüfer (Pruefer_ID)")},
-        {QStringLiteral("LT_PRUEF"), QStringLiteral("PruefungArt_ID"), QStringLiteral("PR_TAB"), QStringLiteral("Nr"),
-         QStringLiteral("Prüfungen mit unbekannter Prüfungsart (PruefungArt_ID)")},
-        {QStringLiteral("LT_LEIT"), QStringLiteral("FirmenAbtID"), QStringLiteral("FIRMEN"), QStringLiteral("ID"),
-         QStringLiteral("Leitern mit fehlender Abteilung (FirmenAbtID)")},
-        {QStringLiteral("LT_LEIT"), QStringLiteral("Art_ID"), QStringLiteral("LARTEN"), QStringLiteral("ID"),
-         QStringLiteral("Leitern mit unbekannter Leiter-Art (Art_ID)")},
-        {QStringLiteral("LT_LEIT"), QStringLiteral("Mat_ID"), QStringLiteral("MATERIAL"), QStringLiteral("ID"),
-         QStringLiteral("Leitern mit unbekanntem Material (Mat_ID)")},
-        {QStringLiteral("LT_LEIT"), QStringLiteral("PruefungArt_ID"), QStringLiteral("PR_TAB"), QStringLiteral("Nr"),
-         QStringLiteral("Leitern mit unbekannter Prüfungsart (PruefungArt_ID)")},
-        {QStringLiteral("FIRMEN"), QStringLiteral("ParentID"), QStringLiteral("FIRMEN"), QStringLiteral("ID"),
-         QStringLiteral("Abteilungen mit fehlendem übergeordneten Eintrag (ParentID)")},
-    };
-    for (const Link& l : links) {
-        // 0 is "none" for these keys, as empty is.
-        auto c = db.select(QStringLiteral("SELECT a.%2 FROM %1 a WHERE a.%2 IS NOT NULL AND a.%2 <> 0 AND NOT EXISTS "
-                                          "(SELECT 1 FROM %3 b WHERE b.%4 = a.%2) ORDER BY a.%2")
-                               .arg(l.table, l.column, l.target, l.targetKey));
-        qint64 n = 0, distinct = 0;
-        qint64 last = std::numeric_limits<qint64>::min();
-        QStringList sample;
-        while (c->next()) {
-            ++n;
-            const qint64 v = c->intValue(0);
-            if (v == last)
-                continue;     // sorted: the same key again
-            last = v;
-            if (++distinct <= 10)
-                sample << QString::number(v);
+    for (int li = 0; li < links().size(); ++li) {
+        const Link& l = links()[li];
+        std::vector<qint64> dangling;
+        if (m_taken->keysAssigned.contains(l.target) || keyOf(l.target).compare(l.targetKey, Qt::CaseInsensitive) != 0) {
+            // Keys the database gave are only in the database.
+            auto c = db.select(QStringLiteral("SELECT a.%2 FROM %1 a WHERE a.%2 IS NOT NULL AND a.%2 <> 0 AND NOT EXISTS "
+                                              "(SELECT 1 FROM %3 b WHERE b.%4 = a.%2)")
+                                   .arg(l.table, l.column, l.target, l.targetKey));
+            while (c->next())
+                dangling.push_back(c->intValue(0));
+        } else {
+            const IntOwners empty;
+            const auto found = m_taken->keys.constFind(l.target);
+            const IntOwners& keys = found != m_taken->keys.cend() ? *found : empty;
+            for (const qint64 v : m_taken->linkValues[size_t(li)])
+                if (!keys.contains(v))
+                    dangling.push_back(v);
         }
-        if (n)
-            m_report.danglingLinks << QStringLiteral("%1: %2 (%3%4)")
-                                          .arg(l.text)
-                                          .arg(n)
-                                          .arg(sample.join(QStringLiteral(", ")), distinct > sample.size() ? QStringLiteral(" …") : QString());
+        if (dangling.empty())
+            continue;
+        const qint64 n = qint64(dangling.size());
+        std::sort(dangling.begin(), dangling.end());
+        dangling.erase(std::unique(dangling.begin(), dangling.end()), dangling.end());
+        QStringList sample;
+        for (size_t i = 0; i < dangling.size() && i < 10; ++i)
+            sample << QString::number(dangling[i]);
+        m_report.danglingLinks << QStringLiteral("%1: %2 (%3%4)")
+                                      .arg(l.text)
+                                      .arg(n)
+                                      .arg(sample.join(QStringLiteral(", ")), dangling.size() > size_t(sample.size()) ? QStringLiteral(" …") : QString());
     }
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class Backend;
 
@@ -55,6 +56,7 @@ struct ImportReport {
 class ParadoxImport {
 public:
     explicit ParadoxImport(QString sourceDir);
+    ~ParadoxImport();
 
     // Checks the directory: which tables are there, headers and file lengths. Throws HwError
     // with a German message when there is no table or a file is damaged; nothing is written.
@@ -82,10 +84,12 @@ public:
     static qint64 ladderCount(const QString& alias = QStringLiteral("TARVINO"));
 
 private:
+    struct OpenTable;                      // the table file and its memo file, opened by check()
     struct Source {
         QString table;
         QString path;
         QString memoPath;
+        std::shared_ptr<OpenTable> file;
     };
     void importTable(Backend& db, const Source& src, ProgressThrottle& progress, qint64& done, qint64 total);
     void findDanglingLinks(Backend& db);
@@ -93,9 +97,10 @@ private:
 
     QString m_dir;
     QList<Source> m_sources;
-    bool m_checked = false;
     bool m_replace = false;
     QHash<QString, qint64> m_rowVersion;   // table -> version of the rows it takes over
+    struct Taken;                          // keys and link values of the rows taken over
+    std::unique_ptr<Taken> m_taken;
     std::function<bool(const ImportReport&)> m_confirm;
     ProgressCallback m_progress;
     ImportReport m_report;

@@ -56,6 +56,48 @@ QString decode(QByteArrayView bytes, CodePage cp)
     return s;
 }
 
+void decodeUtf8(QByteArrayView bytes, CodePage cp, QByteArray& out)
+{
+    // The upper half of each code page in UTF-8, made once.
+    struct Utf8Half {
+        char bytes[128][3];
+        quint8 len[128];
+    };
+    static const auto make = [](CodePage page) {
+        Utf8Half h{};
+        const char16_t* upper = table(page);
+        for (int k = 0; k < 128; ++k) {
+            const char16_t u = upper ? upper[k] : k < 32 ? kW1252[k] : char16_t(0x80 + k);
+            if (u < 0x800) {
+                h.bytes[k][0] = char(0xC0 | (u >> 6));
+                h.bytes[k][1] = char(0x80 | (u & 0x3F));
+                h.len[k] = 2;
+            } else {
+                h.bytes[k][0] = char(0xE0 | (u >> 12));
+                h.bytes[k][1] = char(0x80 | ((u >> 6) & 0x3F));
+                h.bytes[k][2] = char(0x80 | (u & 0x3F));
+                h.len[k] = 3;
+            }
+        }
+        return h;
+    };
+    static const Utf8Half halves[3] = {make(CodePage::Windows1252), make(CodePage::Dos850), make(CodePage::Dos437)};
+    const Utf8Half& half = halves[cp == CodePage::Dos850 ? 1 : cp == CodePage::Dos437 ? 2 : 0];
+    out.resize(bytes.size() * 3);
+    char* o = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            *o++ = char(b);
+        } else {
+            const int k = b - 0x80;
+            for (int n = 0; n < half.len[k]; ++n)
+                *o++ = half.bytes[k][n];
+        }
+    }
+    out.resize(o - out.constData());
+}
+
 QByteArray encode(const QString& text, CodePage cp)
 {
     QByteArray out(text.size(), '?');

@@ -12,6 +12,8 @@ enum class CodePage { Windows1252, Dos850, Dos437 };
 CodePage fromHeader(int codePage);
 QString name(CodePage cp, int headerValue);
 QString decode(QByteArrayView bytes, CodePage cp);
+// The same straight into UTF-8, into a buffer the caller keeps from text to text.
+void decodeUtf8(QByteArrayView bytes, CodePage cp, QByteArray& out);
 // The other way, for writing test and benchmark tables; characters the code page lacks become '?'.
 QByteArray encode(const QString& text, CodePage cp);
 
