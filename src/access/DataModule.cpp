@@ -25,6 +25,8 @@ TDataModule1::TDataModule1(const QString& alias, QObject* parent, LeiterListen l
     SPruef = makeCursor(QStringLiteral("pr_tab.db"), QStringLiteral("Nr"));
     StPruefer = makeCursor(QStringLiteral("pruefer.db"), QStringLiteral("ID"));
     SLeiter = makeCursor(QStringLiteral("LT_LEIT.DB"), QStringLiteral("Nr"));
+    // A large register shows its first ladders at once; the rest is read while the user looks.
+    SLeiter->setReadRestLater(true);
     LeiterOrg = makeCursor(QStringLiteral("LT_LEIT.DB"), QStringLiteral("ID"));
     StFirmAbtList = makeCursor(QStringLiteral("firmen.db"), QString());
     LtFirmAbtSort = new Table(QStringLiteral("ZwFirmSort.DB"), this);

@@ -1,5 +1,6 @@
 #include "LeiterGrid.h"
 
+#include "ActionGuard.h"
 #include "CursorModel.h"
 #include "DataSet.h"
 
@@ -164,6 +165,18 @@ void TLeiterGrid::addKeyHandler(KeyHandler handler) { m_keyHandlers << std::move
 
 void TLeiterGrid::keyPressEvent(QKeyEvent* event)
 {
+    // Moving past the ladders read so far: the rest is read first.
+    if (m_dataSet->rowsPending()) {
+        const int row = currentIndex().row();
+        const int rows = model()->rowCount();
+        const int page = std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
+        const bool past = (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier))
+            || (event->key() == Qt::Key_Down && row + 1 >= rows) || (event->key() == Qt::Key_PageDown && row + page >= rows);
+        if (past && !runGuarded(this, [this] { m_dataSet->waitForFullLoad(); })) {
+            event->accept();
+            return;
+        }
+    }
     for (const KeyHandler& h : m_keyHandlers)
         if (h(event)) {
             event->accept();

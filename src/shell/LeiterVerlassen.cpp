@@ -11,6 +11,8 @@ void leaveRecord(TLeiterVerw& window)
     // The store's moves do the same; here it runs before paths that do not move the cursor or
     // that would ask something first.
     window.leiter()->checkBrowseMode();
+    // Everything past this point may need every ladder: never a half-read register.
+    window.leiter()->waitForFullLoad();
 }
 
 namespace MenuGuard {

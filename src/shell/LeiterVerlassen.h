@@ -8,7 +8,7 @@ class TLeiterVerw;
 // The one way off an edited ladder, for every path that moves the cursor, re-reads the rows or
 // opens a window on the stored rows: what the controls still hold goes into the row, which is
 // saved as "OK" saves it. A refused save throws the field's message; the ladder then stays in
-// edit where it was.
+// edit where it was. Then the ladders still being read are read (with progress after a moment).
 void leaveRecord(TLeiterVerw& window);
 
 // Menu entries that leave the current record run the window's guard before their handler

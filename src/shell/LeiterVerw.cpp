@@ -12,9 +12,11 @@
 #include "Dialogs.h"
 #include "HelpWindow.h"
 #include "Hints.h"
+#include "LadeFortschritt.h"
 #include "LadderPages.h"
 #include "LeiterVerlassen.h"
 #include "LeiterCursor.h"
+#include "SharedRows.h"
 #include "LeiterGrid.h"
 #include "LeiterRegeln.h"
 #include "LtFirmAbt.h"
@@ -102,6 +104,9 @@ TLeiterVerw::TLeiterVerw(TDataModule1& dataModule, QWidget* parent) : QMainWindo
     // The window's department tree index and the ladder cursor with its rules.
     m_firmAbt = std::make_unique<TLtFirmAbt>(*m_dm.StFirmAbtList);
     m_leiter = createLeiterCursor(m_dm, *m_firmAbt, this);
+    // The grid shows the first ladders while the rest is read; whatever needs all of them waits.
+    m_leiter->setShowWhileLoading(true);
+    setLoadWaitFactory(loadProgressFactory(this));
     m_leiter->open();
     setLeiterGridWidths(*m_leiter);
     m_leiter->first();

@@ -330,6 +330,9 @@ bool DataSet::passesFilter(int physRow) const
 
 void DataSet::rebuildView(qint64 keepPhys)
 {
+    // A filter decides over every row; the rest read from within it would rebuild this view meanwhile.
+    if (m_filtered && onFilterRecord)
+        waitForFullLoad();
     if (keepPhys < 0)
         keepPhys = currentPhys();
     std::vector<int> rows = orderedRows();
@@ -384,9 +387,26 @@ void DataSet::notifyMoved()
     emit currentChanged();
 }
 
-bool DataSet::isEmpty() const { return m_view.empty(); }
-int DataSet::recordCount() const { return int(m_view.size()); }
-int DataSet::recNo() const { return m_pos < 0 ? 0 : m_pos + 1; }
+bool DataSet::isEmpty() const
+{
+    needRows();
+    return m_view.empty();
+}
+
+int DataSet::recordCount() const
+{
+    needRows();
+    // While the rest is read the counter already counts the whole table.
+    if (m_rowsPending)
+        return int(m_view.size() + rowsBeyondView());
+    return int(m_view.size());
+}
+
+int DataSet::recNo() const
+{
+    needRows();
+    return m_pos < 0 ? 0 : m_pos + 1;
+}
 
 static void requireActive(const DataSet& ds)
 {
@@ -405,6 +425,7 @@ static void checkBrowse(DataSet& ds)
 void DataSet::first()
 {
     checkBrowse(*this);
+    needRows();
     if (beforeScroll) beforeScroll(*this);
     setCurrentPos(0);
     m_bof = true;
@@ -415,6 +436,7 @@ void DataSet::first()
 void DataSet::last()
 {
     checkBrowse(*this);
+    waitForFullLoad();
     if (beforeScroll) beforeScroll(*this);
     setCurrentPos(int(m_view.size()) - 1);
     m_eof = true;
@@ -425,6 +447,9 @@ void DataSet::last()
 int DataSet::moveBy(int distance)
 {
     checkBrowse(*this);
+    // Beyond the rows read so far: the rest first.
+    if (m_rowsPending && (!m_partialOk || m_pos + qint64(distance) >= qint64(rowsInOrder())))
+        awaitFullLoad();
     if (m_view.empty()) {
         m_bof = m_eof = true;
         return 0;
@@ -453,6 +478,8 @@ void DataSet::prior() { moveBy(-1); }
 void DataSet::setRecNo(int recNo)
 {
     checkBrowse(*this);
+    if (m_rowsPending && (!m_partialOk || recNo > rowsInOrder()))
+        awaitFullLoad();
     if (beforeScroll) beforeScroll(*this);
     setCurrentPos(recNo - 1);
     m_bof = m_eof = m_view.empty();
@@ -473,6 +500,7 @@ bool DataSet::gotoBookmark(Bookmark b)
     if (isEditing() && b == currentPhys() && m_state != DataSetState::Insert)
         return true;
     checkBrowse(*this);
+    needRows();
     auto it = std::find(m_view.begin(), m_view.end(), int(b));
     if (it == m_view.end())
         return false;
@@ -486,6 +514,7 @@ bool DataSet::gotoBookmark(Bookmark b)
 bool DataSet::locate(const QString& fieldNames, const QVariantList& values, bool ci, bool partialKey)
 {
     checkBrowse(*this);
+    waitForFullLoad();
     const QStringList names = fieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     std::vector<Field*> fs;
     for (const QString& n : names)
@@ -516,6 +545,7 @@ bool DataSet::locate(const QString& fieldNames, const QVariantList& values, bool
 
 QVariant DataSet::lookup(const QString& keyFields, const QVariantList& keyValues, const QString& resultField)
 {
+    waitForFullLoad();
     const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     Field& result = field(resultField);
     for (int phys : m_view) {
@@ -535,8 +565,10 @@ void DataSet::setFiltered(bool on)
     if (m_filtered == on)
         return;
     // The rows shown change: an edited row is saved first, so the new set holds it as stored.
-    if (active())
+    if (active()) {
         checkBrowse(*this);
+        waitForFullLoad();
+    }
     m_filtered = on;
     if (active())
         rebuildView();
@@ -546,6 +578,8 @@ void DataSet::refilter()
 {
     if (active()) {
         checkBrowse(*this);
+        if (m_filtered)
+            waitForFullLoad();
         rebuildView();
     }
 }
@@ -554,6 +588,7 @@ void DataSet::refilter()
 bool DataSet::findFirst()
 {
     requireActive(*this);
+    waitForFullLoad();
     for (int r : orderedRows())
         if (passesFilter(r))
             return gotoBookmark(r);
@@ -563,6 +598,7 @@ bool DataSet::findFirst()
 bool DataSet::findLast()
 {
     requireActive(*this);
+    waitForFullLoad();
     const std::vector<int> rows = orderedRows();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
         if (passesFilter(*it))
@@ -573,6 +609,7 @@ bool DataSet::findLast()
 bool DataSet::findNext()
 {
     requireActive(*this);
+    waitForFullLoad();
     const std::vector<int> rows = orderedRows();
     const int cur = currentPhys();
     auto it = std::find(rows.begin(), rows.end(), cur);
@@ -587,6 +624,7 @@ bool DataSet::findNext()
 bool DataSet::findPrior()
 {
     requireActive(*this);
+    waitForFullLoad();
     const std::vector<int> rows = orderedRows();
     const int cur = currentPhys();
     auto it = std::find(rows.begin(), rows.end(), cur);
@@ -610,11 +648,13 @@ void DataSet::enableControls()
 
 int DataSet::viewRowCount() const
 {
+    needRows();
     return int(m_view.size()) + (m_state == DataSetState::Insert ? 1 : 0);
 }
 
 int DataSet::currentViewRow() const
 {
+    needRows();
     if (m_state == DataSetState::Insert)
         return m_insertPos;
     return m_pos;
@@ -636,6 +676,7 @@ static int physForViewRow(const DataSet& ds, const std::vector<int>& view, int i
 
 QVariant DataSet::valueAt(int viewRow, int fieldIndex) const
 {
+    needRows();
     const int phys = physForViewRow(*this, m_view, m_insertPos, viewRow);
     // While inserting, the row the cursor stood on keeps its stored values; only the new row
     // shows the edit buffer.
@@ -653,6 +694,7 @@ QString DataSet::displayTextAt(int viewRow, int fieldIndex) const
 
 void DataSet::moveToViewRow(int viewRow)
 {
+    needRows();
     if (m_state == DataSetState::Insert && viewRow == m_insertPos)
         return;
     int phys = physForViewRow(*this, m_view, m_insertPos, viewRow);
@@ -669,6 +711,7 @@ QVariant DataSet::storedValue(int physRow, int fieldIndex) const
 
 QVariant DataSet::currentValue(int fieldIndex) const
 {
+    needRows();
     const bool buffered = (m_state == DataSetState::Edit || m_state == DataSetState::Insert
                            || m_state == DataSetState::SetKey || (m_state == DataSetState::CalcFields && m_inCalc))
         && m_contextPhys < 0 && !m_buffer.empty();
@@ -712,6 +755,7 @@ QVariant DataSet::lookupValue(int physRow, const Field& f) const
     DataSet* src = f.def().lookupDataSet;
     if (!src || !src->active())
         return QVariant();
+    src->waitForFullLoad();
     LookupCache& cache = m_lookupCache[f.index()];
     if (cache.sourceGeneration != src->generation()) {
         cache.map.clear();

@@ -153,6 +153,19 @@ public:
     // --- events ---
     Hook afterOpen, beforeClose, afterClose, beforeScroll, afterScroll;
 
+    // --- a large table whose rest is still read (Table::setReadRestLater)
+    // A cursor that may show and move over the rows read so far (the main window's grid);
+    // any other use of its rows, and every use of any other cursor's, waits for all of them.
+    void setShowWhileLoading(bool on) { m_showWhileLoading = on; }
+    bool showWhileLoading() const { return m_showWhileLoading; }
+    bool rowsPending() const { return m_rowsPending; }
+    // Reads the rows still missing now (searches, filters, reports: never on a half-read set).
+    void waitForFullLoad() const
+    {
+        if (m_rowsPending)
+            awaitFullLoad();
+    }
+
     // Grids stop following the cursor while controls are disabled (counted).
     void disableControls();
     void enableControls();
@@ -198,6 +211,26 @@ protected:
     void invalidateCalcCache();
     void resetNotify();
 
+    // Rows of the table not read yet: partialOk when this cursor's view of the rows read so far
+    // is the start of its order.
+    void setRowsPending(bool pending, bool partialOk)
+    {
+        m_rowsPending = pending;
+        m_partialOk = partialOk;
+    }
+    virtual void awaitFullLoad() const {}
+    // Rows the table holds beyond this cursor's view while it is read (read or not yet).
+    virtual qint64 rowsBeyondView() const { return 0; }
+    // View rows that are the start of the whole order while the rest is read (rows this process
+    // wrote meanwhile may stand after them).
+    virtual int rowsInOrder() const { return int(m_view.size()); }
+    // Plain row access: waits unless this cursor may work on the rows read so far.
+    void needRows() const
+    {
+        if (m_rowsPending && !m_partialOk)
+            awaitFullLoad();
+    }
+
     // Edit buffer (one row) while Edit/Insert/SetKey.
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_bufferChanged;
@@ -220,6 +253,9 @@ private:
     bool m_bof = true;
     bool m_filtered = false;
     int m_disableCount = 0;
+    bool m_showWhileLoading = false;
+    bool m_rowsPending = false;
+    bool m_partialOk = false;
     DataSetState m_state = DataSetState::Inactive;
 
     // Calculated values of physical rows; the context row while onCalcFields runs.

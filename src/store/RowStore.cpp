@@ -1,5 +1,7 @@
 #include "RowStore.h"
 
+#include <unordered_set>
+
 #include <QDate>
 #include <QDateTime>
 #include <algorithm>
@@ -395,4 +397,22 @@ int compareVariants(FieldType type, const QVariant& a, const QVariant& b, bool c
     case FieldType::Boolean: return cmp(int(x.toBool()), int(y.toBool()));
     }
     return 0;
+}
+
+qint64 RowStore::memoryBytes() const
+{
+    qint64 bytes = qint64(m_deleted.capacity()) + qint64(m_version.capacity() * sizeof(qint64));
+    std::unordered_set<const void*> texts;
+    for (const Column& c : m_cols) {
+        bytes += qint64(c.ints.capacity() * sizeof(qint32) + c.doubles.capacity() * sizeof(double)
+                        + c.longs.capacity() * sizeof(qint64) + c.texts.capacity() * sizeof(QString)
+                        + c.bools.capacity() + c.nulls.capacity());
+        bytes += qint64(c.wide.size() * (sizeof(size_t) + sizeof(qint64) + 16));
+        for (const QString& t : c.texts) {
+            // The characters, their header and the allocator's word.
+            if (!t.isNull() && texts.insert(t.constData()).second)
+                bytes += qint64(t.capacity() * 2 + 24);
+        }
+    }
+    return bytes;
 }

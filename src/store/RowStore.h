@@ -55,6 +55,9 @@ public:
     // Ordering of an integer or date column's value against a number (empty sorts first).
     int compareInt(int row, int col, qint64 value) const;
 
+    // Memory the rows take: their columns and the texts' characters (a text shared by rows once).
+    qint64 memoryBytes() const;
+
     // Text of a value for key comparisons (lookups, locate).
     QString keyText(int row, int col) const;
 

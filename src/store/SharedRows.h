@@ -2,19 +2,52 @@
 #include "RowStore.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 class Backend;
+class QTimer;
 class Table;
+
+// Shown while an action waits for the rest of a table's rows; the program's windows install a
+// factory (a progress window after a moment), without one the wait shows nothing.
+class LoadWait {
+public:
+    virtual ~LoadWait() = default;
+    virtual void progress(qint64 read, qint64 total) = 0;
+};
+void setLoadWaitFactory(std::function<std::unique_ptr<LoadWait>(const QString& table)> factory);
+
+// Rows read before the rest of a large table (HW_TEST_LOAD_ROWS for tests, which also sets the
+// rest's chunks; HW_TEST_LOAD_DELAY_MS pauses before every chunk).
+int firstScreenRows();
+
+// How the rest of a table is read after its first screen: in primary-key order, a chunk at a
+// time, skipping the rows already held (the first screen, rows this process added meanwhile).
+struct RestSpec {
+    QString alias;
+    QString table;          // as written in SQL
+    QString selectList;
+    QString keyField;       // a single integer key
+    int keyCol = 0;
+    int columns = 0;        // stored columns; the row version follows
+    qint64 expected = 0;    // rows counted before the first screen
+    qint64 read = 0;        // rows read with the first screen
+    std::unordered_set<qint64> held;
+};
 
 // The rows of one whole table as this process read them, shared by every cursor that shows
 // the whole table (not a detail range). Each cursor keeps its own position, index, filter and
 // view; the rows are read once. Physical rows are never reused or moved: a re-read overwrites
 // rows in place, appends new ones and marks vanished ones deleted, so every cursor's view and
 // bookmarks stay valid.
-class SharedRows {
+class SharedRows : public std::enable_shared_from_this<SharedRows> {
 public:
+    SharedRows();
+    ~SharedRows();
+
     RowStore rows;
     // Change counter of the table that the rows reflect (-1: never read).
     qint64 seenChange = -1;
@@ -31,7 +64,29 @@ public:
     bool keyOrderValid() const { return m_keyOrderValid; }
     void setKeyOrderValid(bool valid) { m_keyOrderValid = valid; }
 
+    // --- the rest read after the first screen
+    // The index order (field names, upper case) whose first rows are held while the rest is read.
+    QString firstScreenOrder;
+    int firstScreenLast = -1;               // the last of them in that order
+    // Starts reading the rest on the event loop, a chunk at a time.
+    void startRest(RestSpec spec);
+    bool loading() const;
+    // Rows counted but not read yet (0 once everything is read).
+    qint64 rowsNotRead() const;
+    // Reads everything still missing now; cursors attached are told once the rows are complete.
+    void finishLoading();
+    // A row this process wrote into the rows while the rest is read: the rest must not add it again.
+    void noteHeldKey(qint64 key);
+
 private:
+    struct Rest;
+    // One chunk; true when the rest is complete.
+    bool readChunk();
+    void complete();
+    void scheduleChunk();
+
     std::vector<int> m_keyOrder;
     bool m_keyOrderValid = false;
+    std::unique_ptr<Rest> m_rest;
+    std::unique_ptr<QTimer> m_timer;
 };

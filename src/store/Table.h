@@ -23,6 +23,10 @@ public:
     bool exclusive() const { return m_exclusive; }
     void setReadOnly(bool on) { m_readOnly = on; }
     bool readOnly() const { return m_readOnly; }
+    // The first cursor opening a large table reads its first rows in its index order and the
+    // rest afterwards on the event loop (a counted table, a single integer key and an index
+    // the database orders as the store does; otherwise everything at once).
+    void setReadRestLater(bool on) { m_readRestLater = on; }
 
     // --- table level ---
     bool exists();
@@ -88,13 +92,23 @@ public:
     // Another cursor of this process changed the rows this cursor shares with it: one row
     // (written, added or deleted), or all of them (-1) after a re-read.
     void sharedRowsChanged(int phys);
+    // Memory of the rows this cursor shows (shared with the other cursors of the table).
+    qint64 rowMemoryBytes() const;
+    // The rest of the shared rows is read: every row is there now.
+    void sharedRowsComplete();
 
 protected:
     std::vector<int> orderedRows() const override;
     void writeValue(Field& f, const QVariant& v) override;
+    void awaitFullLoad() const override;
+    qint64 rowsBeyondView() const override;
+    int rowsInOrder() const override;
 
 private:
     void loadRows();
+    bool canReadRestLater() const;
+    void loadFirstScreen();
+    QString orderKey() const;
     void attachSharedRows();
     void detachSharedRows();
     // Re-reads the shared rows in place; rows whose version did not move are kept as they are
@@ -132,6 +146,7 @@ private:
     QString m_indexFields;
     bool m_exclusive = false;
     bool m_readOnly = false;
+    bool m_readRestLater = false;
     bool m_locked = false;
     TableDef m_def;
     TableAccess m_access;

@@ -139,6 +139,12 @@ void Journey::clickMenuEntry(QMenu* menu, QAction* entry)
     QTRY_VERIFY(!menu->isVisible());
 }
 
+void Journey::clickLadder(int nr) const
+{
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(rowOfNr(nr) >= 0, 10000); }();
+    clickCell(rowOfNr(nr), QStringLiteral("Nr"));
+}
+
 int Journey::rowOfNr(int nr) const
 {
     TLeiterGrid* g = w->grid();

@@ -57,7 +57,8 @@ struct Journey {
     void clickCell(int row, const QString& field) const;
     // The grid row showing ladder nr (-1 when not shown).
     int rowOfNr(int nr) const;
-    void clickLadder(int nr) const { clickCell(rowOfNr(nr), QStringLiteral("Nr")); }
+    // As a user does, once the ladder is shown (the rest of a large register may still be read).
+    void clickLadder(int nr) const;
     // Clicks the entry of a menu that is open (waits for it to open).
     static void clickMenuEntry(QMenu* menu, QAction* entry);
     // Keys to whatever widget has the keyboard focus now (re-asked for every key).

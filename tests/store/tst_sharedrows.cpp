@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
+#include <algorithm>
 
 // Several cursors of one process on one table (the data module's ladder cursors beside the main
 // window's): the rows are read once, each cursor keeps its own order, place and filter, and a
@@ -30,6 +31,46 @@ private:
             out << t.valueAt(r, t.field("Nr").index()).toInt();
         return out;
     }
+
+
+    // Rows read before the rest and in every chunk after it, for as long as a test runs.
+    struct SmallChunks {
+        explicit SmallChunks(int rows) { qputenv("HW_TEST_LOAD_ROWS", QByteArray::number(rows)); }
+        ~SmallChunks() { qunsetenv("HW_TEST_LOAD_ROWS"); }
+    };
+
+    // Ladders whose numbers run against the order they were written in (ID 1 has the largest
+    // number), so the first screen by number is not the start of the table.
+    static QList<int> writeLadders(int count)
+    {
+        Table t("LT_LEIT");
+        t.open();
+        QList<int> numbers;
+        for (int i = 0; i < count; ++i) {
+            const int nr = 1000 - 7 * i;
+            addLadder(t, nr, QString("L%1").arg(nr));
+            numbers << nr;
+        }
+        std::sort(numbers.begin(), numbers.end());
+        return numbers;
+    }
+
+    // The data module's cursor that starts the read, the window's that shows the first rows, and
+    // one in another order.
+    struct LoadingCursors {
+        Table numbers{"LT_LEIT"}, window{"LT_LEIT"}, byId{"LT_LEIT"};
+        LoadingCursors()
+        {
+            numbers.setIndexFieldNames("Nr");
+            numbers.setReadRestLater(true);
+            window.setIndexFieldNames("Nr");
+            window.setShowWhileLoading(true);
+            byId.setIndexFieldNames("ID");
+            numbers.open();
+            byId.open();
+            window.open();
+        }
+    };
 
 private slots:
     // A second cursor opened on an unchanged table reads nothing: it shows the rows the first
@@ -187,6 +228,124 @@ private slots:
         addLadder(window, 8, "eigen");
         QVERIFY(!window.changedElsewhere());
         QVERIFY(numbers.findKey({8}));
+    }
+
+    // A large table opens with its first rows; the counter counts all of them at once, and
+    // whatever needs the whole table reads the rest first, on any cursor: it finds a ladder not
+    // read yet, never a row twice.
+    void wholeSetWaitsForTheRest_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("findKey") << "findKey";
+        QTest::newRow("locate") << "locate";
+        QTest::newRow("filter") << "filter";
+        QTest::newRow("last") << "last";
+        QTest::newRow("past the rows read") << "moveBy";
+        QTest::newRow("other order") << "byId";
+        QTest::newRow("other cursor by number") << "numbers";
+        QTest::newRow("sort change") << "sort";
+    }
+
+    void wholeSetWaitsForTheRest()
+    {
+        QFETCH(QString, action);
+        TestDataDir dir;
+        const QList<int> numbers = writeLadders(20);
+        SmallChunks chunks(3);
+        LoadingCursors c;
+        QVERIFY(c.window.rowsPending());
+        QCOMPARE(c.window.recordCount(), 20);
+        QCOMPARE(c.window.viewRowCount(), 3);
+        QCOMPARE(numbersInOrder(c.window), numbers.mid(0, 3));
+        QCOMPARE(c.window.recNo(), 1);
+
+        const int lastNr = numbers.last();                 // ID 1, read last by number
+        if (action == "findKey") {
+            QVERIFY(c.window.findKey({lastNr}));
+            QCOMPARE(c.window.value("KurzBez").toString(), QString("L%1").arg(lastNr));
+        } else if (action == "locate") {
+            QVERIFY(c.window.locate("KurzBez", {QString("L%1").arg(numbers[10])}));
+            QCOMPARE(c.window.recNo(), 11);
+        } else if (action == "filter") {
+            c.window.onFilterRecord = [](DataSet& d) { return d.field("Nr").asInteger() > 900; };
+            c.window.setFiltered(true);
+            QCOMPARE(c.window.recordCount(), int(std::count_if(numbers.begin(), numbers.end(), [](int n) { return n > 900; })));
+        } else if (action == "last") {
+            c.window.last();
+            QCOMPARE(c.window.field("Nr").asInteger(), lastNr);
+        } else if (action == "moveBy") {
+            c.window.moveBy(5);
+            QCOMPARE(c.window.field("Nr").asInteger(), numbers[5]);
+        } else if (action == "byId") {
+            c.byId.first();
+            QCOMPARE(c.byId.field("ID").asInteger(), 1);
+            QCOMPARE(c.byId.field("Nr").asInteger(), lastNr);
+        } else if (action == "numbers") {
+            QCOMPARE(c.numbers.recordCount(), 20);
+            c.numbers.last();
+            QCOMPARE(c.numbers.field("Nr").asInteger(), lastNr);
+        } else if (action == "sort") {
+            c.window.setIndexFieldNames("ID");
+            c.window.first();
+            QCOMPARE(c.window.field("ID").asInteger(), 1);
+        }
+        QVERIFY(!c.window.rowsPending());
+        QVERIFY(!c.byId.rowsPending());
+        c.window.setFiltered(false);
+        c.window.setIndexFieldNames("Nr");
+        QCOMPARE(numbersInOrder(c.window), numbers);
+        QCOMPARE(numbersInOrder(c.byId).size(), 20);
+    }
+
+    // While the rest is read on the event loop: the first row edited and a ladder added through
+    // the window, another workstation changing a ladder not read yet and adding one. Every
+    // ladder is there once, each with its last stored text, once the load and the refresh are done.
+    void writesDuringTheLoad()
+    {
+        TestDataDir dir;
+        const QList<int> numbers = writeLadders(20);
+        SmallChunks chunks(3);
+        LoadingCursors c;
+        QVERIFY(c.window.rowsPending());
+
+        c.window.first();
+        c.window.edit();
+        c.window.setValue("KurzBez", "eigen geändert");
+        c.window.post();
+        c.window.append();
+        c.window.setValue("Nr", 5000);
+        c.window.setValue("KurzBez", "eigen neu");
+        c.window.post();
+        QVERIFY(c.window.rowsPending());
+
+        dir.addAlias("ZWEITER");
+        {
+            Table elsewhere("LT_LEIT");
+            elsewhere.setAlias("ZWEITER");
+            elsewhere.setIndexFieldNames("Nr");
+            elsewhere.open();
+            QVERIFY(elsewhere.findKey({numbers.last()}));
+            elsewhere.edit();
+            elsewhere.setValue("KurzBez", "fremd geändert");
+            elsewhere.post();
+            addLadder(elsewhere, 6000, "fremd neu");
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!c.window.rowsPending(), 10000);
+        QVERIFY(!c.numbers.rowsPending());
+        // The counter was read before the first rows: the next refresh brings the other's rows.
+        QVERIFY(c.window.refreshIfChanged());
+
+        QList<int> expected = numbers;
+        expected << 5000 << 6000;
+        QCOMPARE(numbersInOrder(c.window), expected);
+        QCOMPARE(numbersInOrder(c.byId).size(), expected.size());
+        QVERIFY(c.window.findKey({numbers.first()}));
+        QCOMPARE(c.window.value("KurzBez").toString(), QString("eigen geändert"));
+        QVERIFY(c.window.findKey({numbers.last()}));
+        QCOMPARE(c.window.value("KurzBez").toString(), QString("fremd geändert"));
+        auto stored = Engine::instance().backend().select("SELECT COUNT(*) FROM LT_LEIT");
+        QVERIFY(stored->next());
+        QCOMPARE(int(stored->intValue(0)), expected.size());
     }
 
     // Bookmarks stay on their row across re-reads of the shared rows.
