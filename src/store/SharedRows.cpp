@@ -37,7 +37,7 @@ int firstScreenRows()
 }
 
 struct SharedRows::Rest {
-    RestSpec spec;
+    RestPlan plan;
     std::optional<qint64> lastKey;
     std::unique_ptr<RowLoader> loader;
     int chunkRows = 10000;
@@ -73,24 +73,24 @@ std::shared_ptr<SharedRows> SharedRows::acquire(Backend& db, const QString& tabl
 
 bool SharedRows::loading() const { return m_rest && !m_rest->done; }
 
-qint64 SharedRows::rowsNotRead() const { return loading() ? std::max<qint64>(0, m_rest->spec.expected - m_rest->spec.read) : 0; }
+qint64 SharedRows::rowsNotRead() const { return loading() ? std::max<qint64>(0, m_rest->plan.expected - m_rest->plan.read) : 0; }
 
 void SharedRows::noteHeldKey(qint64 key)
 {
     if (loading())
-        m_rest->spec.held.insert(key);
+        m_rest->plan.held.insert(key);
 }
 
-void SharedRows::startRest(RestSpec spec)
+void SharedRows::startRest(RestPlan plan)
 {
     m_rest = std::make_unique<Rest>();
-    m_rest->spec = std::move(spec);
+    m_rest->plan = std::move(plan);
     const int testRows = qEnvironmentVariableIntValue("HW_TEST_LOAD_ROWS");
     if (testRows > 0)
         m_rest->chunkRows = testRows;
-    m_rest->loader = std::make_unique<RowLoader>(rows, m_rest->spec.columns, true);
+    m_rest->loader = std::make_unique<RowLoader>(rows, m_rest->plan.columns, true);
     // Room for every row counted and one chunk more: a chunk is made whole before it is read.
-    rows.reserve(int(std::clamp<qint64>(m_rest->spec.expected + m_rest->chunkRows, 0, 50'000'000)));
+    rows.reserve(int(std::clamp<qint64>(m_rest->plan.expected + m_rest->chunkRows, 0, 50'000'000)));
     m_timer = std::make_unique<QTimer>();
     m_timer->setSingleShot(true);
     m_timer->setInterval(testDelayMs());
@@ -128,14 +128,14 @@ bool SharedRows::readChunk()
         bool& flag;
         ~Release() { flag = false; }
     } release{r.busy};
-    Backend& db = Engine::instance().backend(r.spec.alias);
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(r.spec.selectList, r.spec.table);
+    Backend& db = Engine::instance().backend(r.plan.alias);
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(r.plan.selectList, r.plan.table);
     QVariantList params;
     if (r.lastKey) {
-        sql += QStringLiteral(" WHERE %1 > ?").arg(r.spec.keyField);
+        sql += QStringLiteral(" WHERE %1 > ?").arg(r.plan.keyField);
         params << *r.lastKey;
     }
-    sql += QStringLiteral(" ORDER BY %1 LIMIT %2").arg(r.spec.keyField).arg(r.chunkRows);
+    sql += QStringLiteral(" ORDER BY %1 LIMIT %2").arg(r.plan.keyField).arg(r.chunkRows);
     // Written column by column for the whole chunk at once, as a full read does.
     const int base = rows.rowCount();
     rows.resize(base + r.chunkRows);
@@ -145,12 +145,12 @@ bool SharedRows::readChunk()
         auto c = db.selectStreamed(sql, params);
         while (c->next()) {
             ++got;
-            const qint64 key = c->intValue(r.spec.keyCol);
+            const qint64 key = c->intValue(r.plan.keyCol);
             r.lastKey = key;
-            if (r.spec.held.count(key))
+            if (r.plan.held.count(key))
                 continue;
             r.loader->load(phys++, *c, true);
-            ++r.spec.read;
+            ++r.plan.read;
         }
     } catch (...) {
         rows.resize(phys);
@@ -166,7 +166,7 @@ void SharedRows::complete()
         return;
     m_rest->done = true;
     m_rest->loader.reset();
-    m_rest->spec.held.clear();
+    m_rest->plan.held.clear();
     m_keyOrderValid = false;
     // A cursor told may close or open others: walk a copy, skip those gone meanwhile.
     const std::shared_ptr<SharedRows> keep = shared_from_this();
@@ -183,11 +183,11 @@ void SharedRows::finishLoading()
     const std::shared_ptr<SharedRows> keep = shared_from_this();
     std::unique_ptr<LoadWait> wait;
     if (waitFactory())
-        wait = waitFactory()(m_rest->spec.table);
+        wait = waitFactory()(m_rest->plan.table);
     const int delay = testDelayMs();
     while (loading()) {
         if (m_rest->busy)
-            throw EngineError(QStringLiteral("Die Tabelle %1 wird noch gelesen").arg(m_rest->spec.table), EngineCode::Generic);
+            throw EngineError(QStringLiteral("Die Tabelle %1 wird noch gelesen").arg(m_rest->plan.table), EngineCode::Generic);
         if (delay > 0)
             QThread::msleep(uint(delay));
         if (readChunk()) {
@@ -195,7 +195,7 @@ void SharedRows::finishLoading()
             break;
         }
         if (wait)
-            wait->progress(m_rest->spec.read, m_rest->spec.expected);
+            wait->progress(m_rest->plan.read, m_rest->plan.expected);
     }
     if (m_timer)
         m_timer->stop();

@@ -26,7 +26,7 @@ int firstScreenRows();
 
 // How the rest of a table is read after its first screen: in primary-key order, a chunk at a
 // time, skipping the rows already held (the first screen, rows this process added meanwhile).
-struct RestSpec {
+struct RestPlan {
     QString alias;
     QString table;          // as written in SQL
     QString selectList;
@@ -69,7 +69,7 @@ public:
     QString firstScreenOrder;
     int firstScreenLast = -1;               // the last of them in that order
     // Starts reading the rest on the event loop, a chunk at a time.
-    void startRest(RestSpec spec);
+    void startRest(RestPlan plan);
     bool loading() const;
     // Rows counted but not read yet (0 once everything is read).
     qint64 rowsNotRead() const;

@@ -373,7 +373,7 @@ void Table::loadFirstScreen()
                                 .arg(selectList(), table, order.join(QStringLiteral(", ")))
                                 .arg(screen));
     RowLoader loader(rs, int(m_def.fields.size()), true);
-    RestSpec rest;
+    RestPlan rest;
     while (c->next()) {
         const int phys = rs.appendRow();
         loader.load(phys, *c, true);
