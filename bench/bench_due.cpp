@@ -10,6 +10,7 @@
 #include "Engine.h"
 #include "FaelligeLeitern.h"
 #include "LeiterCursor.h"
+#include "LocalZone.h"
 #include "LtFirmAbt.h"
 #include "TabellenExport.h"
 #include "Table.h"
@@ -61,6 +62,7 @@ double bareDueMs(const QString& dir, const QDate& bis, long long& rows)
 
 int main(int argc, char** argv)
 {
+    systemZoneOnceOnly();      // as the program starts
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int ladders = argc > 1 ? atoi(argv[1]) : 100000;

@@ -1,4 +1,5 @@
 #include "HwApplication.h"
+#include "LocalZone.h"
 #include "Startup.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    systemZoneOnceOnly();
     // Answered without a window system, so that it works on a terminal of a server too.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         QCoreApplication app(argc, argv);

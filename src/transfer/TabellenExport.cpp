@@ -7,12 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 #include <sys/stat.h>
 #include <xlsxwriter.h>
 
@@ -278,6 +281,7 @@ ExportTabelle exportTabelle(DataSet& ds, const QStringList& fieldNames, const QS
         int index;
         bool anzeige;       // shown as the grid shows it (booleans with texts of their own)
         bool ja;            // a boolean without texts: "ja" or nothing
+        int schluessel;     // a lookup by one whole-number key: that key's field, else -1
     };
     auto cols = std::make_shared<QList<Col>>();
     for (const QString& name : fieldNames) {
@@ -299,17 +303,37 @@ ExportTabelle exportTabelle(DataSet& ds, const QStringList& fieldNames, const QS
         case FieldType::Boolean: (f->def().boolTexts.isEmpty() ? ja : anzeige) = true; break;
         default: break;
         }
+        int schluessel = -1;
+        if (f->kind() == FieldKind::Lookup && !f->def().keyFields.contains(QLatin1Char(';'))) {
+            const Field* k = ds.findField(f->def().keyFields.trimmed());
+            if (k && k->kind() == FieldKind::Data && (k->type() == FieldType::Integer || k->type() == FieldType::AutoInc))
+                schluessel = k->index();
+        }
         t.spalten << s;
-        *cols << Col{f->index(), anzeige, ja};
+        *cols << Col{f->index(), anzeige, ja, schluessel};
     }
     t.zeilen = ds.active() ? ds.recordCount() : 0;
     DataSet* d = &ds;
-    t.wert = [d, cols](qint64 row, int c) -> QVariant {
+    // A lookup's text depends on its key alone, and the master data does not change while the
+    // list is written: each key is looked up once per column, not once per row.
+    auto gefunden = std::make_shared<std::vector<QHash<qint64, QVariant>>>(cols->size());
+    t.wert = [d, cols, gefunden](qint64 row, int c) -> QVariant {
         const Col& col = (*cols)[c];
         if (col.anzeige)
             return d->displayTextAt(int(row), col.index);
         if (col.ja)
             return d->valueAt(int(row), col.index).toBool() ? QStringLiteral("ja") : QString();
+        if (col.schluessel >= 0) {
+            const QVariant key = d->valueAt(int(row), col.schluessel);
+            if (!key.isValid() || key.isNull())
+                return d->valueAt(int(row), col.index);
+            QHash<qint64, QVariant>& memo = (*gefunden)[size_t(c)];
+            const qint64 k = key.toLongLong();
+            auto it = memo.constFind(k);
+            if (it == memo.constEnd())
+                it = memo.insert(k, d->valueAt(int(row), col.index));
+            return *it;
+        }
         return d->valueAt(int(row), col.index);
     };
     return t;

@@ -3,6 +3,7 @@
 #include "AppConfig.h"
 #include "Engine.h"
 #include "Errors.h"
+#include "LocalZone.h"
 #include "Startup.h"
 #include "WebEinstellungen.h"
 #include "WebStart.h"
@@ -22,6 +23,7 @@ void melde(const QString& text)
 
 int main(int argc, char** argv)
 {
+    systemZoneOnceOnly();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("hw_web"));
     QStringList args = app.arguments();
