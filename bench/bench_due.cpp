@@ -4,7 +4,8 @@
 // register is used as it is. The due list (overdue and due within four weeks, the ladders
 // without a date, department paths, types and last inspections) is timed against the bare
 // SELECT of the due ladders through the SQLite C API in the same run; the Excel export of the
-// whole ladder grid is given in rows per second, beside the same rows written as CSV.
+// whole ladder grid is given in rows per second, by the wall clock and by the process's CPU time,
+// beside the same rows written as CSV.
 #include "DataGenerator.h"
 #include "DataModule.h"
 #include "Engine.h"
@@ -23,6 +24,7 @@
 #include <sqlite3.h>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -56,6 +58,15 @@ double bareDueMs(const QString& dir, const QDate& bis, long long& rows)
     sqlite3_finalize(st);
     sqlite3_close(db);
     return timer.nsecsElapsed() / 1e6 + double(sink & 0);
+}
+
+// The process's CPU time: on a machine shared with other work, the part of the wall clock
+// that is this program's own.
+double cpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 } // namespace
@@ -107,16 +118,19 @@ int main(int argc, char** argv)
     const ExportTabelle tabelle = exportTabelle(*leiter, leiterGridColumns(true, false), QStringLiteral("Leitern"));
     for (ExportFormat f : {ExportFormat::Xlsx, ExportFormat::Csv}) {
         const QString file = tmp.filePath(f == ExportFormat::Xlsx ? QStringLiteral("leitern.xlsx") : QStringLiteral("leitern.csv"));
-        double best = 1e18;
+        double best = 1e18, bestCpu = 1e18;
         for (int i = 0; i < 3; ++i) {
             QElapsedTimer t;
+            const double cpu0 = cpuMs();
             t.start();
             exportiere(tabelle, file, f);
             best = std::min(best, t.nsecsElapsed() / 1e6);
+            bestCpu = std::min(bestCpu, cpuMs() - cpu0);
         }
-        printf("export of the ladder grid (%lld rows x %d columns) to %s: %8.1f ms, %8.0f rows/s, %lld KB\n",
+        printf("export of the ladder grid (%lld rows x %d columns) to %s: %8.1f ms, %8.0f rows/s (CPU %7.1f ms, %8.0f rows/s), "
+               "%lld KB\n",
                tabelle.zeilen, int(tabelle.spalten.size()), f == ExportFormat::Xlsx ? "XLSX" : "CSV ", best,
-               tabelle.zeilen / (best / 1000.0), QFileInfo(file).size() / 1024);
+               tabelle.zeilen / (best / 1000.0), bestCpu, tabelle.zeilen / (bestCpu / 1000.0), QFileInfo(file).size() / 1024);
     }
     return 0;
 }

@@ -41,7 +41,9 @@ FaelligeListe faelligeLeitern(const FaelligAuswahl& a, const TLtFirmAbt& departm
     const QDate bis = a.bis.isValid() ? a.bis : a.heute.addDays(7 * kFaelligWochenStandard);
     Backend& db = Engine::instance().backend(alias);
     // Two selects rather than one with OR: each runs on the PruefTermin index. The last
-    // inspection is asked only for the ladders the date already picked.
+    // inspection is asked only for the ladders the date already picked. The dated ladders are
+    // picked by ID from the index first: their rows and last inspections are then read in ID
+    // order, neighbouring pages one after the other instead of a random page per ladder.
     const QString schrott = db.boolOrFalse(QStringLiteral("L.Schrott"));
     QString base = QStringLiteral(
         "SELECT L.ID, L.Nr, L.ExNrBez, L.KurzBez, L.FirmenAbtID, L.PruefTermin, %1, A.KurzBez, "
@@ -87,7 +89,7 @@ FaelligeListe faelligeLeitern(const FaelligAuswahl& a, const TLtFirmAbt& departm
             into << z;
         }
     };
-    lesen(QStringLiteral("L.PruefTermin <= ?"), {bis}, liste.zeilen);
+    lesen(QStringLiteral("L.ID IN (SELECT ID FROM LT_LEIT WHERE PruefTermin <= ?)"), {bis}, liste.zeilen);
     lesen(QStringLiteral("L.PruefTermin IS NULL"), {}, ohne);
     std::sort(liste.zeilen.begin(), liste.zeilen.end(), [](const FaelligeLeiter& x, const FaelligeLeiter& y) {
         return x.termin != y.termin ? x.termin < y.termin : x.nr < y.nr;

@@ -125,46 +125,52 @@ void schreibeXlsx(const ExportTabelle& t, const QString& path, const QString& ta
     bool abgebrochen = false;
     lxw_error err = LXW_NO_ERROR;
     QByteArray text;
-    for (qint64 r = 0; r < t.zeilen && err == LXW_NO_ERROR; ++r) {
-        const lxw_row_t row = lxw_row_t(r + 1);
-        for (int c = 0; c < n && err == LXW_NO_ERROR; ++c) {
-            const QVariant v = t.wert(r, c);
-            if (!v.isValid() || v.isNull())
-                continue;
-            const lxw_col_t col = lxw_col_t(c);
-            switch (t.spalten[c].typ) {
-            case ExportTyp::Datum: {
-                const QDate d = v.toDate();
-                if (d.isValid())
-                    err = worksheet_write_number(ws, row, col, excelTag(d), datum);
-                break;
-            }
-            case ExportTyp::DatumZeit: {
-                const QDateTime dt = v.toDateTime();
-                if (dt.isValid())
-                    err = worksheet_write_number(ws, row, col, excelZeit(dt), datumZeit);
-                break;
-            }
-            case ExportTyp::Ganzzahl:
-                err = worksheet_write_number(ws, row, col, double(v.toLongLong()), ganz);
-                break;
-            case ExportTyp::Zahl:
-                err = worksheet_write_number(ws, row, col, v.toDouble(), zahl[c]);
-                break;
-            case ExportTyp::Text: {
-                const QString s = v.toString();
-                if (s.isEmpty())
+    try {
+        for (qint64 r = 0; r < t.zeilen && err == LXW_NO_ERROR; ++r) {
+            const lxw_row_t row = lxw_row_t(r + 1);
+            for (int c = 0; c < n && err == LXW_NO_ERROR; ++c) {
+                const QVariant v = t.wert(r, c);
+                if (!v.isValid() || v.isNull())
+                    continue;
+                const lxw_col_t col = lxw_col_t(c);
+                switch (t.spalten[c].typ) {
+                case ExportTyp::Datum: {
+                    const QDate d = v.toDate();
+                    if (d.isValid())
+                        err = worksheet_write_number(ws, row, col, excelTag(d), datum);
                     break;
-                text = s.toUtf8();
-                err = worksheet_write_string(ws, row, col, text.constData(), nullptr);
+                }
+                case ExportTyp::DatumZeit: {
+                    const QDateTime dt = v.toDateTime();
+                    if (dt.isValid())
+                        err = worksheet_write_number(ws, row, col, excelZeit(dt), datumZeit);
+                    break;
+                }
+                case ExportTyp::Ganzzahl:
+                    err = worksheet_write_number(ws, row, col, double(v.toLongLong()), ganz);
+                    break;
+                case ExportTyp::Zahl:
+                    err = worksheet_write_number(ws, row, col, v.toDouble(), zahl[c]);
+                    break;
+                case ExportTyp::Text: {
+                    const QString s = v.toString();
+                    if (s.isEmpty())
+                        break;
+                    text = s.toUtf8();
+                    err = worksheet_write_string(ws, row, col, text.constData(), nullptr);
+                    break;
+                }
+                }
+            }
+            if (!melden(progress, r + 1, t.zeilen)) {
+                abgebrochen = true;
                 break;
             }
-            }
         }
-        if (!melden(progress, r + 1, t.zeilen)) {
-            abgebrochen = true;
-            break;
-        }
+    } catch (...) {
+        // The workbook's temporary files go with it, whatever stopped the rows.
+        workbook_close(wb);
+        throw;
     }
     const lxw_error closeErr = workbook_close(wb);
     if (abgebrochen)
