@@ -1,5 +1,7 @@
 #include "Errors.h"
 #include "TabellenExport.h"
+#include "Table.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QProcess>
@@ -176,6 +178,60 @@ private slots:
         // A formula-like text stays text; empty values are empty fields.
         QCOMPARE(rows[2], (QStringList{"12", "'=HYPERLINK(\"x\")", "", "", ""}));
         QCOMPARE(rows[3], (QStringList{"13", "zwei\nZeilen", "12,25", "31.12.1999", ""}));
+    }
+
+    // A cursor's rows as the grid shows them: the ladder type and material are looked up by
+    // keys that repeat, are empty or name nothing; each cell is the text of that row's own key
+    // in that column's own table (both tables number from 1).
+    void ausCursorMitNachschlagen()
+    {
+        TestDataDir dir;
+        Table arten("LARTEN");
+        arten.open();
+        QList<int> artId;
+        for (const char* name : {"Stehleiter", "Anlegeleiter"}) {
+            arten.append();
+            arten.setValue("KurzBez", QString::fromUtf8(name));
+            arten.post();
+            artId << arten.field("ID").asInteger();
+        }
+        Table material("MATERIAL");
+        material.open();
+        for (const char* name : {"Holz", "Aluminium"}) {
+            material.append();
+            material.setValue("KurzBez", QString::fromUtf8(name));
+            material.post();
+        }
+        const QList<QVariant> keys = {artId[0], artId[1], QVariant(), artId[0], artId[1] + 100, artId[1]};
+        {
+            Table t("LT_LEIT");
+            t.open();
+            for (int i = 0; i < keys.size(); ++i) {
+                t.append();
+                t.setValue("Nr", i + 1);
+                t.setValue("KurzBez", QString("Leiter %1").arg(i + 1));
+                if (keys[i].isValid()) {
+                    t.setValue("Art_ID", keys[i]);
+                    t.setValue("Mat_ID", keys[i]);
+                }
+                t.post();
+            }
+        }
+        Table leiter("LT_LEIT");
+        leiter.setIndexFieldNames("Nr");
+        leiter.addLookupField("Art", 30, "Leiter-Art", "Art_ID", &arten, "ID", "KurzBez");
+        leiter.addLookupField("Mat", 30, "Material", "Mat_ID", &material, "ID", "KurzBez");
+        leiter.open();
+        const ExportTabelle e = exportTabelle(leiter, {"Nr", "Art", "Mat"}, "Leitern");
+        QCOMPARE(e.zeilen, qint64(keys.size()));
+        QCOMPARE(e.spalten[1].titel, QString("Leiter-Art"));
+        const QStringList art = {"Stehleiter", "Anlegeleiter", "", "Stehleiter", "", "Anlegeleiter"};
+        const QStringList mat = {"Holz", "Aluminium", "", "Holz", "", "Aluminium"};
+        for (int r = 0; r < keys.size(); ++r) {
+            QCOMPARE(e.wert(r, 0).toInt(), r + 1);
+            QCOMPARE(e.wert(r, 1).toString(), art[r]);
+            QCOMPARE(e.wert(r, 2).toString(), mat[r]);
+        }
     }
 
     // A write that cannot be done leaves neither a half file nor a temporary one, and an older
