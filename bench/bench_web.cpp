@@ -12,6 +12,7 @@
 #include "Backend.h"
 #include "DataGenerator.h"
 #include "Engine.h"
+#include "LocalZone.h"
 #include "ScratchPg.h"
 #include "ServerLogin.h"
 #include "ServerRollen.h"
@@ -374,6 +375,7 @@ void rollenEntfernen(const QString& praefix)
 
 int main(int argc, char** argv)
 {
+    systemZoneOnceOnly();      // as hw_web starts
     QCoreApplication app(argc, argv);
     const int telefone = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
     const int runden = argc > 2 ? std::max(1, atoi(argv[2])) : 4;
