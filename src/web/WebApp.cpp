@@ -104,7 +104,7 @@ QString kriteriumName(const KriteriumSicht& k)
     QString text = k.text.trimmed();
     while (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char('.')))
         text = text.chopped(1).trimmed();
-    return k.gruppe == QLatin1String("Prüfungen") ? text : k.gruppe + QStringLiteral(" – ") + text;
+    return k.gruppe == QStringLiteral("Prüfungen") ? text : k.gruppe + QStringLiteral(" – ") + text;
 }
 
 // A remark in the list of the last inspections: the first line or so.

@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(t->state(), DataSetState::Browse);
         QCOMPARE(PruefFixture::stored("LT_PRUEF", t->field("ID").asInteger()).value("Bemerkung").toString(), QString("neu"));
         QVERIFY(Dialogs::shown().isEmpty());
-        t->first();
+        QVERIFY(t->locate("ID", {alt}));
         QCOMPARE(memo->toPlainText(), QString("Holm verbogen\nÖl & <Fett>"));
     }
 

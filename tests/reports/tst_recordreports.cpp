@@ -82,7 +82,7 @@ struct Register {
                                     {"PrErlSchuhe", true}, {"PrHo_Verform", true}, {"PrHo_ErlVerform", true},
                                     {"PrSprS_Vollstaend", true}, {"PrSprS_ErlVollstaend", true},
                                     {"PrSprS_Beschaed", true}, {"PrSonstiges", true},
-                                    {"Bemerkung", "Spreizsicherung: Kette gerissen\nÖlfleck am Holm entfernt"}});
+                                    {"Bemerkung", "Spreizsicherung: Kette gerissen\nÖlspur am Holm entfernt"}});
         p2003 = addRow("LT_PRUEF", {{"LT_ID", l101}, {"Datum", QDate(2003, 6, 23)}, {"PruefungArt_ID", 2},
                                     {"Pruefer_ID", maier}, {"PrMaterial", true}, {"PrErlMaterial", true}});
         // 103 (scrap): every required group done.
@@ -669,7 +669,7 @@ void TestRecordReports::singleControlSheetFromTheInspectionList()
     // The inspection's remark, line by line, in the space under "Bemerkungen :".
     const qsizetype bemerkungen = text.indexOf(QStringLiteral("Bemerkungen :"));
     const qsizetype zeile1 = text.indexOf(QStringLiteral("Spreizsicherung: Kette gerissen\n"));
-    const qsizetype zeile2 = text.indexOf(QStringLiteral("Ölfleck am Holm entfernt"));
+    const qsizetype zeile2 = text.indexOf(QStringLiteral("Ölspur am Holm entfernt"));
     QVERIFY2(bemerkungen >= 0 && zeile1 > bemerkungen && zeile2 > zeile1 && text.indexOf("Leiter überprüft :") > zeile2,
              qPrintable(text));
     QVERIFY(!text.contains("23.06.03"));

@@ -566,7 +566,7 @@ private slots:
                                                                         feld(form, "stand") +
                                                                         "&datum=2026-03-01&k_Schuhe=ok", a.cookie));
         QCOMPARE(r.status, 422);
-        QVERIFY2(r.body.contains("id=\"meldung\">" + hinweis.toUtf8()), r.constData());
+        QVERIFY2(r.body.contains("id=\"meldung\">" + hinweis.toUtf8()), r.body.constData());
         QCOMPARE(PruefFixture::count("LT_PRUEF"), 0);
         QCOMPARE(PruefFixture::stored("LT_LEIT", id), vorher);
         c = Engine::instance().backend().select("SELECT COUNT(*) FROM LT_VERLAUF");
@@ -625,7 +625,7 @@ private slots:
                                                     a.cookie));
         QCOMPARE(r.status, status);
         if (status != 303) {
-            QVERIFY2(r.body.contains("zu lang"), r.constData());
+            QVERIFY2(r.body.contains("zu lang"), r.body.constData());
             QCOMPARE(PruefFixture::count("LT_PRUEF"), 0);
             return;
         }
