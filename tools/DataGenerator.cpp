@@ -123,6 +123,10 @@ DataGeneratorResult generateRegister(const DataGeneratorOptions& o)
     QStringList inspCols = {"LT_ID", "Datum", "PruefungArt_ID", "Pruefer_ID"};
     for (const QString& c : Schema::simpleCriteria() + Schema::extendedCriteria())
         inspCols << Schema::requiredColumn(c) << Schema::doneColumn(c);
+    inspCols << QStringLiteral("Bemerkung");
+    QStringList criteriaNames;
+    for (QString c : Schema::simpleCriteria() + Schema::extendedCriteria())
+        criteriaNames << c.replace(QLatin1Char('_'), QLatin1Char(' '));
     const QString ladderSql = insertSql(QStringLiteral("LT_LEIT"), ladderCols);
     const QString inspSql = insertSql(QStringLiteral("LT_PRUEF"), inspCols);
     const int nSimple = int(Schema::simpleCriteria().size());
@@ -182,10 +186,15 @@ DataGeneratorResult generateRegister(const DataGeneratorOptions& o)
         for (int n = 0; n < dates.size(); ++n) {
             QVariantList iv = {ladderId, dates[n], kind.nr, 1 + int(rnd.bounded(quint32(inspectors.size())))};
             const bool allDone = rnd.bounded(100) < 95;
+            QStringList defects;
             for (size_t k = 0; k < required.size(); ++k) {
+                const bool done = required[k] && (allDone || rnd.bounded(100) < 70);
                 iv << (required[k] ? QVariant(true) : QVariant());
-                iv << (required[k] && (allDone || rnd.bounded(100) < 70) ? QVariant(true) : QVariant());
+                iv << (done ? QVariant(true) : QVariant());
+                if (required[k] && !done)
+                    defects << criteriaNames[int(k)] + QStringLiteral(": Mangel festgestellt");
             }
+            iv << (defects.isEmpty() ? QVariant() : QVariant(defects.join(QLatin1Char('\n'))));
             db.exec(inspSql, iv);
             ++result.inspections;
         }

@@ -1,4 +1,6 @@
 #include "Anmeldung.h"
+#include "Backend.h"
+#include "Catalog.h"
 #include "DataGenerator.h"
 #include "Engine.h"
 #include "Errors.h"
@@ -46,6 +48,13 @@ int main(int argc, char** argv)
             UserState::BenutzerDatenbank = QStringLiteral("HWGEN");
             TabellenPasswoerter::SetLesePasswort(TabellenPasswoerter::LesePasswortBasis());
             ErsterAdministrator(QStringLiteral("Demo"), QStringLiteral("demo"), QStringLiteral("master"));
+            // The phone records inspections only for a user who is an inspector too.
+            Backend& db = Engine::instance().backend(QStringLiteral("HWGEN"));
+            Transaction t(db);
+            db.exec(QStringLiteral("INSERT INTO PRUEFER (KurzBez, Name, Vorname) VALUES (?, ?, ?)"),
+                    {QStringLiteral("Demo"), QStringLiteral("Demo"), QStringLiteral("Prüfer")});
+            Catalog::bumpChange(db, QStringLiteral("PRUEFER"));
+            t.commit();
             printf("Demo-Benutzer \"Demo\" (Passwort \"demo\"), Master-Passwort \"master\"\n");
         }
     } catch (const HwError& e) {

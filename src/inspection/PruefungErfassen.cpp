@@ -24,6 +24,8 @@ PruefErfasst pruefungErfassen(PruefAktionen& aktionen, Table& leiter, Table& pru
             for (const QString& c : *list)
                 if (pruef.field(Schema::requiredColumn(c)).asBoolean())
                     pruef.setValue(Schema::doneColumn(c), eingabe.erledigt.contains(c));
+        if (!eingabe.bemerkung.trimmed().isEmpty())
+            pruef.setValue(QStringLiteral("Bemerkung"), eingabe.bemerkung);
         pruef.post();
         r.pruefId = pruef.field(QStringLiteral("ID")).asInteger();
         r.termin = aktionen.TerminSetzen();

@@ -18,6 +18,7 @@ struct PruefEingabe {
     QDate datum;
     QVariant prueferId;          // PRUEFER.ID; empty: no inspector
     QSet<QString> erledigt;      // criteria found in order, named as in Schema ("Material", "Ho_Verform")
+    QString bemerkung;           // the defects found and anything else worth noting; may be empty
 };
 
 struct PruefErfasst {

@@ -1,5 +1,6 @@
 #include "PruefungsSeite.h"
 
+#include "DataControls.h"
 #include "DataModule.h"
 #include "DatumWaehlen.h"
 #include "Dialogs.h"
@@ -13,6 +14,7 @@
 #include "UserControl.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
@@ -67,6 +69,19 @@ TPruefungsSeite::TPruefungsSeite(Table* leiter, TDataModule1& dm, TUserControl& 
 
     m_grid = new TPruefGrid(m_pruef, dm, this);
     l->addWidget(m_grid, 1);
+
+    // What the criteria do not say: the defects found, what was done about them.
+    m_quelle = new TDataSource(m_pruef, this);
+    auto* bemerkungLabel = new QLabel(QStringLiteral("&Bemerkung"), this);
+    bemerkungLabel->setObjectName(QStringLiteral("LabelBemerkung"));
+    m_bemerkung = new TDBMemo(this);
+    m_bemerkung->setObjectName(QStringLiteral("DBMemoBemerkung"));
+    m_bemerkung->setDataSource(m_quelle, QStringLiteral("Bemerkung"));
+    m_bemerkung->setTabChangesFocus(true);
+    m_bemerkung->setFixedHeight(m_bemerkung->fontMetrics().lineSpacing() * 4 + 12);
+    bemerkungLabel->setBuddy(m_bemerkung);
+    l->addWidget(bemerkungLabel);
+    l->addWidget(m_bemerkung);
     connect(m_grid, &TPruefGrid::fehler, this, [this](const QString& m) { Dialogs::error(this, m); });
     connect(m_grid->delegate(), &PruefGridDelegate::editButtonClicked, this,
             &TPruefungsSeite::DBGridLtPruefEditButtonClick);
@@ -91,6 +106,10 @@ TPruefungsSeite::TPruefungsSeite(Table* leiter, TDataModule1& dm, TUserControl& 
     connect(m_pruef, &DataSet::fieldChanged, this, [this] { nurLesendeErlSpalten(); });
     connect(m_pruef, &DataSet::rowChanged, this, [this] { nurLesendeErlSpalten(); });
     connect(m_pruef, &DataSet::stateChanged, this, [this] { nurLesendeErlSpalten(); });
+    connect(m_pruef, &DataSet::currentChanged, this, [this] { bemerkungNurLesend(); });
+    connect(m_pruef, &DataSet::stateChanged, this, [this] { bemerkungNurLesend(); });
+    connect(m_pruef, &DataSet::rowsReset, this, [this] { bemerkungNurLesend(); });
+    bemerkungNurLesend();
     setErweitert(true);
 }
 
@@ -122,7 +141,20 @@ void TPruefungsSeite::nurLesendeErlSpalten()
         m_pruef->field(Schema::doneColumn(c)).setReadOnly(!m_pruef->field(Schema::requiredColumn(c)).asBoolean());
 }
 
-void TPruefungsSeite::LeiterBeforeScroll() { m_aktionen->SatzVerlassen(); }
+void TPruefungsSeite::bemerkungNurLesend()
+{
+    // Written under the rights of the inspection it belongs to: a new one needs the insert
+    // right, a stored one the modify right; without an inspection there is nothing to write to.
+    const bool neu = m_pruef->active() && m_pruef->state() == DataSetState::Insert;
+    const bool leer = !m_pruef->active() || (m_pruef->isEmpty() && !neu);
+    m_bemerkung->setReadOnly(leer || !m_rights.HasRight(neu ? crInsert : crModify));
+}
+
+void TPruefungsSeite::LeiterBeforeScroll()
+{
+    m_quelle->updateRecord();
+    m_aktionen->SatzVerlassen();
+}
 
 void TPruefungsSeite::setErweitert(bool on)
 {
@@ -164,7 +196,13 @@ void TPruefungsSeite::SpBShowErfClick()
 void TPruefungsSeite::BAlleSetzenClick() { aktion([this] { m_aktionen->AlleSetzen(); }); }
 void TPruefungsSeite::BPruefLoeClick() { aktion([this] { m_aktionen->Loeschen(); }); }
 void TPruefungsSeite::BPruefAbbruchClick() { aktion([this] { m_aktionen->Abbruch(); }); }
-void TPruefungsSeite::BPruefSpeichernClick() { aktion([this] { m_aktionen->Speichern(); }); }
+void TPruefungsSeite::BPruefSpeichernClick()
+{
+    aktion([this] {
+        m_quelle->updateRecord();
+        m_aktionen->Speichern();
+    });
+}
 
 void TPruefungsSeite::BPruefSetzenClick()
 {

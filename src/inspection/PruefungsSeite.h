@@ -9,6 +9,8 @@ class QPushButton;
 class QToolButton;
 class Table;
 class TDataModule1;
+class TDataSource;
+class TDBMemo;
 class TPruefGrid;
 class TUserControl;
 
@@ -22,6 +24,8 @@ public:
 
     Table* LtPruef() const { return m_pruef; }
     TPruefGrid* grid() const { return m_grid; }
+    // The current inspection's remark, saved with the inspection.
+    TDBMemo* bemerkung() const { return m_bemerkung; }
     QMenu* PruefPopupMenu() const { return m_popup; }
     QAction* VorschauPruefKontrollblatt() const { return m_vorschau; }
     QAction* DruckPruefKontrollblatt() const { return m_druck; }
@@ -57,6 +61,7 @@ private:
     void aktion(F&& f);
     void ausfuehren(const std::function<void()>& f);
     void nurLesendeErlSpalten();
+    void bemerkungNurLesend();
     void kontrollblatt(bool druck);
 
     Table* m_leiter;
@@ -64,6 +69,8 @@ private:
     TUserControl& m_rights;
     Table* m_pruef = nullptr;
     TPruefGrid* m_grid = nullptr;
+    TDataSource* m_quelle = nullptr;
+    TDBMemo* m_bemerkung = nullptr;
     std::unique_ptr<PruefAktionen> m_aktionen;
     QMenu* m_popup = nullptr;
     QAction* m_vorschau = nullptr;

@@ -33,6 +33,7 @@ QString eigenesLabel(const QString& table, const QString& field)
         {"LT_PRUEF/Datum", "Prüf.-Datum"},
         {"LT_PRUEF/PruefungArt_ID", "Prüfungs-Art"},
         {"LT_PRUEF/Pruefer_ID", "Prüfer"},
+        {"LT_PRUEF/Bemerkung", "Bemerkung"},
         {"PR_TAB/Nr", "Nr"},
         {"PR_TAB/KurzBez", "Prüfung"},
     };

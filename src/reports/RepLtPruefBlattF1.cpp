@@ -22,6 +22,7 @@ QString selectText()
     cols << QStringLiteral("L.PrSonstigesText AS PrLtSonstigesText") << QStringLiteral("P.Pruefer_ID");
     for (const QString& c : Schema::extendedCriteria())
         cols << QStringLiteral("P.") + Schema::requiredColumn(c) << QStringLiteral("P.") + Schema::doneColumn(c);
+    cols << QStringLiteral("P.Bemerkung");
     return QStringLiteral("SELECT ") + cols.join(QStringLiteral(", "));
 }
 
@@ -245,6 +246,8 @@ void TRepLtPruefBlattF1::buildBands()
     kreuz(QRectF(166, 16.5, 8, 6), Ergebnis::InOrdnung);
     ergebnis->addHLine(24, 0, breite, 0.6);
     ergebnis->addLabel(QRectF(1, 25, 70, 7), QStringLiteral("Bemerkungen :")).setFontSize(14).setBold().setUnderline();
+    // The inspection's remark in the free space below; a long one makes the block taller.
+    ergebnis->addField(QRectF(1, 33, breite - 2, 8), QStringLiteral("Bemerkung")).setFontSize(11).setWordWrap();
 
     m_hinweise = ergebnis->addChild(12);
     m_hinweise->addLabel(QRectF(1, 1, breite - 2, 5), QStringLiteral("( maschinell aus Prüfpunkten )"));

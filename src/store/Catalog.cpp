@@ -109,6 +109,32 @@ void dropTable(Backend& db, const QString& tableName)
     t.commit();
 }
 
+void addColumn(Backend& db, const QString& tableName, const FieldDef& f)
+{
+    const QString name = normalTableName(tableName);
+    Transaction t(db);
+    db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(name, db.columnSql(f)));
+    qint64 pos = 0;
+    {
+        auto c = db.select(QStringLiteral("SELECT MAX(pos) FROM _hw_fields WHERE tbl = ?"), {name});
+        if (c->next() && !c->isNull(0))
+            pos = c->intValue(0) + 1;
+    }
+    db.exec(QStringLiteral("INSERT INTO _hw_fields (tbl, pos, name, type, size, required, minv, maxv, label, format, booltexts) "
+                           "VALUES (?,?,?,?,?,?,?,?,?,?,?)"),
+            {name, pos, f.name, typeName(f.type), f.size, f.required ? 1 : 0, optional(f.minValue), optional(f.maxValue),
+             f.displayLabel, f.displayFormat, f.boolTexts});
+    bumpChange(db, name);
+    t.commit();
+}
+
+bool columnExists(Backend& db, const QString& table, const QString& column)
+{
+    auto c = db.select(QStringLiteral("SELECT 1 FROM _hw_fields WHERE tbl = ? AND UPPER(name) = UPPER(?)"),
+                       {normalTableName(table), column});
+    return c->next();
+}
+
 std::optional<TableDef> readTable(Backend& db, const QString& tableName)
 {
     const QString name = normalTableName(tableName);

@@ -17,6 +17,9 @@ void create(Backend& db);
 // primary key gets a hidden row version (_rv) that guards against lost updates.
 void createTable(Backend& db, const TableDef& def);
 void dropTable(Backend& db, const QString& name);
+// Adds a column at the end of an existing table (empty in every row) and to its description.
+void addColumn(Backend& db, const QString& table, const FieldDef& field);
+bool columnExists(Backend& db, const QString& table, const QString& column);
 bool tableExists(Backend& db, const QString& name);
 std::optional<TableDef> readTable(Backend& db, const QString& name);
 

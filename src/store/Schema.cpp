@@ -2,6 +2,7 @@
 
 #include "Backend.h"
 #include "Catalog.h"
+#include "Errors.h"
 #include "Verlauf.h"
 
 namespace Schema {
@@ -152,6 +153,8 @@ TableDef inspections()
     t.fields << f(QStringLiteral("Pruefer_ID"), FieldType::Integer, 0, false, QStringLiteral("Prf_ID"));
     for (const QString& c : extendedCriteria())
         t.fields << boolean(requiredColumn(c)) << boolean(doneColumn(c));
+    // Last, as registers made before it get it added at the end.
+    t.fields << f(QStringLiteral("Bemerkung"), FieldType::Memo, 0, false, QStringLiteral("Bemerkung"));
     t.indexes << primary(QStringLiteral("ID")) << secondary(QStringLiteral("LtIdDatum"), QStringLiteral("LT_ID;Datum"));
     return t;
 }
@@ -238,17 +241,67 @@ const TableDef* known(const QString& tableName)
     return nullptr;
 }
 
+namespace {
+
+// Columns that came after the first registers: table and column, added on start.
+QList<std::pair<TableDef, QString>> nachgetrageneSpalten()
+{
+    return {{inspections(), QStringLiteral("Bemerkung")}};
+}
+
+bool vollstaendig(Backend& db)
+{
+    if (!Catalog::tableExists(db, QLatin1String(Verlauf::TableName)))
+        return false;
+    for (const auto& [table, column] : nachgetrageneSpalten())
+        if (!Catalog::columnExists(db, table.name, column))
+            return false;
+    return true;
+}
+
+// On a server whose roles guard the register only the owner role may change its tables:
+// the set-up tool (run again after an update) adds what is missing, not a person's login.
+bool darfTabellenAendern(Backend& db)
+{
+    if (!db.serverBased() || !db.tableExists(QStringLiteral("_hw_rollen")))
+        return true;
+    auto c = db.select(QStringLiteral("SELECT 1 FROM pg_class c JOIN pg_namespace s ON s.oid = c.relnamespace "
+                                      "WHERE s.nspname = 'public' AND c.relname = 'lt_pruef' "
+                                      "AND pg_has_role(current_user, c.relowner, 'USAGE')"));
+    return c->next();
+}
+
+} // namespace
+
+bool addedLater(const QString& table, const QString& column)
+{
+    for (const auto& [t, c] : nachgetrageneSpalten())
+        if (normalTableName(t.name) == normalTableName(table) && c.compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 void createIfMissing(Backend& db)
 {
     if (Catalog::exists(db)) {
-        // Registers made before the change history get its table on first use.
-        if (Catalog::tableExists(db, QLatin1String(Verlauf::TableName)))
+        // Registers made by an earlier version get the tables and columns added since on first use.
+        if (vollstaendig(db))
             return;
         Transaction t(db);
         db.serializeWrites(QStringLiteral("schema"));
-        if (Catalog::tableExists(db, QLatin1String(Verlauf::TableName)))
+        if (vollstaendig(db))
             return;
-        Catalog::createTable(db, Verlauf::tableDef());
+        if (!darfTabellenAendern(db))
+            throw EngineError(QStringLiteral("Das Register auf dem Server ist für diese Programmversion noch nicht ergänzt "
+                                             "worden (neue Tabellen oder Spalten). Bitte den Verwalter des "
+                                             "Servers, die Einrichtung (hw_server_setup) erneut auszuführen; bis dahin "
+                                             "kann mit dieser Version nicht gearbeitet werden."),
+                              EngineCode::InsufficientRights);
+        if (!Catalog::tableExists(db, QLatin1String(Verlauf::TableName)))
+            Catalog::createTable(db, Verlauf::tableDef());
+        for (const auto& [table, column] : nachgetrageneSpalten())
+            if (!Catalog::columnExists(db, table.name, column))
+                Catalog::addColumn(db, table.name, *table.field(column));
         t.commit();
         return;
     }

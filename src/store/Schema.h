@@ -30,6 +30,10 @@ QList<TableDef> registerTables();
 // Definition by table name from the list above (presentation of fields), or nullptr.
 const TableDef* known(const QString& tableName);
 
+// A column added after the first registers: older registers and the old program's files lack
+// it, and it is added on start (createIfMissing).
+bool addedLater(const QString& table, const QString& column);
+
 // Creates the catalog and every register table (in one go) where the database has none.
 void createIfMissing(Backend& db);
 

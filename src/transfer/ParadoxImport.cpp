@@ -858,8 +858,9 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
         }
         offset += pf.px_flen;
     }
+    // A column the old program never had stays empty without a word.
     for (const FieldDef& fd : def.fields)
-        if (fd.isStored() && !seen.contains(fd.name.toUpper()))
+        if (fd.isStored() && !seen.contains(fd.name.toUpper()) && !Schema::addedLater(src.table, fd.name))
             res.missingColumns << fd.name;
 
     QStringList names;

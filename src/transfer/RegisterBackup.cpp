@@ -5,6 +5,7 @@
 #include "Engine.h"
 #include "Errors.h"
 #include "IniFile.h"
+#include "Schema.h"
 #include "Verlauf.h"
 
 #include <QDir>
@@ -346,6 +347,8 @@ QString restore(const QString& file, const std::function<bool(const BackupInfo&)
                                          "Stand liegt in „%2“.")
                               .arg(countsText(now), native(keep)));
     }
+    // A backup of an older version gets the columns added since, as at the start.
+    Schema::createIfMissing(db);
     // The history tells that the register went back, and the cursors of this program see
     // every table as changed.
     Transaction t(db);

@@ -73,8 +73,13 @@ fieldset{border:1px solid #ccc;margin:.6em 0;padding:.4em .6em}
 legend{font-weight:bold}
 .krit{border-bottom:1px solid #eee;padding:.5em 0}
 .krit span{display:block;margin-bottom:.2em}
-.krit label{display:inline-block;padding:.3em 1.2em .3em 0;white-space:nowrap}
+.krit label{display:inline-block;padding:.3em 1.2em .3em .2em;white-space:nowrap}
 input[type=radio]{width:1.3em;height:1.3em;vertical-align:middle}
+.krit .bem{display:none;margin:.2em 0 0}
+.krit .bem label{white-space:normal;padding:0}
+.krit input[value=mangel]:checked~.bem{display:block}
+textarea{width:100%;box-sizing:border-box;padding:.5em;font-size:1.05em}
+.bemerkung{white-space:pre-line}
 )";
 
 QString ergebnisText(int erforderlich, int erledigt)
@@ -85,6 +90,28 @@ QString ergebnisText(int erforderlich, int erledigt)
     if (maengel == 0)
         return QStringLiteral("in Ordnung");
     return maengel == 1 ? QStringLiteral("1 Mangel") : QStringLiteral("%1 Mängel").arg(maengel);
+}
+
+// Longest texts the form takes; a longer one is refused, never cut.
+constexpr int MangelTextMax = 200;
+// Hits the search shows at most.
+constexpr int SucheMax = 50;
+constexpr int BemerkungMax = 2000;
+
+// A criterion in a remark line: the extended ones with their group ("Holme – Verformung").
+QString kriteriumName(const KriteriumSicht& k)
+{
+    QString text = k.text.trimmed();
+    while (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char('.')))
+        text = text.chopped(1).trimmed();
+    return k.gruppe == QStringLiteral("Prüfungen") ? text : k.gruppe + QStringLiteral(" – ") + text;
+}
+
+// A remark in the list of the last inspections: the first line or so.
+QString kurz(const QString& text, int max = 120)
+{
+    const QString t = text.simplified();
+    return t.size() <= max ? t : t.left(max - 1) + QStringLiteral("…");
 }
 
 } // namespace
@@ -447,20 +474,24 @@ WebAntwort WebApp::leiterSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const S
     if (l->schrott)
         zeile(QStringLiteral("Zustand"), QStringLiteral("<span class=\"ueber\">verschrottet</span>"));
     inhalt += QStringLiteral("</table>");
-    if (s.rechte.contains(crInsert) && s.rechte.contains(crModify))
+    if (s.rechte.contains(crInsert) && s.rechte.contains(crModify)) {
+        if (!l->pruefer)
+            inhalt += QStringLiteral("<p class=\"meldung\" id=\"ohnePruefer\">%1</p>")
+                          .arg(html(WebArbeitsplatz::ohnePrueferText(s.benutzer)));
         inhalt += QStringLiteral("<p><a class=\"knopf\" id=\"erfassen\" href=\"/l/%1/pruefen\">Prüfung erfassen</a></p>")
                       .arg(html(pfadTeil(code)));
-    else
+    } else
         inhalt += QStringLiteral("<p>Sie haben keine Berechtigung, Prüfungen zu erfassen.</p>");
     inhalt += QStringLiteral("<h2>Letzte Prüfungen</h2>");
     if (l->pruefungen.isEmpty()) {
         inhalt += QStringLiteral("<p>Noch keine Prüfung.</p>");
     } else {
-        inhalt += QStringLiteral("<table id=\"pruefungen\"><tr><th>Datum</th><th>Prüfung</th><th>Prüfer</th><th>Ergebnis</th></tr>");
+        inhalt += QStringLiteral("<table id=\"pruefungen\"><tr><th>Datum</th><th>Prüfung</th><th>Prüfer</th><th>Ergebnis</th>"
+                                 "<th>Bemerkung</th></tr>");
         for (const PruefZeile& z : l->pruefungen)
-            inhalt += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>")
+            inhalt += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td class=\"bemerkung\">%5</td></tr>")
                           .arg(html(datum(z.datum)), html(z.art), html(z.pruefer),
-                               html(ergebnisText(z.erforderlich, z.erledigt)));
+                               html(ergebnisText(z.erforderlich, z.erledigt)), html(kurz(z.bemerkung)));
         inhalt += QStringLiteral("</table>");
     }
     return seite(QStringLiteral("Leiter %1").arg(l->nr), inhalt);
@@ -482,6 +513,9 @@ WebAntwort WebApp::pruefSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const Si
     inhalt += QStringLiteral("<h1>Prüfung erfassen</h1><p>Leiter %1 – %2</p>").arg(l->nr).arg(html(l->kurzBez));
     if (!meldung.isEmpty())
         inhalt += QStringLiteral("<p class=\"meldung\" id=\"meldung\">%1</p>").arg(html(meldung));
+    else if (!l->pruefer)
+        inhalt += QStringLiteral("<p class=\"meldung\" id=\"ohnePruefer\">%1</p>")
+                      .arg(html(WebArbeitsplatz::ohnePrueferText(s.benutzer)));
     // A refused save for a conflict shows the ladder's new state: saving again is then a
     // deliberate second inspection.
     const QString stand = wieder && status != 409 ? f.value(QStringLiteral("stand")) : l->stand;
@@ -507,17 +541,25 @@ WebAntwort WebApp::pruefSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const Si
             }
             const QString feld = QStringLiteral("k_") + k.name;
             const QString wert = f.value(feld);
+            // The remark field shows once "Mangel" is chosen (by the style sheet: no scripts).
             inhalt += QStringLiteral("<div class=\"krit\"><span>%1</span>"
-                                     "<label><input type=\"radio\" name=\"%2\" id=\"%2_ok\" value=\"ok\"%3 required> "
-                                     "in Ordnung</label>"
-                                     "<label><input type=\"radio\" name=\"%2\" id=\"%2_mangel\" value=\"mangel\"%4> "
-                                     "Mangel</label></div>")
+                                     "<input type=\"radio\" name=\"%2\" id=\"%2_ok\" value=\"ok\"%3 required>"
+                                     "<label for=\"%2_ok\">in Ordnung</label>"
+                                     "<input type=\"radio\" name=\"%2\" id=\"%2_mangel\" value=\"mangel\"%4>"
+                                     "<label for=\"%2_mangel\">Mangel</label>"
+                                     "<p class=\"bem\"><label for=\"%5\">Welcher Mangel?</label><br>"
+                                     "<input type=\"text\" id=\"%5\" name=\"%5\" maxlength=\"%7\" value=\"%6\"></p></div>")
                           .arg(html(k.text), html(feld),
                                wert == QLatin1String("ok") ? QStringLiteral(" checked") : QString(),
-                               wert == QLatin1String("mangel") ? QStringLiteral(" checked") : QString());
+                               wert == QLatin1String("mangel") ? QStringLiteral(" checked") : QString(),
+                               html(QStringLiteral("b_") + k.name), html(f.value(QStringLiteral("b_") + k.name)),
+                               QString::number(MangelTextMax));
         }
         inhalt += QStringLiteral("</fieldset>");
     }
+    inhalt += QStringLiteral("<p><label for=\"bemerkung\">Bemerkung</label><br>"
+                             "<textarea id=\"bemerkung\" name=\"bemerkung\" rows=\"3\" maxlength=\"%2\">%1</textarea></p>")
+                  .arg(html(f.value(QStringLiteral("bemerkung"))), QString::number(BemerkungMax));
     inhalt += QStringLiteral("<p><button type=\"submit\" id=\"speichern\">Prüfung speichern</button> "
                              "<a href=\"/l/%1\">Abbrechen</a></p></form>")
                   .arg(html(pfadTeil(code)));
@@ -534,21 +576,41 @@ WebAntwort WebApp::pruefSpeichern(WebArbeitsplatz& ap, const WebAnfrage& a, cons
     if (!l)
         return unbekannt(s, code);
     QSet<QString> erledigt;
-    QStringList offen;
+    QStringList offen, zeilen;
     for (const KriteriumSicht& k : l->kriterien) {
         const QString w = f.value(QStringLiteral("k_") + k.name);
-        if (w == QLatin1String("ok"))
+        if (w == QLatin1String("ok")) {
             erledigt << k.name;
-        else if (w != QLatin1String("mangel"))
+        } else if (w != QLatin1String("mangel")) {
             offen << k.text;
+        } else {
+            // One line per defect described: "<criterion>: <what is wrong>".
+            const QString text = f.value(QStringLiteral("b_") + k.name).simplified();
+            if (text.size() > MangelTextMax)
+                return pruefSeite(ap, a, s, code,
+                                  QStringLiteral("Die Beschreibung des Mangels „%1“ ist zu lang (höchstens %2 Zeichen).")
+                                      .arg(k.text, QString::number(MangelTextMax)),
+                                  400);
+            if (!text.isEmpty())
+                zeilen << kriteriumName(k) + QStringLiteral(": ") + text;
+        }
     }
     if (!offen.isEmpty())
         return pruefSeite(ap, a, s, code,
                           QStringLiteral("Bitte jedes Kriterium bewerten (in Ordnung oder Mangel). Offen: %1")
                               .arg(offen.join(QStringLiteral(", "))),
                           400);
+    QString allgemein = f.value(QStringLiteral("bemerkung"));
+    allgemein.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    allgemein = allgemein.trimmed();
+    if (allgemein.size() > BemerkungMax)
+        return pruefSeite(ap, a, s, code,
+                          QStringLiteral("Die Bemerkung ist zu lang (höchstens %1 Zeichen).").arg(BemerkungMax), 400);
+    if (!allgemein.isEmpty())
+        zeilen << allgemein;
     try {
-        const WebArbeitsplatz::Gespeichert g = ap.speichern(code, f.value(QStringLiteral("stand")), tag, erledigt);
+        const WebArbeitsplatz::Gespeichert g =
+            ap.speichern(code, f.value(QStringLiteral("stand")), tag, erledigt, zeilen.join(QLatin1Char('\n')));
         protokoll(QStringLiteral("Benutzer '%1' hat Prüfung %2 der Leiter %3 gespeichert")
                       .arg(s.benutzer, QString::number(g.erfasst.pruefId), QString::number(l->nr)));
         return WebAntwort::weiter(QStringLiteral("/l/%1?gespeichert=%2").arg(pfadTeil(code)).arg(g.erfasst.pruefId));
@@ -580,10 +642,15 @@ WebAntwort WebApp::suchSeite(WebArbeitsplatz& ap, const WebAnfrage& a, const Sit
                              "<p><button type=\"submit\" id=\"suchen\">Suchen</button></p></form>")
                   .arg(html(q));
     if (!q.trimmed().isEmpty()) {
-        const QList<Treffer> t = ap.suche(q);
+        const Suchergebnis e = ap.suche(q, SucheMax);
+        const QList<Treffer>& t = e.treffer;
         if (t.isEmpty()) {
             inhalt += QStringLiteral("<p id=\"keine\">Keine Leiter gefunden.</p>");
         } else {
+            if (e.anzahl > t.size())
+                inhalt += QStringLiteral("<p class=\"meldung\" id=\"mehr\">Es werden die ersten %1 von %2 Treffern gezeigt. "
+                                         "Bitte die Suche genauer fassen.</p>")
+                              .arg(deutsch.toString(int(t.size())), deutsch.toString(e.anzahl));
             inhalt += QStringLiteral("<table id=\"treffer\"><tr><th>Nr.</th><th>Kurzbezeichnung</th><th>Nächste Prüfung</th></tr>");
             for (const Treffer& z : t) {
                 const QString wert = WebArbeitsplatz::codeWert(z.nr);

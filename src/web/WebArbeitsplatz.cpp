@@ -16,6 +16,8 @@
 #include "Table.h"
 #include "TextMatch.h"
 
+#include <algorithm>
+
 #include <QCryptographicHash>
 
 // One row, the ladder number a request asks for. The ladder cursor is its detail, so the
@@ -161,6 +163,7 @@ std::optional<LeiterSicht> WebArbeitsplatz::leiter(const QString& code, const QD
         s.kriterien << KriteriumSicht{QStringLiteral("Sonstiges"), QStringLiteral("Sonstiges"),
                                       s.sonstText.isEmpty() ? QStringLiteral("<leer>") : s.sonstText};
 
+    s.pruefer = prueferId().isValid();
     s.stand = stand();
     QStringList alle = Schema::simpleCriteria() + Schema::extendedCriteria();
     for (m_pruef->last(); !m_pruef->bof() && s.pruefungen.size() < 5; m_pruef->prior()) {
@@ -169,6 +172,7 @@ std::optional<LeiterSicht> WebArbeitsplatz::leiter(const QString& code, const QD
         z.datum = m_pruef->field(QStringLiteral("Datum")).asDate();
         z.art = m_pruef->field(QStringLiteral("PruefungArtText")).asString();
         z.pruefer = m_pruef->field(QStringLiteral("PrueferKurzBez")).asString();
+        z.bemerkung = m_pruef->field(QStringLiteral("Bemerkung")).asString();
         for (const QString& c : alle)
             if (m_pruef->field(Schema::requiredColumn(c)).asBoolean()) {
                 ++z.erforderlich;
@@ -182,45 +186,59 @@ std::optional<LeiterSicht> WebArbeitsplatz::leiter(const QString& code, const QD
     return s;
 }
 
-QList<Treffer> WebArbeitsplatz::suche(const QString& text, int max)
+Suchergebnis WebArbeitsplatz::suche(const QString& text, int max)
 {
-    QList<Treffer> r;
+    Suchergebnis r;
     const QString t = text.trimmed();
     if (t.isEmpty())
         return r;
-    // The database narrows the ladders down (a few more than match: its upper case may fold
-    // more letters than the register's search does); the register's own search decides.
-    QString muster = t;
-    for (QChar& c : muster)
-        if (c == QLatin1Char('?') || c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\'))
-            c = QLatin1Char('_');
+    // The database applies the register's text search itself, so that it can count the hits
+    // and hand over only the first ones: letters a-z folded to capitals and nothing else
+    // (SQLite's UPPER folds only those; on the server TRANSLATE does it, as its UPPER would
+    // fold umlauts too), "?" any one character, "%" and "_" plain characters.
+    QString muster;
+    for (const QChar c : foldAsciiLetters(t)) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('!'))
+            muster += QLatin1Char('!');
+        muster += c == QLatin1Char('?') ? QLatin1Char('_') : c;
+    }
+    const bool server =
+        Engine::instance().aliasDriver(m_dm->alias()).compare(QLatin1String("POSTGRESQL"), Qt::CaseInsensitive) == 0;
+    const QString gross = server ? QStringLiteral("TRANSLATE(KurzBez, 'abcdefghijklmnopqrstuvwxyz', "
+                                                  "'ABCDEFGHIJKLMNOPQRSTUVWXYZ')")
+                                 : QStringLiteral("UPPER(KurzBez)");
+    // Straight to the database: the query dialect of the reports knows neither ESCAPE nor LIMIT.
     const std::optional<qint32> nr = BarcodeWert::leiterNr(t);
-    Query q;
-    q.setAlias(m_dm->alias());
-    q.setSql(QStringLiteral("SELECT Nr, KurzBez, PruefTermin FROM LT_LEIT WHERE Nr = :NR OR UPPER(KurzBez) LIKE "
-                            "UPPER(:MUSTER) ORDER BY Nr"));
-    q.setParam(QStringLiteral("NR"), nr ? *nr : -1);
-    q.setParam(QStringLiteral("MUSTER"), QStringLiteral("%") + muster + QStringLiteral("%"));
-    q.open();
-    auto treffer = [&] {
-        return Treffer{q.field(QStringLiteral("Nr")).asInteger(), q.field(QStringLiteral("KurzBez")).asString(),
-                       q.field(QStringLiteral("PruefTermin")).asDate()};
-    };
+    const QVariant nummer = nr ? *nr : -1;
+    const QString wo = QStringLiteral("FROM LT_LEIT WHERE Nr = ? OR %1 LIKE ? ESCAPE '!'").arg(gross);
+    const QVariant like = QStringLiteral("%") + muster + QStringLiteral("%");
+    Backend& db = Engine::instance().backend(m_dm->alias());
+    {
+        auto c = db.select(QStringLiteral("SELECT COUNT(*) ") + wo, {nummer, like});
+        r.anzahl = c->next() ? int(c->intValue(0)) : 0;
+    }
+    if (r.anzahl == 0)
+        return r;
     // The ladder of the number first, then those whose short description matches.
-    if (nr && q.locate(QStringLiteral("Nr"), {*nr}))
-        r << treffer();
-    const TextMatcher m(t);
-    for (q.first(); !q.eof() && r.size() < max; q.next()) {
-        if (nr && q.field(QStringLiteral("Nr")).asInteger() == *nr)
-            continue;
-        if (m.matches(q.field(QStringLiteral("KurzBez")).asString()))
-            r << treffer();
+    auto c = db.select(QStringLiteral("SELECT Nr, KurzBez, PruefTermin %1 ORDER BY CASE WHEN Nr = ? THEN 0 ELSE 1 END, Nr "
+                                      "LIMIT %2")
+                           .arg(wo)
+                           .arg(std::max(0, max)),
+                       {nummer, like, nummer});
+    while (c->next()) {
+        Treffer z;
+        z.nr = int(c->intValue(0));
+        z.kurzBez = c->textValue(1);
+        if (!c->isNull(2))
+            z.termin = QDate::fromJulianDay(c->dateJulianDay(2));
+        r.treffer << z;
     }
     return r;
 }
 
 WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, const QString& standText,
-                                                        const QDate& datum, const QSet<QString>& erledigt)
+                                                        const QDate& datum, const QSet<QString>& erledigt,
+                                                        const QString& bemerkung)
 {
     TUserControl& uc = *m_dm->DataUserControl;
     // Rights first, before anything is written: the inspection, then the ladder's due date.
@@ -257,7 +275,7 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
                                              "nicht gespeichert worden. Bitte sehen Sie sich die Leiter an; soll Ihre "
                                              "Prüfung trotzdem gespeichert werden, speichern Sie das Formular erneut.")
                                   .arg(m_leiter->field(QStringLiteral("Nr")).asInteger()));
-        Gespeichert g = eintragen(datum, erledigt);
+        Gespeichert g = eintragen(datum, erledigt, bemerkung);
         t->commit();
         return g;
     } catch (...) {
@@ -271,7 +289,24 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
     }
 }
 
-WebArbeitsplatz::Gespeichert WebArbeitsplatz::eintragen(const QDate& datum, const QSet<QString>& erledigt)
+QString WebArbeitsplatz::ohnePrueferText(const QString& benutzer)
+{
+    return QStringLiteral("Für den Benutzer „%1“ gibt es keinen Prüfer in den Stammdaten, und eine Prüfung ohne Prüfer "
+                          "ist kein Nachweis. Ein Administrator legt ihn am Arbeitsplatz unter Stammdaten → „Interne / "
+                          "externe Prüfer ..“ an, mit „%1“ als „Kurzbez.“; danach kann die Prüfung gespeichert werden.")
+        .arg(benutzer);
+}
+
+QVariant WebArbeitsplatz::prueferId()
+{
+    Table& pr = *m_dm->StPruefer;
+    if (m_benutzer.trimmed().isEmpty() || !pr.locate(QStringLiteral("KurzBez"), {m_benutzer}, true))
+        return QVariant();
+    return pr.field(QStringLiteral("ID")).value();
+}
+
+WebArbeitsplatz::Gespeichert WebArbeitsplatz::eintragen(const QDate& datum, const QSet<QString>& erledigt,
+                                                        const QString& bemerkung)
 {
     // The history and the ladder's change stamp name the person, not the server (for this
     // thread: other sessions write at the same time).
@@ -288,11 +323,11 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::eintragen(const QDate& datum, cons
     PruefEingabe e;
     e.datum = datum;
     e.erledigt = erledigt;
-    Table& pr = *m_dm->StPruefer;
-    if (pr.locate(QStringLiteral("KurzBez"), {m_benutzer}, true)) {
-        e.prueferId = pr.field(QStringLiteral("ID")).value();
-        g.prueferGefunden = true;
-    }
+    e.bemerkung = bemerkung;
+    // A record that does not say who inspected proves nothing: refused before anything is written.
+    e.prueferId = prueferId();
+    if (!e.prueferId.isValid())
+        throw HwError(ohnePrueferText(m_benutzer));
     try {
         g.erfasst = pruefungErfassen(*m_aktionen, *m_leiter, *m_pruef, e);
     } catch (const EngineError& err) {

@@ -33,6 +33,7 @@ struct PruefZeile {
     QString pruefer;
     int erforderlich = 0;    // criteria required at the inspection
     int erledigt = 0;        // of those found in order
+    QString bemerkung;
 };
 
 struct LeiterSicht {
@@ -50,6 +51,8 @@ struct LeiterSicht {
     QString sonstText;
     QList<PruefZeile> pruefungen;    // latest first, at most five
     QList<KriteriumSicht> kriterien; // what a new inspection requires
+    // The user has an inspector row (PRUEFER.KurzBez = user name): only then may they record.
+    bool pruefer = false;
     // Changes with every write of the ladder and every inspection added or removed: a form
     // made from an older state is refused.
     QString stand;
@@ -59,6 +62,11 @@ struct Treffer {
     int nr = 0;
     QString kurzBez;
     QDate termin;
+};
+
+struct Suchergebnis {
+    QList<Treffer> treffer;  // the first ones, at most the maximum asked for
+    int anzahl = 0;          // all ladders found
 };
 
 // A save refused because the ladder changed since the form was made.
@@ -87,19 +95,21 @@ public:
 
     // The ladder whose label holds this value; none when no ladder has it.
     std::optional<LeiterSicht> leiter(const QString& codeWert, const QDate& heute = QDate::currentDate());
-    // Ladders whose number is the text, then those whose short description contains it
-    // (the register's text search), at most max.
-    QList<Treffer> suche(const QString& text, int max = 50);
+    // The ladder whose number is the text, then those whose short description contains it
+    // (the register's text search), at most max; and how many there are in all.
+    Suchergebnis suche(const QString& text, int max = 50);
 
     struct Gespeichert {
         PruefErfasst erfasst;
-        bool prueferGefunden = false;   // the user is an inspector of the master data
     };
     // A new inspection of the ladder dated datum, the criteria in erledigt found in order,
     // the inspector the current user (by the inspector's short name); then the due date.
-    // WebKonflikt when the ladder's state is no longer stand.
+    // WebKonflikt when the ladder's state is no longer stand; refused with nothing written
+    // when the user has no inspector row (ohnePrueferText).
     Gespeichert speichern(const QString& codeWert, const QString& stand, const QDate& datum,
-                          const QSet<QString>& erledigt);
+                          const QSet<QString>& erledigt, const QString& bemerkung = QString());
+    // What a user without an inspector row is told, and what to do about it.
+    static QString ohnePrueferText(const QString& benutzer);
 
     // The label value of a ladder number (what /l/<value> takes); empty for a number no label
     // can hold.
@@ -110,8 +120,10 @@ private:
     void frisch();
     void frischeLeiter();
     // The inspection written, in the transaction of speichern.
-    Gespeichert eintragen(const QDate& datum, const QSet<QString>& erledigt);
+    Gespeichert eintragen(const QDate& datum, const QSet<QString>& erledigt, const QString& bemerkung);
     QString stand();
+    // The PRUEFER row of the current user, or an empty value.
+    QVariant prueferId();
 
     std::unique_ptr<TDataModule1> m_dm;
     std::unique_ptr<TLtFirmAbt> m_abteilungen;

@@ -17,6 +17,8 @@
 #include "UserRights.h"
 #include "UserState.h"
 #include "Verlauf.h"
+#include "Schema.h"
+#include "Catalog.h"
 #include "XorHex.h"
 
 #include <QPushButton>
@@ -534,6 +536,32 @@ private slots:
 
     // A new database: the set-up makes the register's tables for the owner role, twice
     // without harm; its first administrator logs in and every session sees the others.
+    // A column the program added after the conversion: a person's login cannot add it and
+    // is told to have the set-up run again; the set-up adds it, and the grants cover it.
+    void neueSpalteKommtMitDerEinrichtung()
+    {
+        umstellen();
+        Engine::instance().reset();
+        auto su = superuser();
+        su->exec(QStringLiteral("ALTER TABLE LT_PRUEF DROP COLUMN Bemerkung"));
+        su->exec(QStringLiteral("DELETE FROM _hw_fields WHERE tbl = 'LT_PRUEF' AND name = 'Bemerkung'"));
+        auto bernd = als("bernd");
+        try {
+            Schema::createIfMissing(*bernd);
+            QFAIL("Spalte ohne Einrichtung angelegt");
+        } catch (const EngineError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("hw_server_setup")), qPrintable(e.message()));
+        }
+        QVERIFY(!Catalog::columnExists(*su, QStringLiteral("LT_PRUEF"), QStringLiteral("Bemerkung")));
+
+        ServerRollen::einrichten(*su, m_praefix);
+        QVERIFY(Catalog::columnExists(*su, QStringLiteral("LT_PRUEF"), QStringLiteral("Bemerkung")));
+        Schema::createIfMissing(*bernd);
+        bernd->exec(QStringLiteral("UPDATE LT_PRUEF SET Bemerkung = 'Holm verbogen'"));
+        verweigert(*als("anna"), QStringLiteral("UPDATE LT_PRUEF SET Bemerkung = 'x'"), "Bemerkung ohne Änderungsrecht");
+        QCOMPARE(anzahl(*su, "LT_PRUEF WHERE Bemerkung = 'Holm verbogen'"), 1);
+    }
+
     void einrichtenNeu()
     {
         Engine::instance().reset();

@@ -1,4 +1,5 @@
 #include "DBKontrollen.h"
+#include "DataControls.h"
 #include "Dialogs.h"
 #include "ErfPruefungenSeiten.h"
 #include "PruefAnzeige.h"
@@ -9,6 +10,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QMenu>
@@ -267,6 +269,64 @@ private slots:
         QVERIFY(!PruefFixture::stored("LT_PRUEF", second).value("PrErlSchuhe").toBool());
         QVERIFY(m->setData(m->index(0, page.grid()->spalte("PrErlSchuhe")), true));
         QVERIFY(t->field("PrErlSchuhe").asBoolean());
+    }
+
+    // The current inspection's remark through the keyboard: saved with the inspection, a
+    // stored one and a new one alike; the next row shows its own.
+    void bemerkungMitTasten()
+    {
+        PruefFixture fx;
+        const int id = PruefFixture::addLadder(5, {{"PrMaterial", true}, {"PruefungArt_ID", 1}});
+        const int alt = PruefFixture::addInspection(id, {{"Datum", QDate(2024, 1, 1)}, {"PrMaterial", true}});
+        fx.open(5);
+        TPruefungsSeite page(fx.leiter.get(), *fx.dm, *fx.dm->DataUserControl);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        TDBMemo* memo = page.bemerkung();
+        QCOMPARE(page.findChild<QLabel*>("LabelBemerkung")->buddy(), memo);
+        QVERIFY(!memo->isReadOnly());
+        Table* t = page.LtPruef();
+
+        memo->setFocus();
+        QTest::keyClicks(memo, "Holm verbogen");
+        QTest::keyClick(memo, Qt::Key_Return);
+        QTest::keyClicks(memo, QString("Öl & <Fett>"));
+        QCOMPARE(t->state(), DataSetState::Edit);
+        QTest::mouseClick(page.findChild<QPushButton*>("BPruefSpeichern"), Qt::LeftButton);
+        QCOMPARE(t->state(), DataSetState::Browse);
+        QCOMPARE(PruefFixture::stored("LT_PRUEF", alt).value("Bemerkung").toString(), QString("Holm verbogen\nÖl & <Fett>"));
+
+        QTest::mouseClick(page.findChild<QPushButton*>("BPruefNeu"), Qt::LeftButton);
+        QCOMPARE(t->state(), DataSetState::Insert);
+        QVERIFY(memo->toPlainText().isEmpty());
+        memo->setFocus();
+        QTest::keyClicks(memo, "neu");
+        QTest::mouseClick(page.findChild<QPushButton*>("BPruefSpeichern"), Qt::LeftButton);
+        QCOMPARE(t->state(), DataSetState::Browse);
+        QCOMPARE(PruefFixture::stored("LT_PRUEF", t->field("ID").asInteger()).value("Bemerkung").toString(), QString("neu"));
+        QVERIFY(Dialogs::shown().isEmpty());
+        QVERIFY(t->locate("ID", {alt}));
+        QCOMPARE(memo->toPlainText(), QString("Holm verbogen\nÖl & <Fett>"));
+    }
+
+    // Without the modify right the remark of a stored inspection cannot be typed into.
+    void bemerkungOhneAenderungsrecht()
+    {
+        PruefFixture fx;
+        const int id = PruefFixture::addLadder(5);
+        const int p = PruefFixture::addInspection(id, {{"Datum", QDate(2024, 1, 1)}, {"Bemerkung", "alt"}});
+        fx.open(5);
+        fx.limitRights({crView, crInsert});
+        TPruefungsSeite page(fx.leiter.get(), *fx.dm, *fx.dm->DataUserControl);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        TDBMemo* memo = page.bemerkung();
+        QCOMPARE(memo->toPlainText(), QString("alt"));
+        QVERIFY(memo->isReadOnly());
+        memo->setFocus();
+        QTest::keyClicks(memo, "neu");
+        QCOMPARE(page.LtPruef()->state(), DataSetState::Browse);
+        QCOMPARE(PruefFixture::stored("LT_PRUEF", p).value("Bemerkung").toString(), QString("alt"));
     }
 
     // A refused insert through the button shows the rights message and adds nothing.

@@ -81,7 +81,8 @@ struct Register {
                                     {"PrScharniere", false}, {"PrErlScharniere", true}, {"PrSchuhe", false},
                                     {"PrErlSchuhe", true}, {"PrHo_Verform", true}, {"PrHo_ErlVerform", true},
                                     {"PrSprS_Vollstaend", true}, {"PrSprS_ErlVollstaend", true},
-                                    {"PrSprS_Beschaed", true}, {"PrSonstiges", true}});
+                                    {"PrSprS_Beschaed", true}, {"PrSonstiges", true},
+                                    {"Bemerkung", "Spreizsicherung: Kette gerissen\nÖlspur am Holm entfernt"}});
         p2003 = addRow("LT_PRUEF", {{"LT_ID", l101}, {"Datum", QDate(2003, 6, 23)}, {"PruefungArt_ID", 2},
                                     {"Pruefer_ID", maier}, {"PrMaterial", true}, {"PrErlMaterial", true}});
         // 103 (scrap): every required group done.
@@ -665,6 +666,12 @@ void TestRecordReports::singleControlSheetFromTheInspectionList()
     text.replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
     for (const char* s : {"Einzelausdruck", "23.06.04", "Holme :", "Spreizsicherung :", "Leiter überprüft :"})
         QVERIFY2(text.contains(QString::fromUtf8(s)), s);
+    // The inspection's remark, line by line, in the space under "Bemerkungen :".
+    const qsizetype bemerkungen = text.indexOf(QStringLiteral("Bemerkungen :"));
+    const qsizetype zeile1 = text.indexOf(QStringLiteral("Spreizsicherung: Kette gerissen\n"));
+    const qsizetype zeile2 = text.indexOf(QStringLiteral("Ölspur am Holm entfernt"));
+    QVERIFY2(bemerkungen >= 0 && zeile1 > bemerkungen && zeile2 > zeile1 && text.indexOf("Leiter überprüft :") > zeile2,
+             qPrintable(text));
     QVERIFY(!text.contains("23.06.03"));
     QVERIFY(!text.contains("maschinell"));
     QVERIFY(!text.contains("Sortiert nach"));

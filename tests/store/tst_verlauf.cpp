@@ -391,6 +391,49 @@ private slots:
         QCOMPARE(rows("LT_LEIT").size(), 1);
         QVERIFY(Verlauf::pruefen(db()).intakt);
     }
+
+    // A register of the version before the inspection's remark: the column is added on start,
+    // at the end, empty; the history written before still verifies and records the remark's
+    // changes from then on.
+    void oldRegisterGetsTheRemarkColumn()
+    {
+        TestDataDir dir;
+        Table t("LT_LEIT");
+        t.open();
+        const int ladder = addLadder(t, 1, "Eins");
+        t.close();
+        {
+            Table p("LT_PRUEF");
+            p.open();
+            addInspection(p, ladder, QDate(2025, 5, 1));
+        }
+        db().exec("ALTER TABLE LT_PRUEF DROP COLUMN Bemerkung");
+        db().exec("DELETE FROM _hw_fields WHERE tbl = 'LT_PRUEF' AND name = 'Bemerkung'");
+        QVERIFY(!Catalog::columnExists(db(), "LT_PRUEF", "Bemerkung"));
+        const qint64 before = count("SELECT COUNT(*) FROM LT_VERLAUF");
+        Engine::instance().reset();
+        Engine::instance().setNetFileDir(dir.path());
+        dir.addAlias("TARVINO");
+
+        Table p("LT_PRUEF");
+        p.open();
+        QCOMPARE(Catalog::readTable(db(), "LT_PRUEF")->fields.last().name, QString("Bemerkung"));
+        QCOMPARE(count("SELECT COUNT(*) FROM LT_PRUEF WHERE Bemerkung IS NULL"), 1);
+        QCOMPARE(count("SELECT COUNT(*) FROM LT_VERLAUF"), before);
+        QVERIFY(Verlauf::pruefen(db()).intakt);
+        p.first();
+        p.edit();
+        p.setValue("Bemerkung", "Schuhe: abgelaufen\nÖl am Holm");
+        p.post();
+        const QList<Row> r = rows("LT_PRUEF");
+        QCOMPARE(r.last().aktion, QString("Geändert"));
+        QCOMPARE(r.last().feld, QString("Bemerkung"));
+        QCOMPARE(r.last().alt, QString());
+        QCOMPARE(r.last().neu, QString("Schuhe: abgelaufen\nÖl am Holm"));
+        const Verlauf::Pruefung v = Verlauf::pruefen(db());
+        QVERIFY2(v.intakt, qPrintable(v.text));
+        QCOMPARE(v.anzahl, before + 1);
+    }
 };
 
 // A workstation of its own: updates its ladder again and again, each save with its history.

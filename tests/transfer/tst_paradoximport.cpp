@@ -213,6 +213,10 @@ private slots:
         QVERIFY2(summary.contains(codePage == 850 ? QStringLiteral("DOS 850") : QStringLiteral("Windows-1252")), qPrintable(summary));
         QVERIFY2(summary.contains(QStringLiteral("unbekannte Spalten, nicht übernommen: AltFeld")), qPrintable(summary));
         QVERIFY2(summary.contains(QStringLiteral("Gewicht")), qPrintable(summary));
+        // The remark of an inspection came after the old program: left empty, not reported missing.
+        QVERIFY2(summary.contains(QStringLiteral("PrErlVerbindungen")), qPrintable(summary));
+        QVERIFY2(!summary.contains(QStringLiteral("Bemerkung")), qPrintable(summary));
+        QCOMPARE(count(QStringLiteral("LT_PRUEF WHERE Bemerkung IS NOT NULL")), 0);
         QVERIFY2(summary.contains(QStringLiteral("Prüfungen ohne Leiter (LT_ID): 2 (99)\n")), qPrintable(summary));
         QVERIFY2(summary.contains(QStringLiteral("Leitern mit fehlender Abteilung (FirmenAbtID): 1 (77)")), qPrintable(summary));
 

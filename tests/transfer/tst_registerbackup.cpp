@@ -2,13 +2,16 @@
 #include "TestSupport.h"
 
 #include "Backend.h"
+#include "Catalog.h"
 #include "Engine.h"
 #include "Errors.h"
+#include "Table.h"
 #include "Verlauf.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -179,6 +182,36 @@ private slots:
         const Verlauf::Pruefung p = Verlauf::pruefen(db());
         QVERIFY2(p.intakt, qPrintable(p.text));
         QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM LT_VERLAUF WHERE Feld = 'Datensicherung' AND Neu LIKE 'zurückgeladen%'")), 1);
+    }
+
+    // A backup from before the inspection's remark: restored, the register gets the column
+    // back at once, and the remark is written and recorded like any field.
+    void restoreOfAnOlderBackupAddsTheRemark()
+    {
+        TestDataDir data;
+        if (TestDataDir::onServer())
+            return;     // no file backups on a server: see backupWhileAnotherWritesThenRestore
+        fill(5);
+        QTemporaryDir target;
+        const QString file = target.filePath(QStringLiteral("alt.sqlite"));
+        RegisterBackup::backup(file);
+        QProcess alt;
+        alt.start(QStringLiteral("sqlite3"), {file, QStringLiteral("ALTER TABLE LT_PRUEF DROP COLUMN Bemerkung; DELETE FROM "
+                                                                    "_hw_fields WHERE tbl = 'LT_PRUEF' AND name = 'Bemerkung';")});
+        QVERIFY(alt.waitForFinished(30000));
+        QCOMPARE(alt.exitCode(), 0);
+        RegisterBackup::restore(file, [](const BackupInfo&) { return true; });
+        QVERIFY(Catalog::columnExists(db(), QStringLiteral("LT_PRUEF"), QStringLiteral("Bemerkung")));
+        Table p(QStringLiteral("LT_PRUEF"));
+        p.open();
+        p.first();
+        p.edit();
+        p.setValue(QStringLiteral("Bemerkung"), QStringLiteral("nach dem Zurückladen"));
+        p.post();
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM LT_PRUEF WHERE Bemerkung = 'nach dem Zurückladen'")), 1);
+        QCOMPARE(count(QStringLiteral("SELECT COUNT(*) FROM LT_VERLAUF WHERE Feld = 'Bemerkung'")), 1);
+        const Verlauf::Pruefung v = Verlauf::pruefen(db());
+        QVERIFY2(v.intakt, qPrintable(v.text));
     }
 
     void restoreRefusedChangesNothing_data()

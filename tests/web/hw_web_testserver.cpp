@@ -42,6 +42,8 @@ void benutzer()
     };
     add("Meier", "geheim1", TUserRights::all(), false);
     add("Schulz", "geheim2", TUserRights::all(), false);
+    // May record, but has no inspector row.
+    add("Neuling", "neu123", TUserRights::all(), false);
     add("Leser", "lesen1", {crView, crPrint}, false);
     add("Gesperrt", "zu123", TUserRights::all(), true);
     bv.Detail->close();
@@ -66,6 +68,7 @@ void register_()
     PruefFixture::addKind(1, QStringLiteral("Jährlich"), 1, 0, 0);
     PruefFixture::addKind(2, QStringLiteral("Halbjährlich"), 0, 6, 0);
     PruefFixture::addPruefer(QStringLiteral("Meier"));
+    PruefFixture::addPruefer(QStringLiteral("Schulz"));
     const int werk = firma(QStringLiteral("Werk Nord"), QVariant());
     const int lager = firma(QStringLiteral("Lager"), werk);
     const int l101 = PruefFixture::addLadder(101, {{"KurzBez", "Stehleiter Lager"},

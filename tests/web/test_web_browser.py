@@ -149,23 +149,51 @@ class WebTest(unittest.TestCase):
         for caption in ("Material", "Holme", "Verformung", "Spreizsicherung", "Beschädigung / Korrision",
                         "Aufkleber lesbar"):
             self.assertIn(caption, form)
+        # A defect's remark field shows once "Mangel" is chosen.
+        self.assertFalse(d.find_element(By.ID, "b_Ho_Verform").is_displayed())
         for k in ("k_Material_ok", "k_Ho_Verform_mangel", "k_SprS_Beschaed_ok", "k_Sonstiges_ok"):
             d.find_element(By.ID, k).click()
+        self.assertTrue(d.find_element(By.ID, "b_Ho_Verform").is_displayed())
+        self.assertFalse(d.find_element(By.ID, "b_Material").is_displayed())
+        d.find_element(By.ID, "b_Ho_Verform").send_keys("Holm unten verbogen")
+        d.find_element(By.ID, "bemerkung").send_keys("Gewährleistung prüfen\n<script>alert(2)</script> & Öl")
         submit(d, d.find_element(By.ID, "speichern").click)
         self.assertIn("gespeichert", d.find_element(By.ID, "gespeichert").text)
 
         rows = self.reg.inspections(101, "Datum, PruefungArt_ID, Pruefer_ID, PrMaterial, PrErlMaterial, "
                                          "PrHo_Verform, PrHo_ErlVerform, PrSprS_ErlBeschaed, PrErlSonstiges, "
-                                         "PrSchuhe")
+                                         "PrSchuhe, Bemerkung")
         self.assertEqual(len(rows), 2)
         new = rows[-1]
         pruefer = self.reg.sql("SELECT ID FROM PRUEFER WHERE KurzBez = 'Meier'")[0][0]
-        self.assertEqual(new, [today.isoformat(), "1", pruefer, "1", "1", "1", "0", "1", "1", ""])
+        remark = "Holme – Verformung: Holm unten verbogen\nGewährleistung prüfen\n<script>alert(2)</script> & Öl"
+        self.assertEqual(new, [today.isoformat(), "1", pruefer, "1", "1", "1", "0", "1", "1", "", remark])
+        # The ladder page shows the remark as text, shortened to one line.
+        shown = d.find_element(By.ID, "pruefungen").text
+        self.assertIn("Holme – Verformung: Holm unten verbogen Gewährleistung prüfen <script>alert(2)</script> & Öl",
+                      shown)
+        self.assertEqual(d.find_elements(By.CSS_SELECTOR, "body script"), [])
         # The due date as "Neu.-Termin" computes it: the latest inspection plus one year.
         due = plus_years(today, 1)
         self.assertEqual(self.reg.ladder(101, "PruefTermin, LAendName"), [due.isoformat(), "Meier"])
         self.assertIn(due.strftime("%d.%m.%Y"), d.find_element(By.ID, "termin").text)
         self.assertIn("1 Mangel", d.find_element(By.ID, "pruefungen").text)
+
+    def test_user_without_inspector_record_is_refused(self):
+        d = self.browser()
+        self.login(d, "Neuling", "neu123", "/l/103")
+        self.assertIn("keinen Prüfer", d.find_element(By.ID, "ohnePruefer").text)
+        submit(d, d.find_element(By.ID, "erfassen").click)
+        self.assertIn("Interne / externe Prüfer", d.find_element(By.ID, "ohnePruefer").text)
+        d.find_element(By.ID, "k_Schuhe_mangel").click()
+        d.find_element(By.ID, "b_Schuhe").send_keys("fehlt")
+        submit(d, d.find_element(By.ID, "speichern").click)
+        self.assertIn("„Neuling“ als „Kurzbez.“", d.find_element(By.ID, "meldung").text)
+        # Nothing written: no inspection, the due date and change stamp as they were.
+        self.assertEqual(self.reg.inspections(103, "ID"), [])
+        self.assertEqual(self.reg.ladder(103, "PruefTermin, LAendName"), ["2021-03-01", ""])
+        # What was entered is still there to save once the inspector exists.
+        self.assertEqual(d.find_element(By.ID, "b_Schuhe").get_attribute("value"), "fehlt")
 
     def test_wrong_passwords_are_throttled(self):
         d = self.browser()

@@ -1,4 +1,5 @@
 #include "AnmeldeBremse.h"
+#include "Backend.h"
 #include "Anmeldung.h"
 #include "BarcodeSuche.h"
 #include "BarcodeWert.h"
@@ -391,6 +392,7 @@ private slots:
         QTest::newRow("Leiter-Art") << "LARTEN" << "/l/5" << false;
         QTest::newRow("Prüfung") << "PR_TAB" << "/l/5" << false;
         QTest::newRow("Prüfer der letzten Prüfung") << "PRUEFER" << "/l/5" << false;
+        QTest::newRow("Bemerkung der letzten Prüfung") << "Bemerkung" << "/l/5" << false;
         QTest::newRow("Kriterium Sonstiges") << "PrSonstigesText" << "/l/5/pruefen" << false;
         QTest::newRow("Meldung mit offenem Kriterium") << "PrSonstigesText" << "/l/5/pruefen" << true;
         QTest::newRow("Suchtext") << "q" << "/suche?q=" << false;
@@ -412,7 +414,8 @@ private slots:
         const int id = PruefFixture::addLadder(5, {{"KurzBez", wert("KurzBez")}, {"ExNrBez", wert("ExNrBez")},
                                                    {"FirmenAbtID", firma}, {"Art_ID", art}, {"PruefungArt_ID", 1},
                                                    {"PrSonstiges", true}, {"PrSonstigesText", wert("PrSonstigesText")}});
-        PruefFixture::addInspection(id, {{"Datum", QDate(2025, 3, 1)}, {"PruefungArt_ID", 1}, {"Pruefer_ID", pruefer}});
+        PruefFixture::addInspection(id, {{"Datum", QDate(2025, 3, 1)}, {"PruefungArt_ID", 1}, {"Pruefer_ID", pruefer},
+                                         {"Bemerkung", wert("Bemerkung")}});
         Angemeldet a(uhr());
         QString pfad = seite;
         if (quelle == QLatin1String("q") || quelle == QLatin1String("code"))
@@ -501,12 +504,149 @@ private slots:
         QCOMPARE(trefferNummern(r), nummern);
     }
 
+    // More hits than the page shows: it says how many there are; the number's ladder stays first.
+    void sucheNenntDieZahlDerTreffer_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("gezeigt");
+        QTest::addColumn<QString>("hinweis");     // empty: none
+        QTest::newRow("mehr als 50") << "stehleiter" << 50 << "Es werden die ersten 50 von 1.203 Treffern gezeigt. "
+                                                             "Bitte die Suche genauer fassen.";
+        QTest::newRow("Nummer und mehr als 50") << "7" << 50 << "Es werden die ersten 50 von 309 Treffern gezeigt.";
+        QTest::newRow("genau 50") << "Anlegeleiter" << 50 << "";
+        QTest::newRow("genauer gefasst") << "Stehleiter 12?" << 14 << "";
+    }
+    void sucheNenntDieZahlDerTreffer()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, gezeigt);
+        QFETCH(QString, hinweis);
+        PruefFixture f;
+        benutzer();
+        Backend& db = Engine::instance().backend();
+        Transaction t(db);
+        for (int nr = 1; nr <= 1203; ++nr)
+            db.exec("INSERT INTO LT_LEIT (Nr, KurzBez) VALUES (?, ?)", {nr, QStringLiteral("Stehleiter %1").arg(nr)});
+        for (int nr = 2001; nr <= 2050; ++nr)
+            db.exec("INSERT INTO LT_LEIT (Nr, KurzBez) VALUES (?, ?)", {nr, QStringLiteral("Anlegeleiter")});
+        t.commit();
+        Angemeldet a(uhr());
+        const WebAntwort r = a.holen(QStringLiteral("/suche?q=") + QString::fromLatin1(QUrl::toPercentEncoding(text)));
+        const QString body = QString::fromUtf8(r.body);
+        const QList<int> nummern = trefferNummern(r);
+        QCOMPARE(nummern.size(), gezeigt);
+        if (text == QLatin1String("7"))
+            QCOMPARE(nummern.first(), 7);
+        if (hinweis.isEmpty())
+            QVERIFY2(!body.contains("id=\"mehr\""), qPrintable(body));
+        else
+            QVERIFY2(body.contains(hinweis), qPrintable(body));
+    }
+
+    // A user who may record but has no inspector row: told on the ladder page and the form,
+    // and a save is refused with what to do, writing nothing (inspection, due date, history).
+    void ohnePrueferWirdNichtsGespeichert()
+    {
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        PruefFixture::addPruefer("Chefin");
+        const int id = PruefFixture::addLadder(5, {{"PruefungArt_ID", 1}, {"PrSchuhe", true},
+                                                   {"PruefTermin", QDate(2026, 1, 1)}});
+        const QVariantMap vorher = PruefFixture::stored("LT_LEIT", id);
+        Angemeldet a(uhr());
+        const QString hinweis = html(WebArbeitsplatz::ohnePrueferText("Chef"));
+        QVERIFY(a.holen("/l/5").body.contains(hinweis.toUtf8()));
+        const WebAntwort form = a.holen("/l/5/pruefen");
+        QVERIFY(form.body.contains(hinweis.toUtf8()));
+        auto c = Engine::instance().backend().select("SELECT COUNT(*) FROM LT_VERLAUF");
+        const qint64 verlauf = c->next() ? c->intValue(0) : -1;
+        c.reset();
+        const WebAntwort r = a.app->bearbeiten(post("/l/5/pruefen", "token=" + feld(form, "token") + "&stand=" +
+                                                                        feld(form, "stand") +
+                                                                        "&datum=2026-03-01&k_Schuhe=ok", a.cookie));
+        QCOMPARE(r.status, 422);
+        QVERIFY2(r.body.contains("id=\"meldung\">" + hinweis.toUtf8()), r.body.constData());
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), 0);
+        QCOMPARE(PruefFixture::stored("LT_LEIT", id), vorher);
+        c = Engine::instance().backend().select("SELECT COUNT(*) FROM LT_VERLAUF");
+        QCOMPARE(c->next() ? c->intValue(0) : -1, verlauf);
+        c.reset();
+
+        // With an inspector of that name (case aside) the same form saves, naming the inspector.
+        const int pruefer = PruefFixture::addPruefer("chef");
+        const WebAntwort neu = a.holen("/l/5/pruefen");
+        QVERIFY(!neu.body.contains("ohnePruefer"));
+        QCOMPARE(a.app->bearbeiten(post("/l/5/pruefen", "token=" + feld(neu, "token") + "&stand=" + feld(neu, "stand") +
+                                                            "&datum=2026-03-01&k_Schuhe=ok", a.cookie))
+                     .status,
+                 303);
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), 1);
+        auto p = Engine::instance().backend().select("SELECT Pruefer_ID FROM LT_PRUEF");
+        QVERIFY(p->next());
+        QCOMPARE(p->intValue(0), qint64(pruefer));
+    }
+
+    // The remark as the form composes it: one line per defect described, named with its
+    // group, then the general remark; a text beside a criterion in order is not taken, and a
+    // text too long is refused with nothing written.
+    void bemerkungAusDemFormular_data()
+    {
+        QTest::addColumn<QByteArray>("eingaben");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QVariant>("bemerkung");
+        QTest::newRow("Mängel und Bemerkung")
+            << QByteArray("k_Schuhe=mangel&b_Schuhe=++abgelaufen%0D%0Aund+rissig&k_Ho_Verform=mangel&b_Ho_Verform=Delle"
+                          "&bemerkung=Ersatz+bestellt%0D%0A%3Cb%3EMeier%3C%2Fb%3E+%C3%84rger%0D%0A")
+            << 303 << QVariant("Schuhe / Spitzen: abgelaufen und rissig\nHolme – Verformung: Delle\nErsatz bestellt\n<b>Meier</b> Ärger");
+        QTest::newRow("Mangel ohne Text") << QByteArray("k_Schuhe=mangel&k_Ho_Verform=ok&b_Ho_Verform=vergessen")
+                                          << 303 << QVariant();
+        QTest::newRow("nur Bemerkung") << QByteArray("k_Schuhe=ok&k_Ho_Verform=ok&bemerkung=+sauber+")
+                                       << 303 << QVariant("sauber");
+        QTest::newRow("Mangel zu lang") << QByteArray("k_Schuhe=mangel&k_Ho_Verform=ok&b_Schuhe=") + QByteArray(201, 'x')
+                                        << 400 << QVariant();
+        QTest::newRow("Bemerkung zu lang") << QByteArray("k_Schuhe=ok&k_Ho_Verform=ok&bemerkung=") + QByteArray(2001, 'x')
+                                           << 400 << QVariant();
+    }
+    void bemerkungAusDemFormular()
+    {
+        QFETCH(QByteArray, eingaben);
+        QFETCH(int, status);
+        QFETCH(QVariant, bemerkung);
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        PruefFixture::addPruefer("Chef");
+        PruefFixture::addLadder(5, {{"PruefungArt_ID", 1}, {"PrSchuhe", true}, {"PrHo_Verform", true}});
+        Angemeldet a(uhr());
+        const WebAntwort form = a.holen("/l/5/pruefen");
+        const WebAntwort r = a.app->bearbeiten(post("/l/5/pruefen", "token=" + feld(form, "token") + "&stand=" +
+                                                                        feld(form, "stand") + "&datum=2026-03-01&" + eingaben,
+                                                    a.cookie));
+        QCOMPARE(r.status, status);
+        if (status != 303) {
+            QVERIFY2(r.body.contains("zu lang"), r.body.constData());
+            QCOMPARE(PruefFixture::count("LT_PRUEF"), 0);
+            return;
+        }
+        auto c = Engine::instance().backend().select("SELECT Bemerkung FROM LT_PRUEF");
+        QVERIFY(c->next());
+        QCOMPARE(c->isNull(0) ? QVariant() : QVariant(c->textValue(0)), bemerkung);
+        c.reset();
+        // Shown on the ladder page as text.
+        const QString seite = QString::fromUtf8(a.holen("/l/5").body);
+        if (bemerkung.isValid())
+            QVERIFY2(seite.contains(html(bemerkung.toString().simplified())), qPrintable(seite));
+        QVERIFY(!seite.contains("<b>Meier"));
+    }
+
     // The handlers on a register: what needs a session, a token, a right.
     void seiten()
     {
         PruefFixture f;
         benutzer();
         PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        PruefFixture::addPruefer("Chef");
         PruefFixture::addLadder(5, {{"KurzBez", "Leiter \"A\" <b>"}, {"PruefungArt_ID", 1}, {"PrSchuhe", true}});
         WebZugang zugang;
         WebApp::Optionen o;
@@ -581,6 +721,7 @@ private slots:
         PruefFixture f;
         benutzer();
         PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        PruefFixture::addPruefer("Chef");
         const int leiter = PruefFixture::addLadder(5, {{"KurzBez", "Fünf"}, {"PruefungArt_ID", 1}, {"PrSchuhe", true}});
         WebZugang zugang;
         WebApp::Optionen o;

@@ -105,6 +105,13 @@ private slots:
         k.setValue("KurzBez", QStringLiteral("Jährlich"));
         k.setValue("Jahre", 1);
         k.post();
+        // The person who records is an inspector too.
+        Table pr(QStringLiteral("PRUEFER"));
+        pr.open();
+        pr.append();
+        pr.setValue("KurzBez", QStringLiteral("WebBernd"));
+        pr.post();
+        pr.close();
         Table l(QStringLiteral("LT_LEIT"));
         l.open();
         l.append();
@@ -185,10 +192,11 @@ private slots:
         QCOMPARE(r.status, 200);
         r = app.bearbeiten(anfrage("POST", "/l/5/pruefen", c,
                                    "token=" + feld(r, "token") + "&stand=" + feld(r, "stand") + "&datum=" +
-                                       QDate::currentDate().toString(Qt::ISODate).toLatin1() + "&k_Schuhe=ok"));
+                                       QDate::currentDate().toString(Qt::ISODate).toLatin1() +
+                                       "&k_Schuhe=mangel&b_Schuhe=rissig&bemerkung=%C3%96l"));
         QCOMPARE(r.status, 303);
         auto su = superuser();
-        QCOMPARE(anzahl(*su, "LT_PRUEF"), 1);
+        QCOMPARE(anzahl(*su, "LT_PRUEF WHERE Bemerkung = 'Schuhe / Spitzen: rissig\nÖl'"), 1);
         QCOMPARE(anzahl(*su, QStringLiteral("LT_LEIT WHERE LAendName = 'WebBernd' AND PruefTermin = '%1'")
                                  .arg(QDate::currentDate().addYears(1).toString(Qt::ISODate))),
                  1);
