@@ -101,8 +101,12 @@ public:
         });
         if (QAction* login = m_w.menus()->action(QStringLiteral("MDateiExLogin")))
             connect(login, &QAction::triggered, this, [this] { QTimer::singleShot(0, this, [this] { hinweis(); }); });
-        aktualisieren();
-        QTimer::singleShot(0, this, [this] { hinweis(); });
+        // Counted once the window is up: on a large register the count over every ladder would
+        // hold back the first screen.
+        QTimer::singleShot(0, this, [this] {
+            aktualisieren();
+            hinweis();
+        });
         m_w.grid()->installEventFilter(this);
     }
 

@@ -10,7 +10,11 @@
 namespace {
 // Below this the usual allocator is as fast and wastes less.
 constexpr std::size_t BigBlock = 256 * 1024;
+thread_local int t_pagesOnTouch = 0;
 }
+
+columnmemory::PagesOnTouch::PagesOnTouch() { ++t_pagesOnTouch; }
+columnmemory::PagesOnTouch::~PagesOnTouch() { --t_pagesOnTouch; }
 
 void* columnmemory::allocate(std::size_t bytes)
 {
@@ -21,7 +25,8 @@ void* columnmemory::allocate(std::size_t bytes)
         throw std::bad_alloc();
     // Advice only: without huge pages or the populate call (older kernels) pages come on touch.
     madvise(p, bytes, MADV_HUGEPAGE);
-    madvise(p, bytes, MADV_POPULATE_WRITE);
+    if (t_pagesOnTouch == 0)
+        madvise(p, bytes, MADV_POPULATE_WRITE);
     return p;
 }
 

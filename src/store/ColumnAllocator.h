@@ -9,6 +9,14 @@
 namespace columnmemory {
 void* allocate(std::size_t bytes);
 void release(void* p, std::size_t bytes) noexcept;
+// While one lives on this thread, big blocks get their pages on first touch instead of all at
+// once: room reserved for rows still to come costs nothing until they arrive.
+struct PagesOnTouch {
+    PagesOnTouch();
+    ~PagesOnTouch();
+    PagesOnTouch(const PagesOnTouch&) = delete;
+    PagesOnTouch& operator=(const PagesOnTouch&) = delete;
+};
 }
 
 template <typename T>

@@ -12,6 +12,19 @@ CursorModel::CursorModel(DataSet* dataSet, QObject* parent) : QAbstractTableMode
         rebuildColumns();
         endResetModel();
     });
+    // The rows of a large table read after the first screen: the grid keeps its place.
+    connect(dataSet, &DataSet::rowsAboutToBeAppended, this, [this](int row, int count) {
+        m_appending = !m_dataSet->controlsDisabled();
+        if (m_appending)
+            beginInsertRows(QModelIndex(), row, row + count - 1);
+    });
+    connect(dataSet, &DataSet::rowsAppended, this, [this] {
+        if (!m_appending)
+            return;
+        m_appending = false;
+        endInsertRows();
+        emit currentRowChanged(m_dataSet->currentViewRow());
+    });
     connect(dataSet, &DataSet::rowChanged, this, [this](int row) {
         if (m_dataSet->controlsDisabled() || row < 0 || row >= rowCount())
             return;

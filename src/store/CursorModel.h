@@ -43,5 +43,6 @@ private:
     QList<Field*> m_columns;
     QHash<QString, QString> m_titles;
     bool m_readOnly = false;
+    bool m_appending = false;
     DataSetState m_state;
 };

@@ -184,6 +184,9 @@ public:
 
 signals:
     void rowsReset();                       // rows reloaded, order or filter changed
+    // Rows of a large table read meanwhile join the view at a place: count of them at viewRow.
+    void rowsAboutToBeAppended(int viewRow, int count);
+    void rowsAppended();
     void rowChanged(int viewRow);
     void currentChanged();
     void stateChanged(DataSetState state);

@@ -24,8 +24,9 @@ void setLoadWaitFactory(std::function<std::unique_ptr<LoadWait>(const QString& t
 // rest's chunks; HW_TEST_LOAD_DELAY_MS pauses before every chunk).
 int firstScreenRows();
 
-// How the rest of a table is read after its first screen: in primary-key order, a chunk at a
-// time, skipping the rows already held (the first screen, rows this process added meanwhile).
+// How the rest of a table is read after its first screen: a chunk at a time, skipping the rows
+// already held (rows this process wrote meanwhile). In the first screen's order when that is one
+// integer or date column (or the key), so each chunk continues the rows shown; else in key order.
 struct RestPlan {
     QString alias;
     QString table;          // as written in SQL
@@ -36,6 +37,14 @@ struct RestPlan {
     qint64 expected = 0;    // rows counted before the first screen
     qint64 read = 0;        // rows read with the first screen
     std::unordered_set<qint64> held;
+    bool inOrder = false;   // chunks follow the first screen's order
+    QString orderField;     // that order's column before the key; empty: the key alone
+    int orderCol = -1;
+    bool orderIsDate = false;
+    // The first screen's last row: where the chunks go on.
+    qint64 lastKey = 0;
+    qint64 lastOrder = 0;
+    bool lastOrderNull = false;
 };
 
 // The rows of one whole table as this process read them, shared by every cursor that shows
@@ -67,7 +76,8 @@ public:
     // --- the rest read after the first screen
     // The index order (field names, upper case) whose first rows are held while the rest is read.
     QString firstScreenOrder;
-    int firstScreenLast = -1;               // the last of them in that order
+    // The last row of that order read so far: every row before it in that order is held.
+    int firstScreenLast = -1;
     // Starts reading the rest on the event loop, a chunk at a time.
     void startRest(RestPlan plan);
     bool loading() const;
@@ -80,8 +90,10 @@ public:
 
 private:
     struct Rest;
-    // One chunk; true when the rest is complete.
-    bool readChunk();
+    // One chunk; true when the rest is complete. Rows read go to [*from, *to).
+    bool readChunk(int* from = nullptr, int* to = nullptr);
+    int readRows(const QString& where, const QVariantList& params, int limit, const QString& order);
+    void dropDoubles();
     void complete();
     void scheduleChunk();
 

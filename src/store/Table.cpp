@@ -363,36 +363,68 @@ void Table::loadFirstScreen()
     auto count = backend.select(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
     const qint64 total = count->next() ? count->intValue(0) : 0;
     count.reset();
-    QStringList order;
-    for (int col : m_sortCols)
-        order << m_def.fields[col].name + backend.nullsOrder(false);
     const QString keyField = m_def.fields[m_keyCols.front()].name;
-    order << keyField;
     const int screen = firstScreenRows();
-    auto c = backend.select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 LIMIT %4")
-                                .arg(selectList(), table, order.join(QStringLiteral(", ")))
-                                .arg(screen));
     RowLoader loader(rs, int(m_def.fields.size()), true);
     RestPlan rest;
-    while (c->next()) {
-        const int phys = rs.appendRow();
-        loader.load(phys, *c, true);
-        rest.held.insert(c->intValue(m_keyCols.front()));
+    rest.keyField = keyField;
+    rest.keyCol = m_keyCols.front();
+    const auto readScreen = [&](const QString& where, const QString& order, int limit) {
+        auto c = backend.select(QStringLiteral("SELECT %1 FROM %2%3 ORDER BY %4 LIMIT %5")
+                                    .arg(selectList(), table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
+                                         order)
+                                    .arg(limit));
+        while (c->next()) {
+            const int phys = rs.appendRow();
+            loader.load(phys, *c, true);
+            rest.held.insert(c->intValue(rest.keyCol));
+        }
+    };
+    if (m_sortCols.size() <= 1) {
+        // One column (or the key alone): the rest follows in this order, chunk after chunk.
+        rest.inOrder = true;
+        if (m_sortCols.empty() || m_sortCols.front() == rest.keyCol) {
+            readScreen(QString(), keyField, screen);
+        } else {
+            const int col = m_sortCols.front();
+            rest.orderCol = col;
+            rest.orderField = m_def.fields[col].name;
+            rest.orderIsDate = m_def.fields[col].type == FieldType::Date;
+            // Empty values first, each part through the column's index: a server that sorts
+            // empty values last in its index would otherwise sort every row for "NULLS FIRST".
+            readScreen(QStringLiteral("%1 IS NULL").arg(rest.orderField), keyField, screen);
+            if (rs.rowCount() < screen)
+                readScreen(QStringLiteral("%1 IS NOT NULL").arg(rest.orderField),
+                           QStringLiteral("%1, %2").arg(rest.orderField, keyField), screen - rs.rowCount());
+        }
+    } else {
+        QStringList order;
+        for (int col : m_sortCols)
+            order << m_def.fields[col].name + backend.nullsOrder(false);
+        order << keyField;
+        readScreen(QString(), order.join(QStringLiteral(", ")), screen);
     }
-    c.reset();
     m_sortCacheValid = false;
     if (rs.rowCount() < screen)
         return;                                 // that was the whole table
+    const int last = rs.rowCount() - 1;
+    rest.lastKey = rs.get(last, rest.keyCol).toLongLong();
+    if (rest.orderCol >= 0) {
+        rest.lastOrderNull = rs.isNull(last, rest.orderCol);
+        if (!rest.lastOrderNull)
+            rest.lastOrder = rest.orderIsDate ? rs.get(last, rest.orderCol).toDate().toJulianDay()
+                                              : rs.get(last, rest.orderCol).toLongLong();
+    }
+    if (rest.inOrder)
+        rest.held.clear();                      // the rest starts after them
     rest.alias = m_alias;
     rest.table = table;
     rest.selectList = selectList();
-    rest.keyField = keyField;
-    rest.keyCol = m_keyCols.front();
     rest.columns = int(m_def.fields.size());
     rest.expected = total;
     rest.read = rs.rowCount();
     m_shared->firstScreenOrder = orderKey();
-    m_shared->firstScreenLast = rs.rowCount() - 1;
+    m_shared->firstScreenLast = last;
     m_shared->startRest(std::move(rest));
 }
 
@@ -406,9 +438,10 @@ int Table::rowsInOrder() const
 {
     if (!m_shared || m_shared->firstScreenLast < 0)
         return 0;
+    // The view is in the first screen's order: every row up to the last one read in it.
     const std::vector<int>& v = view();
-    const auto it = std::find(v.begin(), v.end(), m_shared->firstScreenLast);
-    return it == v.end() ? 0 : int(it - v.begin()) + 1;
+    const int last = m_shared->firstScreenLast;
+    return int(std::upper_bound(v.begin(), v.end(), last, [this](int a, int b) { return rowLess(a, b); }) - v.begin());
 }
 
 qint64 Table::rowsBeyondView() const
@@ -423,6 +456,43 @@ qint64 Table::rowsBeyondView() const
 }
 
 qint64 Table::rowMemoryBytes() const { return store().memoryBytes(); }
+
+void Table::sharedRowsAppended(int from, int to)
+{
+    // Only a cursor that shows the rows read so far, in their order, as it is browsing: any
+    // other one is rebuilt once the rows are complete (or when it leaves edit state).
+    if (!rowsPending() || !showWhileLoading() || orderKey() != m_shared->firstScreenOrder)
+        return;
+    if (state() != DataSetState::Browse || filtered()) {
+        m_viewStale = true;
+        return;
+    }
+    // The new rows continue the order read so far; rows this process wrote beyond it follow
+    // them where their order puts them.
+    std::vector<int>& v = viewRef();
+    const auto less = [this](int a, int b) { return rowLess(a, b); };
+    const size_t at = size_t(std::upper_bound(v.begin(), v.end(), from, less) - v.begin());
+    std::vector<int> tail;
+    tail.reserve(v.size() - at + size_t(to - from));
+    std::vector<int> fresh;
+    fresh.reserve(size_t(to - from));
+    for (int r = from; r < to; ++r)
+        if (!store().deleted(r))
+            fresh.push_back(r);
+    std::merge(fresh.begin(), fresh.end(), v.begin() + std::ptrdiff_t(at), v.end(), std::back_inserter(tail), less);
+    const int added = int(fresh.size());
+    if (added == 0)
+        return;
+    const int pos = viewPos();
+    const int cur = currentPhys();
+    emit rowsAboutToBeAppended(int(at), added);
+    v.resize(at);
+    v.insert(v.end(), tail.begin(), tail.end());
+    if (pos >= int(at))
+        setCurrentPos(int(std::find(v.begin(), v.end(), cur) - v.begin()));
+    m_sortCacheValid = false;
+    emit rowsAppended();
+}
 
 void Table::sharedRowsComplete()
 {
@@ -982,8 +1052,8 @@ int Table::readRowByKey(const QVariantList& keyValues, int intoPhys)
     if (!c->next())
         return -1;
     const int phys = intoPhys >= 0 ? intoPhys : store().appendRow();
-    // A row added while the rest is read: the rest must not bring it a second time.
-    if (intoPhys < 0 && m_shared && m_keyCols.size() == 1)
+    // A row added or written while the rest is read: the rest must not bring it a second time.
+    if (m_shared && m_keyCols.size() == 1)
         m_shared->noteHeldKey(c->intValue(m_keyCols.front()));
     RowLoader(store(), int(m_def.fields.size()), m_def.primaryIndex() != nullptr).load(phys, *c, intoPhys < 0);
     return phys;

@@ -96,6 +96,8 @@ public:
     qint64 rowMemoryBytes() const;
     // The rest of the shared rows is read: every row is there now.
     void sharedRowsComplete();
+    // A chunk of the rest arrived in the first screen's order: physical rows [from, to).
+    void sharedRowsAppended(int from, int to);
 
 protected:
     std::vector<int> orderedRows() const override;

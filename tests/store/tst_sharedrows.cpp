@@ -1,4 +1,5 @@
 #include "Backend.h"
+#include "CursorModel.h"
 #include "Engine.h"
 #include "Table.h"
 #include "TestSupport.h"
@@ -346,6 +347,114 @@ private slots:
         auto stored = Engine::instance().backend().select("SELECT COUNT(*) FROM LT_LEIT");
         QVERIFY(stored->next());
         QCOMPARE(int(stored->intValue(0)), expected.size());
+    }
+
+    // While the rest is read the window's rows grow chunk by chunk, always the start of its
+    // order: a user scrolling down sees more ladders, never one out of place, and the grid keeps
+    // its row. A ladder added meanwhile stays after the rows read. Also with ladders without a
+    // number (first in the order) and in key order.
+    void rowsGrowWithEachChunk_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<int>("withoutNumber");
+        QTest::newRow("by number") << "Nr" << 0;
+        QTest::newRow("empty numbers first") << "Nr" << 4;
+        QTest::newRow("by key") << "ID" << 0;
+    }
+
+    void rowsGrowWithEachChunk()
+    {
+        QFETCH(QString, order);
+        QFETCH(int, withoutNumber);
+        TestDataDir dir;
+        const QList<int> numbers = writeLadders(20);
+        for (int i = 0; i < withoutNumber; ++i)
+            Engine::instance().backend().exec("INSERT INTO LT_LEIT (KurzBez) VALUES (?)", {QString("ohne %1").arg(i)});
+        QList<int> all;                                 // the window's numbers in its order (0: none)
+        {
+            Table t("LT_LEIT");
+            t.setIndexFieldNames(order);
+            t.open();
+            all = numbersInOrder(t);
+        }
+        SmallChunks chunks(3);
+        qputenv("HW_TEST_LOAD_DELAY_MS", "20");
+        struct Unset {
+            ~Unset() { qunsetenv("HW_TEST_LOAD_DELAY_MS"); }
+        } unset;
+        Table loader("LT_LEIT"), window("LT_LEIT");
+        loader.setIndexFieldNames(order);
+        loader.setReadRestLater(true);
+        window.setIndexFieldNames(order);
+        window.setShowWhileLoading(true);
+        loader.open();
+        window.open();
+        CursorModel model(&window);
+        QCOMPARE(numbersInOrder(window), all.mid(0, 3));
+        window.moveBy(2);
+        const int stay = window.field("ID").asInteger();
+        addLadder(window, 5000, "eigen neu");
+        QCOMPARE(window.field("Nr").asInteger(), 5000);
+        window.moveBy(-1);                              // back on a row read before
+        QCOMPARE(window.field("ID").asInteger(), stay);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+        int steps = 0;
+        int shown = window.viewRowCount();
+        while (window.rowsPending()) {
+            QTRY_VERIFY_WITH_TIMEOUT(window.viewRowCount() != shown || !window.rowsPending(), 5000);
+            if (!window.rowsPending())
+                break;
+            shown = window.viewRowCount();
+            ++steps;
+            QList<int> expected = all.mid(0, shown - 1);
+            expected << 5000;
+            QCOMPARE(numbersInOrder(window), expected);
+            QCOMPARE(model.rowCount(), shown);
+            QCOMPARE(window.field("ID").asInteger(), stay);
+            QCOMPARE(window.recordCount(), all.size() + 1);
+            // Moving over the rows read does not wait for the rest.
+            QVERIFY(window.rowsPending());
+        }
+        QVERIFY2(steps >= 2, qPrintable(QString("grew %1 times").arg(steps)));
+        QVERIFY(inserted.size() >= steps);
+        QCOMPARE(resets.size(), 1);                     // once, when every row is there
+        QList<int> expected = all;
+        expected << 5000;
+        QCOMPARE(numbersInOrder(window), expected);
+        QCOMPARE(window.recordCount(), all.size() + 1);
+        QCOMPARE(window.field("ID").asInteger(), stay);
+    }
+
+    // Read in number order, a ladder another workstation renumbers after it was read comes again
+    // under its new number: once the rest is there it is held once, with the new number.
+    void renumberedElsewhereDuringTheLoad()
+    {
+        TestDataDir dir;
+        const QList<int> numbers = writeLadders(20);
+        SmallChunks chunks(3);
+        LoadingCursors c;
+        const int first = numbers.first();
+        dir.addAlias("ZWEITER");
+        {
+            Table elsewhere("LT_LEIT");
+            elsewhere.setAlias("ZWEITER");
+            elsewhere.setIndexFieldNames("Nr");
+            elsewhere.open();
+            QVERIFY(elsewhere.findKey({first}));
+            elsewhere.edit();
+            elsewhere.setValue("Nr", 9999);
+            elsewhere.post();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!c.window.rowsPending(), 10000);
+        QList<int> expected = numbers.mid(1);
+        expected << 9999;
+        QCOMPARE(numbersInOrder(c.window), expected);
+        QCOMPARE(numbersInOrder(c.byId).size(), 20);
+        QVERIFY(c.window.refreshIfChanged());
+        QCOMPARE(numbersInOrder(c.window), expected);
+        QCOMPARE(c.window.recordCount(), 20);
     }
 
     // Bookmarks stay on their row across re-reads of the shared rows.
