@@ -216,6 +216,15 @@ private:
     QElapsedTimer m_uhr;
 };
 
+// A phone saves an inspection only for a user who is an inspector of the master data.
+void prueferAnlegen(Backend& db, const QStringList& namen)
+{
+    Transaction tx(db);
+    for (const QString& n : namen)
+        db.exec(QStringLiteral("INSERT INTO PRUEFER (KurzBez, Name) VALUES (?, ?)"), {n, n});
+    tx.commit();
+}
+
 void registerErzeugen(int leitern)
 {
     DataGeneratorOptions o;
@@ -228,6 +237,7 @@ void registerErzeugen(int leitern)
     BenutzerTabelleEinrichten();
     ErsterAdministrator(QStringLiteral("Bench"), QStringLiteral("bench"), QStringLiteral("master"));
     BenutzerTabelleEinrichten();
+    prueferAnlegen(Engine::instance().backend(QStringLiteral("TARVINO")), {QStringLiteral("Bench")});
 }
 
 // Who phone i logs in as.
@@ -343,6 +353,10 @@ QString rollenEinrichten(const ServerSettings& db, const QString& praefix, int t
     ServerRollen::eigenesPasswort(*ServerLogin::connect(db.connInfo(), ServerRollen::rollenName(chefName), einmal),
                                   QStringLiteral("chef12"));
     auto chef = ServerLogin::connect(db.connInfo(), ServerRollen::rollenName(chefName), QStringLiteral("chef12"));
+    QStringList personen;
+    for (int i = 0; i < telefone; ++i)
+        personen << praefix + QStringLiteral("t%1").arg(i);
+    prueferAnlegen(*su, personen);
     for (int i = 0; i < telefone; ++i) {
         const QString name = praefix + QStringLiteral("t%1").arg(i);
         ServerRollen::anlegen(*chef, name, QStringLiteral("einmal1"), ServerRollen::Einfuegen | ServerRollen::Aendern);
