@@ -224,6 +224,9 @@ private slots:
             w.resize(w.minimumSize());
         QTRY_COMPARE(w.size(), maximised ? w.size() : QSize(604, 522));
         QCOMPARE(w.minimumSize(), QSize(604, 522));
+        // What the window fills in once it is up (the overdue count) and the layout after it.
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QStringList clipped;
         for (int page = 0; page < w.notebook()->count(); ++page) {
             w.notebook()->setCurrentIndex(page);

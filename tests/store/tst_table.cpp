@@ -75,10 +75,12 @@ private slots:
         QCOMPARE(names.last(), QString("ExNrBez"));
         Table p("lt_pruef.db");
         p.open();
-        QCOMPARE(p.fieldCount(), 4 + 16 + 1 + 46);
+        // The remark came later: it stands after the columns stored files already have.
+        QCOMPARE(p.fieldCount(), 4 + 16 + 1 + 46 + 1);
         QCOMPARE(p.fieldAt(5).name(), QString("PrErlMaterial"));
         QCOMPARE(p.fieldAt(21).name(), QString("PrHo_Verform"));
         QCOMPARE(p.fieldAt(22).name(), QString("PrHo_ErlVerform"));
+        QCOMPARE(p.fieldAt(p.fieldCount() - 1).name(), QString("Bemerkung"));
     }
 
     void statesAndHooks()
