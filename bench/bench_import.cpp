@@ -229,11 +229,12 @@ void execOrDie(sqlite3* db, const QByteArray& sql)
 
 // What writing the rows costs SQLite itself: the imported tables copied into a fresh file of
 // the same schema inside SQLite (INSERT ... SELECT in one transaction, every index made after the
-// rows), no value passing through the program at all.
+// rows), no value passing through the program at all. The connection makes the attached file,
+// so it opens with the right to create.
 Took copyInsideSqlite(const QString& registerFile, const QString& copyFile)
 {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(registerFile).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(registerFile).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         fprintf(stderr, "cannot open %s\n", qPrintable(registerFile));
         exit(1);
     }
