@@ -3,6 +3,8 @@
 #include "Errors.h"
 
 #include <QHash>
+#include <QSet>
+#include <condition_variable>
 #include <mutex>
 #include <sodium.h>
 
@@ -41,6 +43,10 @@ public:
     }
     std::mutex mutex;
     QHash<QByteArray, bool> answers;
+    // Checks running now: the same question asked meanwhile (fifty phone sessions opening the
+    // same tables at once) waits for that answer instead of paying the slow check again.
+    QSet<QByteArray> running;
+    std::condition_variable answered;
 
 private:
     unsigned char m_key[crypto_generichash_KEYBYTES];
@@ -82,14 +88,24 @@ bool passt(const QString& gespeichert, const QString& passwort)
     VerifyCache& c = cache();
     const QByteArray k = c.key(hash, plain);
     {
-        std::lock_guard<std::mutex> lock(c.mutex);
-        const auto it = c.answers.constFind(k);
-        if (it != c.answers.constEnd())
-            return it.value();
+        std::unique_lock<std::mutex> lock(c.mutex);
+        for (;;) {
+            const auto it = c.answers.constFind(k);
+            if (it != c.answers.constEnd())
+                return it.value();
+            if (!c.running.contains(k))
+                break;
+            c.answered.wait(lock);
+        }
+        c.running.insert(k);
     }
     const bool ok = crypto_pwhash_str_verify(hash.constData(), plain.constData(), quint64(plain.size())) == 0;
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.answers.insert(k, ok);
+    {
+        std::lock_guard<std::mutex> lock(c.mutex);
+        c.answers.insert(k, ok);
+        c.running.remove(k);
+    }
+    c.answered.notify_all();
     return ok;
 }
 

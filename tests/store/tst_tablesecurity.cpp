@@ -1,11 +1,14 @@
 #include "Engine.h"
 #include "Errors.h"
+#include "PasswortHash.h"
 #include "Table.h"
 #include "TableSecurity.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QtTest>
+#include <thread>
+#include <vector>
 
 // A table protected by a master password and an auxiliary password with the rights "read all
 // rows, change only Passwort of existing rows": the cursor's writes are held to them.
@@ -209,6 +212,23 @@ private slots:
         QVERIFY(bytes.contains("$argon2id$"));
         QVERIFY(!bytes.contains("Meister") && !bytes.toLower().contains("meister"));
         QVERIFY(!bytes.contains("lesen"));
+    }
+
+    // Many sessions asking the same question at once (phones opening the same tables) each get
+    // the right answer, the waiting ones too, right and wrong passwords mixed.
+    void sameCheckAtOnceAnsweredForAll()
+    {
+        const QString hash = PasswortHash::erzeugen(QStringLiteral("Sprosse7"));
+        std::vector<std::thread> threads;
+        std::vector<int> answers(16, -1);
+        for (int i = 0; i < 16; ++i)
+            threads.emplace_back([&, i] {
+                answers[size_t(i)] = PasswortHash::passt(hash, i % 2 ? QStringLiteral("falsch") : QStringLiteral("Sprosse7"));
+            });
+        for (std::thread& t : threads)
+            t.join();
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(answers[size_t(i)], i % 2 ? 0 : 1);
     }
 };
 
