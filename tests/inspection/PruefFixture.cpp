@@ -17,13 +17,7 @@ PruefFixture::~PruefFixture()
 
 static int addRow(const QString& table, const QVariantMap& values, const QString& keyField)
 {
-    Table t(table);
-    t.open();
-    t.append();
-    for (auto it = values.begin(); it != values.end(); ++it)
-        t.setValue(it.key(), it.value());
-    t.post();
-    return t.field(keyField).asInteger();
+    return addTestRow(table, values, keyField);
 }
 
 int PruefFixture::addKind(int nr, const QString& name, const QVariant& j, const QVariant& m, const QVariant& d)

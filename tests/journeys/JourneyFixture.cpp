@@ -20,13 +20,7 @@
 
 int Journey::addRow(const QString& table, const QVariantMap& values)
 {
-    Table t(table);
-    t.open();
-    t.append();
-    for (auto it = values.begin(); it != values.end(); ++it)
-        t.setValue(it.key(), it.value());
-    t.post();
-    return t.fields().front()->asInteger();
+    return addTestRow(table, values, QString());
 }
 
 namespace {

@@ -20,13 +20,7 @@ class TestStammdaten : public QObject {
 
     static int add(const QString& table, const QVariantMap& values)
     {
-        Table t(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.setValue(it.key(), it.value());
-        t.post();
-        return t.fieldCount() > 0 && t.findField("ID") ? t.field("ID").asInteger() : 0;
+        return addTestRow(table, values);
     }
 
     static int count(const QString& table)

@@ -10,13 +10,7 @@
 namespace {
 int appendRow(const QString& table, const QVariantMap& values, const QString& keyField = QStringLiteral("ID"))
 {
-    Table t(table);
-    t.open();
-    t.append();
-    for (auto it = values.begin(); it != values.end(); ++it)
-        t.setValue(it.key(), it.value());
-    t.post();
-    return t.field(keyField).asInteger();
+    return addTestRow(table, values, keyField);
 }
 }
 

@@ -31,13 +31,7 @@ const QColor grau(192, 192, 192);
 
 int addRow(const QString& table, const QVariantMap& values)
 {
-    Table t(table);
-    t.open();
-    t.append();
-    for (auto it = values.begin(); it != values.end(); ++it)
-        t.setValue(it.key(), it.value());
-    t.post();
-    return t.findField(QStringLiteral("ID")) ? t.field(QStringLiteral("ID")).asInteger() : 0;
+    return addTestRow(table, values);
 }
 
 // Three ladders: 101 with two inspections and a department, 102 scrap without department

@@ -47,13 +47,7 @@ class TestFeaturesPruef : public QObject {
 
         static int add(const QString& table, const QVariantMap& values, const QString& key = QStringLiteral("ID"))
         {
-            Table t(table);
-            t.open();
-            t.append();
-            for (auto it = values.begin(); it != values.end(); ++it)
-                t.setValue(it.key(), it.value());
-            t.post();
-            return t.field(key).asInteger();
+            return addTestRow(table, values, key);
         }
         static void addKind(int nr, int jahre, int monate, int tage)
         {

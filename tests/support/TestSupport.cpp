@@ -29,6 +29,7 @@ const bool g_rightsGranted = [] {
 #include "Backend.h"
 #include "Engine.h"
 #include "Errors.h"
+#include "Table.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -89,3 +90,16 @@ TestDataDir::~TestDataDir()
 }
 
 void TestDataDir::addAlias(const QString& alias) const { Engine::instance().addSessionAlias(alias, m_location, m_driver); }
+
+int addTestRow(const QString& table, const QVariantMap& values, const QString& keyField)
+{
+    Table t(table);
+    t.open();
+    t.append();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        t.setValue(it.key(), it.value());
+    t.post();
+    if (keyField.isEmpty())
+        return t.fields().front()->asInteger();
+    return t.findField(keyField) ? t.field(keyField).asInteger() : 0;
+}

@@ -16,6 +16,12 @@ void resetDialogsForTest();
 void grantRightsForTest(TUserRights rights = TUserRights::all());
 #endif
 
+// Appends one row to a table of the test's register through a cursor (the store's own rules
+// and defaults apply) and returns its key: the field keyField, the table's first field when
+// keyField is empty, 0 when the table has no such field.
+#include <QVariantMap>
+int addTestRow(const QString& table, const QVariantMap& values, const QString& keyField = QStringLiteral("ID"));
+
 // A data directory of its own for one test: a temporary directory registered as the alias
 // TARVINO (the schema is created on first use), also used as network control directory.
 //

@@ -7,6 +7,7 @@
 #include "Engine.h"
 #include "PruefFixture.h"
 #include "Sitzungen.h"
+#include "TestSupport.h"
 #include "WebApp.h"
 #include "WebArbeitsplatz.h"
 #include "WebEinstellungen.h"
@@ -110,13 +111,7 @@ class TestWeb : public QObject {
     }
     static int zeileAnlegen(const QString& table, const QVariantMap& values)
     {
-        Table t(table);
-        t.open();
-        t.append();
-        for (auto it = values.begin(); it != values.end(); ++it)
-            t.setValue(it.key(), it.value());
-        t.post();
-        return t.field("ID").asInteger();
+        return addTestRow(table, values);
     }
     struct Angemeldet {
         WebZugang zugang;
