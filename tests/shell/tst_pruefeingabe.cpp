@@ -40,13 +40,7 @@ class TestPruefEingabe : public QObject {
 
         static int add(const QString& table, const QVariantMap& values, const QString& key = QStringLiteral("ID"))
         {
-            Table t(table);
-            t.open();
-            t.append();
-            for (auto it = values.begin(); it != values.end(); ++it)
-                t.setValue(it.key(), it.value());
-            t.post();
-            return t.field(key).asInteger();
+            return addTestRow(table, values, key);
         }
         static int addLadder(int nr, QVariantMap values = {})
         {
