@@ -4,13 +4,16 @@
 // pxlib alone (every record, every field decoded by pxlib), measured in the same run before and
 // after the import. Rows per second and the ratio import / reading. The benchmark writes its
 // tables block by block (ParadoxWriter::setBulk): pxlib's PX_put_record needs minutes for
-// 50,000 rows.
+// 50,000 rows. With HW_TEST_PGHOST the same tables are also taken over into a scratch
+// database on that PostgreSQL server, against the same reading and against the rows copied
+// inside the server.
 //   bench_import [ladders, default 100000] [inspections per ladder, default 6] [--tables DIR]
 #include "Engine.h"
 #include "ParadoxImport.h"
 #include "ParadoxMemo.h"
 #include "ParadoxRecords.h"
 #include "ParadoxWriter.h"
+#include "ScratchPg.h"
 #include "Schema.h"
 
 #include <QCoreApplication>
@@ -270,6 +273,37 @@ Took copyInsideSqlite(const QString& registerFile, const QString& copyFile)
     return took;
 }
 
+// The PostgreSQL counterpart of copyInsideSqlite: both tables copied into empty tables of the
+// same columns on the server (INSERT ... SELECT in one transaction, the indexes made after
+// the rows).
+Took copyInsidePg(const QString& connInfo)
+{
+    std::unique_ptr<Backend> db = createPgBackend(connInfo);
+    QStringList indexes;
+    auto c = db->select(QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname = current_schema() "
+                                       "AND tablename IN ('lt_leit', 'lt_pruef')"),
+                        {});
+    while (c->next())
+        indexes << c->textValue(0);
+    c.reset();
+    for (const char* t : {"lt_leit", "lt_pruef"})
+        db->exec(QStringLiteral("CREATE TABLE copy_%1 (LIKE %1 INCLUDING DEFAULTS)").arg(QLatin1String(t)), {});
+    QElapsedTimer t;
+    t.start();
+    const double cpu = cpuMs();
+    db->exec(QStringLiteral("BEGIN"), {});
+    db->exec(QStringLiteral("INSERT INTO copy_lt_leit SELECT * FROM lt_leit"), {});
+    db->exec(QStringLiteral("INSERT INTO copy_lt_pruef SELECT * FROM lt_pruef"), {});
+    for (QString sql : std::as_const(indexes)) {
+        // "CREATE [UNIQUE] INDEX name ON public.lt_leit USING ..." for the copy
+        sql.replace(QLatin1String("INDEX "), QLatin1String("INDEX copy_"));
+        sql.replace(QLatin1String(".lt_"), QLatin1String(".copy_lt_"));
+        db->exec(sql, {});
+    }
+    db->exec(QStringLiteral("COMMIT"), {});
+    return Took{double(t.nsecsElapsed()) / 1e6, cpuMs() - cpu};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -339,5 +373,43 @@ int main(int argc, char** argv)
            import.cpuMs / (floor.cpuMs + copy.cpuMs));
     printf("for comparison, pxlib's PX_get_record on the first %d inspections: %.0f rows/s\n", probe,
            getRecordRowsPerSecond(QDir(src.path()).filePath(QStringLiteral("LT_PRUEF.DB")), probe));
-    return rep.committed && imported == rows ? 0 : 1;
+    if (!rep.committed || imported != rows)
+        return 1;
+    engine.reset();
+    if (!ScratchPgDatabase::configured())
+        return 0;
+
+    // The same tables into an empty register on the server. CPU time is this process's only:
+    // the server's own work runs in its process, so only the wall clock compares.
+    ScratchPgDatabase pg(QStringLiteral("hwbench_import"));
+    Took pgImport, pgCopy;
+    qint64 pgImported = 0;
+    try {
+        engine.addServerAlias(QStringLiteral("TARVINO"), pg.settings());
+        engine.backend();     // schema created before the clock runs
+        ParadoxImport pgImp(src.path());
+        t.restart();
+        const double cpu = cpuMs();
+        const ImportReport pgRep = pgImp.run();
+        pgImport = Took{double(t.nsecsElapsed()) / 1e6, cpuMs() - cpu};
+        for (const ImportTableResult& r : pgRep.tables)
+            pgImported += r.imported;
+        engine.reset();
+        pgCopy = copyInsidePg(pg.connInfo());
+    } catch (const HwError& e) {
+        fprintf(stderr, "%s\n", e.what());
+        engine.reset();
+        return 1;
+    }
+    const Took floor3 = readAll(src.path(), rows, checksum);
+    const double pgFloor = std::min(floor.wallMs, floor3.wallMs);
+    printf("\nPostgreSQL on %s\n", qPrintable(pg.settings().host));
+    printf("%-44s%10.0f ms  %10.0f rows/s   CPU %8.0f ms (this process)\n", "import into the server (COPY):", pgImport.wallMs,
+           pgImported / pgImport.wallMs * 1000.0, pgImport.cpuMs);
+    printf("ratio import / reading: %.2f (goal <= 2)   rows %lld of %lld\n", pgImport.wallMs / pgFloor,
+           static_cast<long long>(pgImported), static_cast<long long>(rows));
+    printf("%-44s%10.0f ms  %10.0f rows/s\n", "the rows copied inside the server (indexes after):", pgCopy.wallMs,
+           pgImported / pgCopy.wallMs * 1000.0);
+    printf("ratio import / (reading + copy inside the server): %.2f\n", pgImport.wallMs / (pgFloor + pgCopy.wallMs));
+    return pgImported == rows ? 0 : 1;
 }

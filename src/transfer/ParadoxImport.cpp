@@ -23,6 +23,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -558,6 +562,93 @@ void bind(BulkInsert& out, int col, const Cell& v)
     }
 }
 
+// Records read and checked, handed from the reading thread to the writing one: the cells of
+// each row (width per row; a refused row's are not used), whether it was taken over, and its
+// refusal or notes. A few batches in a ring, so that neither thread waits for the other at
+// every batch when the machine is busy; their buffers stay from batch to batch.
+struct RowBatch {
+    static constexpr int kRows = 512;
+    struct Text {
+        int row;         // in the batch
+        QString text;
+    };
+    std::vector<Cell> cells;
+    std::vector<char> taken;
+    std::vector<Text> texts;     // in row order
+    int rows = 0;
+    bool last = false;           // the table ends with this batch
+};
+
+class RowPipe {
+public:
+    explicit RowPipe(size_t width)
+    {
+        for (RowBatch& b : m_batches) {
+            b.cells.resize(size_t(RowBatch::kRows) * width);
+            b.taken.resize(size_t(RowBatch::kRows));
+        }
+    }
+    // Reading side: an empty batch, or nullptr once the writing side gave up.
+    RowBatch* toFill()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_stop || !m_full[m_fillAt]; });
+        if (m_stop)
+            return nullptr;
+        RowBatch& b = m_batches[m_fillAt];
+        b.rows = 0;
+        b.last = false;
+        b.texts.clear();
+        return &b;
+    }
+    void filled()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_full[m_fillAt] = true;
+        m_fillAt = (m_fillAt + 1) % kBatches;
+        m_changed.notify_all();
+    }
+    void failed(std::exception_ptr e)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_error = std::move(e);
+        m_changed.notify_all();
+    }
+    // Writing side: the next batch in order; throws what ended the reading.
+    RowBatch* toWrite()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_full[m_writeAt] || m_error; });
+        if (!m_full[m_writeAt])
+            std::rethrow_exception(m_error);
+        return &m_batches[m_writeAt];
+    }
+    void written()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_full[m_writeAt] = false;
+        m_writeAt = (m_writeAt + 1) % kBatches;
+        m_changed.notify_all();
+    }
+    void stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr int kBatches = 4;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    RowBatch m_batches[kBatches];
+    bool m_full[kBatches] = {};
+    int m_fillAt = 0;
+    int m_writeAt = 0;
+    bool m_stop = false;
+    std::exception_ptr m_error;
+};
+
 // The non-unique indexes of a table, dropped while its rows go in and made again afterwards,
 // all in the import's transaction: one sort per index instead of an index entry per row.
 class IndexesAside {
@@ -912,20 +1003,14 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
     ParadoxRecords records(src.path, layoutOf(*h));
     IndexesAside aside(db, shape);
     const std::unique_ptr<BulkInsert> insert = bulkInsert(db, src.table, names);
-    std::vector<Cell> values(size_t(cols.size()));
+    const size_t width = size_t(cols.size());
+    const QString what = QStringLiteral("%1 (%2)").arg(germanTableName(src.table), res.file);
+
+    // Reads, converts and checks one record into values (width cells); false when the row is
+    // refused. Only the reading thread calls it: it keeps the unique checks and the links.
     QStringList rowNotes;
     QString note;
-    const QString what = QStringLiteral("%1 (%2)").arg(germanTableName(src.table), res.file);
-    for (qint64 r = 0;; ++r) {
-        char* record = records.next();
-        if (!record)
-            break;
-        if (r >= h->px_numrecords)
-            throw HwError(PxFile::damaged(src.path, QStringLiteral("mehr Zeilen als der Kopf angibt")));
-        ++done;
-        // The throttle asks the clock; every row would cost more than the row.
-        if ((done & 63) == 1 && !progress.report(done, total, what))
-            throw Abort();
+    const auto readRow = [&](char* record, qint64 r, Cell* values, RowBatch& out) -> bool {
         const auto where = [&] { return QStringLiteral("%1 Zeile %2").arg(res.file).arg(r + 1); };
         rowNotes.clear();
         int readCols = 0;
@@ -997,12 +1082,11 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
             if (needKurz && (kurzCol < 0 || values[size_t(kurzCol)].blankText()))
                 throw RowRefused{QStringLiteral("%1 ist leer").arg(kurzDef->label())};
         } catch (const RowRefused& refused) {
-            ++res.refused;
             QString id;
             if (keyCol >= 0 && keyCol < readCols && !values[size_t(keyCol)].isNull())
                 id = QStringLiteral(" (%1 %2)").arg(cols[keyCol].target.name, values[size_t(keyCol)].toString());
-            m_report.refusals << QStringLiteral("%1%2: %3").arg(where(), id, refused.reason);
-            continue;
+            out.texts.push_back({out.rows, QStringLiteral("%1%2: %3").arg(where(), id, refused.reason)});
+            return false;
         }
         // Only a row taken over holds its values: a refused one leaves them to a later row.
         const qint64 self = keyCol >= 0 ? values[size_t(keyCol)].i : r + 1;
@@ -1017,15 +1101,75 @@ void ParadoxImport::importTable(Backend& db, const Source& src, ProgressThrottle
             if (v.kind == Cell::Int && v.i != 0)     // 0 is "none" for these keys, as empty is
                 to->push_back(v.i);
         }
-        for (int i = 0; i < cols.size(); ++i)
-            bind(*insert, i, values[size_t(i)]);
-        if (versioned)
-            insert->setInt(int(cols.size()), rowVersion);
-        insert->addRow();
-        ++res.imported;
         for (const QString& n : std::as_const(rowNotes))
-            m_report.notes << QStringLiteral("%1: %2").arg(where(), n);
+            out.texts.push_back({out.rows, QStringLiteral("%1: %2").arg(where(), n)});
+        return true;
+    };
+
+    // One thread reads and checks the records while this one writes the rows before them:
+    // the database stays with the caller's thread (and the progress and questions with it).
+    RowPipe pipe(width);
+    std::thread reading([&] {
+        qint64 r = 0;
+        try {
+            while (RowBatch* batch = pipe.toFill()) {
+                while (batch->rows < RowBatch::kRows) {
+                    char* record = records.next();
+                    if (!record) {
+                        batch->last = true;
+                        break;
+                    }
+                    if (r >= h->px_numrecords)
+                        throw HwError(PxFile::damaged(src.path, QStringLiteral("mehr Zeilen als der Kopf angibt")));
+                    Cell* values = &batch->cells[size_t(batch->rows) * width];
+                    batch->taken[size_t(batch->rows)] = readRow(record, r, values, *batch);
+                    ++batch->rows;
+                    ++r;
+                }
+                const bool last = batch->last;
+                pipe.filled();
+                if (last)
+                    return;
+            }
+        } catch (...) {
+            pipe.failed(std::current_exception());
+        }
+    });
+    const auto stopReading = qScopeGuard([&] {
+        pipe.stop();
+        if (reading.joinable())
+            reading.join();
+    });
+    for (;;) {
+        RowBatch* batch = pipe.toWrite();     // rethrows what stopped the reading
+        size_t text = 0;
+        for (int e = 0; e < batch->rows; ++e) {
+            ++done;
+            // The throttle asks the clock; every row would cost more than the row.
+            if ((done & 63) == 1 && !progress.report(done, total, what))
+                throw Abort();
+            if (!batch->taken[size_t(e)]) {
+                ++res.refused;
+                for (; text < batch->texts.size() && batch->texts[text].row == e; ++text)
+                    m_report.refusals << batch->texts[text].text;
+                continue;
+            }
+            const Cell* values = &batch->cells[size_t(e) * width];
+            for (size_t i = 0; i < width; ++i)
+                bind(*insert, int(i), values[i]);
+            if (versioned)
+                insert->setInt(int(width), rowVersion);
+            insert->addRow();
+            ++res.imported;
+            for (; text < batch->texts.size() && batch->texts[text].row == e; ++text)
+                m_report.notes << batch->texts[text].text;
+        }
+        const bool last = batch->last;
+        pipe.written();
+        if (last)
+            break;
     }
+    reading.join();
     if (records.read() != h->px_numrecords)
         throw HwError(PxFile::damaged(src.path, QStringLiteral("%1 Zeilen gefunden, der Kopf nennt %2").arg(records.read()).arg(h->px_numrecords)));
     if (!uniques.isEmpty() && uniques[0].primary && uniques[0].singleInt)

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 extern "C" {
 #include <paradox.h>
@@ -417,6 +418,87 @@ private slots:
             QCOMPARE(rows(QStringLiteral("SELECT Aktion, Alt FROM LT_VERLAUF WHERE Tabelle = 'LT_LEIT' ORDER BY ID")).value(0),
                      (QVariantList{QStringLiteral("Gelöscht"), QStringLiteral("1 Zeilen durch Datenübernahme ersetzt")}));
         }
+    }
+
+    // A table of several thousand rows is read in one thread and written in another, batch by
+    // batch: whatever ends the import after rows are written leaves the register as it was, and
+    // refusals and notes from later batches keep their rows.
+    void largeTableEndsAsOneWhole_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("refusals accepted") << "accept" << QString();
+        QTest::newRow("cancelled") << "cancel" << QString();
+        QTest::newRow("file ends early") << "damaged" << "mehr Zeilen als der Kopf angibt";
+    }
+    void largeTableEndsAsOneWhole()
+    {
+        QFETCH(QString, end);
+        QFETCH(QString, message);
+        TestDataDir data;
+        Engine::instance().backend().exec(QStringLiteral("INSERT INTO LT_LEIT (ID, Nr, KurzBez) VALUES (1, 1, 'alt')"));
+        QTemporaryDir src;
+        const QString file = src.path() + QStringLiteral("/LT_LEIT.DB");
+        {
+            ParadoxWriter w(file, {{"ID", pxfAutoInc}, {"Nr", pxfLong}, {"KurzBez", pxfAlpha, 40}});
+            w.setBulk(true);
+            for (int i = 1; i <= 3000; ++i) {
+                QString name = QStringLiteral("Leiter %1").arg(i);
+                if (i == 2700)
+                    name = QStringLiteral("Stehleiter mit sehr langer Bezeichnung");
+                w.addRow({i, i == 1500 ? 10 : i, name});
+            }
+        }
+        if (end == QLatin1String("damaged")) {
+            // The header names fewer rows than the blocks hold: found while reading row 1001.
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(6));
+            const char n[4] = {char(1000 & 0xff), char(1000 >> 8), 0, 0};
+            QCOMPARE(f.write(n, 4), 4);
+        }
+        ParadoxImport imp(src.path());
+        imp.setReplaceExisting(true);
+        imp.setConfirmRefusals([](const ImportReport&) { return true; });
+        int calls = 0;
+        if (end == QLatin1String("cancel"))
+            imp.setProgress([&](qint64 done, qint64, const QString&) {
+                // The first call always reaches here; the second one once the throttle's interval is over.
+                if (++calls == 1)
+                    QThread::msleep(150);
+                return done < 10;
+            });
+        QString error;
+        bool aborted = false;
+        ImportReport rep;
+        try {
+            rep = imp.run();
+        } catch (const Abort&) {
+            aborted = true;
+        } catch (const HwError& e) {
+            error = e.message();
+        }
+        if (end == QLatin1String("accept")) {
+            QVERIFY2(error.isEmpty() && !aborted, qPrintable(error));
+            const QString summary = rep.summary();
+            QVERIFY2(summary.contains(QStringLiteral("LT_LEIT.DB Zeile 1500 (ID 1500): Leiter-Nr 10 doppelt (schon bei ID 10)")),
+                     qPrintable(summary));
+            QVERIFY2(summary.contains(QStringLiteral("LT_LEIT.DB Zeile 2700: KurzBez auf 30 Zeichen gekürzt")), qPrintable(summary));
+            QCOMPARE(rep.refusals.size(), 1);
+            QCOMPARE(rep.notes.size(), 1);
+            QCOMPARE(count(QStringLiteral("LT_LEIT")), 2999);
+            QCOMPARE(rows(QStringLiteral("SELECT Nr, KurzBez FROM LT_LEIT WHERE ID IN (1, 2999) ORDER BY ID")),
+                     (QList<QVariantList>{{QStringLiteral("1"), QStringLiteral("Leiter 1")},
+                                          {QStringLiteral("2999"), QStringLiteral("Leiter 2999")}}));
+            return;
+        }
+        QCOMPARE(aborted, end == QLatin1String("cancel"));
+        QVERIFY2(error.contains(message), qPrintable(error));
+        if (end == QLatin1String("cancel"))
+            QCOMPARE(calls, 2);
+        QCOMPARE(rows(QStringLiteral("SELECT ID, Nr, KurzBez FROM LT_LEIT")),
+                 (QList<QVariantList>{{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("alt")}}));
+        QCOMPARE(count(QStringLiteral("LT_VERLAUF")), 0);
     }
 
     // A replaced row that comes back under its old ID is new to a workstation still holding
