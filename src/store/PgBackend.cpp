@@ -334,33 +334,66 @@ public:
     class Copy : public BulkInsert {
     public:
         Copy(PgBackend& db, const QString& sql, int columns) : m_db(db), m_sql(sql), m_values(size_t(columns)), m_null(size_t(columns), true) {}
+        // Each value is written into its column's buffer, which keeps its memory from row to
+        // row: no allocation per value.
         void setNull(int col) override { m_null[size_t(col)] = true; }
-        void setInt(int col, qint64 value) override { put(col, QByteArray::number(value)); }
-        void setDouble(int col, double value) override { put(col, QByteArray::number(value, 'g', 17)); }
-        void setBool(int col, bool value) override { put(col, value ? QByteArrayLiteral("1") : QByteArrayLiteral("0")); }
+        void setInt(int col, qint64 value) override
+        {
+            char p[24];
+            put(col, p, std::to_chars(p, p + sizeof p, value).ptr);
+        }
+        // The shortest text that reads back as the same double.
+        void setDouble(int col, double value) override
+        {
+            char p[32];
+            put(col, p, std::to_chars(p, p + sizeof p, value).ptr);
+        }
+        void setBool(int col, bool value) override { put(col, value ? "1" : "0", nullptr); }
         void setText(int col, QByteArrayView utf8) override
         {
             if (std::memchr(utf8.data(), 0, size_t(utf8.size())))
                 refuseNulInParams(QString(), {QString::fromUtf8(utf8)});
-            QByteArray& out = m_values[size_t(col)];
-            out.clear();
-            for (const char c : utf8) {
-                switch (c) {
-                case '\\': out += "\\\\"; break;
-                case '\t': out += "\\t"; break;
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                default: out += c;
-                }
+            QByteArray& out = start(col);
+            const char* from = utf8.data();
+            const char* const end = from + utf8.size();
+            for (const char* p = from; p != end; ++p) {
+                const char* escaped = *p == '\\' ? "\\\\" : *p == '\t' ? "\\t" : *p == '\n' ? "\\n" : *p == '\r' ? "\\r" : nullptr;
+                if (!escaped)
+                    continue;
+                out.append(from, p - from);
+                out.append(escaped, 2);
+                from = p + 1;
             }
-            m_null[size_t(col)] = false;
+            out.append(from, end - from);
         }
-        void setDate(int col, qint64 julianDay) override { put(col, QDate::fromJulianDay(julianDay).toString(Qt::ISODate).toUtf8()); }
+        void setDate(int col, qint64 julianDay) override
+        {
+            char p[32];
+            const int n = isoDate(p, julianDay);
+            if (n < 0)
+                put(col, QDate::fromJulianDay(julianDay).toString(Qt::ISODate).toUtf8());
+            else
+                put(col, p, p + n);
+        }
         void setDateTime(int col, qint64 julianDay, int msOfDay) override
         {
-            put(col, QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(msOfDay))
-                         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-                         .toUtf8());
+            char p[48];
+            int n = isoDate(p, julianDay);
+            if (n < 0) {
+                put(col, QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(msOfDay))
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
+                             .toUtf8());
+                return;
+            }
+            p[n++] = ' ';
+            n += digits(p + n, msOfDay / 3600000, 2);
+            p[n++] = ':';
+            n += digits(p + n, msOfDay / 60000 % 60, 2);
+            p[n++] = ':';
+            n += digits(p + n, msOfDay / 1000 % 60, 2);
+            p[n++] = '.';
+            n += digits(p + n, msOfDay % 1000, 3);
+            put(col, p, p + n);
         }
         void addRow() override
         {
@@ -380,10 +413,38 @@ public:
         void finish() override { send(); }
 
     private:
-        void put(int col, const QByteArray& text)
+        QByteArray& start(int col)
         {
-            m_values[size_t(col)] = text;
             m_null[size_t(col)] = false;
+            QByteArray& out = m_values[size_t(col)];
+            out.resize(0);     // keeps the memory, unlike clear()
+            return out;
+        }
+        // end nullptr: up to the closing zero byte
+        void put(int col, const char* begin, const char* end)
+        {
+            start(col).append(begin, end ? end - begin : qsizetype(std::strlen(begin)));
+        }
+        void put(int col, const QByteArray& text) { start(col).append(text); }
+        static int digits(char* p, int v, int width)
+        {
+            for (int i = width - 1; i >= 0; --i, v /= 10)
+                p[i] = char('0' + v % 10);
+            return width;
+        }
+        // "yyyy-MM-dd" for the years 1 to 9999, as the server reads it; -1 for others.
+        static int isoDate(char* p, qint64 julianDay)
+        {
+            int y = 0, m = 0, d = 0;
+            QDate::fromJulianDay(julianDay).getDate(&y, &m, &d);
+            if (y < 1 || y > 9999)
+                return -1;
+            digits(p, y, 4);
+            p[4] = '-';
+            digits(p + 5, m, 2);
+            p[7] = '-';
+            digits(p + 8, d, 2);
+            return 10;
         }
         void send()
         {
