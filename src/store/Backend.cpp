@@ -69,3 +69,9 @@ std::unique_ptr<BulkInsert> bulkInsert(Backend& db, const QString& table, const 
         return own;
     return std::make_unique<StatementBulkInsert>(db, table, columns);
 }
+
+void Backend::bumpChange(const QString& table)
+{
+    exec(QStringLiteral("UPDATE _hw_changes SET n = n + 1 WHERE tbl = ?"), {table});
+    announceChange(table);
+}

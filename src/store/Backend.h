@@ -94,6 +94,8 @@ public:
     virtual void rememberChangeCount(const QString& table, qint64 count) {}
     // Called inside the writing transaction after the counter went up.
     virtual void announceChange(const QString& table) {}
+    // Raises the table's counter inside the writing transaction and announces the change.
+    virtual void bumpChange(const QString& table);
     virtual void announceSession(const QString& sessionId, const QString& userName) {}
     virtual std::optional<bool> sessionAlive(const QString& sessionId) { return std::nullopt; }
     virtual std::optional<QStringList> sessionUsers() { return std::nullopt; }

@@ -184,12 +184,7 @@ qint64 changeCount(Backend& db, const QString& table)
     return n;
 }
 
-void bumpChange(Backend& db, const QString& table)
-{
-    const QString name = normalTableName(table);
-    db.exec(QStringLiteral("UPDATE _hw_changes SET n = n + 1 WHERE tbl = ?"), {name});
-    db.announceChange(name);
-}
+void bumpChange(Backend& db, const QString& table) { db.bumpChange(normalTableName(table)); }
 
 void acquireLock(Backend& db, const QString& tableName, const QString& session, bool exclusive)
 {

@@ -224,7 +224,12 @@ public:
     QString location() const override { return m_location; }
     bool serverBased() const override { return true; }
 
-    void rawBegin() override { run("BEGIN"); }
+    void rawBegin() override
+    {
+        m_held.clear();
+        m_ownCounts.clear();
+        run("BEGIN");
+    }
     void rawCommit() override { run("COMMIT"); }
     void rawRollback() override { run("ROLLBACK"); }
 
@@ -510,7 +515,12 @@ public:
     // a writer without notices (another tool) changed a table.
     std::optional<qint64> knownChangeCount(const QString& table) override
     {
-        if (inTransaction() || !m_listening)
+        // A counter this transaction raised stays as it left it: its row is locked until the end.
+        if (inTransaction()) {
+            const auto own = m_ownCounts.constFind(table);
+            return own != m_ownCounts.constEnd() ? std::optional<qint64>(*own) : std::nullopt;
+        }
+        if (!m_listening)
             return std::nullopt;
         drainNotices();
         const auto it = m_counts.constFind(table);
@@ -531,6 +541,17 @@ public:
     {
         m_counts.remove(table);
         exec(QStringLiteral("SELECT pg_notify('hw_changes', ?)"), {table});
+    }
+    // The counter and the notice in one round trip: a save runs these inside the register's
+    // write order (the history's lock), where every round trip makes the next save wait.
+    void bumpChange(const QString& table) override
+    {
+        m_counts.remove(table);
+        auto c = select(QStringLiteral("WITH u AS (UPDATE _hw_changes SET n = n + 1 WHERE tbl = ? RETURNING n) "
+                                       "SELECT (SELECT n FROM u), pg_notify('hw_changes', ?)"),
+                        {table, table});
+        if (c->next() && !c->isNull(0) && inTransaction())
+            m_ownCounts.insert(table, c->intValue(0));
     }
 
     QString trueLiteral() const override { return QStringLiteral("TRUE"); }
@@ -563,7 +584,12 @@ public:
 
     void serializeWrites(const QString& what) override
     {
-        // Held until the transaction ends; the key is the text's hash.
+        // Held until the transaction ends; the key is the text's hash. Taken once per
+        // transaction: asking again only costs a round trip while holding it.
+        if (inTransaction() && m_held.contains(what))
+            return;
+        if (inTransaction())
+            m_held.insert(what);
         exec(QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(?))"), {QStringLiteral("holmwacht:") + what});
     }
 
@@ -918,6 +944,9 @@ private:
     QHash<QString, QByteArray> m_prepared;
     int m_preparedCount = 0;
     bool m_listening = false;
+    // This transaction's: the serializeWrites locks it holds, the change counters it raised.
+    QSet<QString> m_held;
+    QHash<QString, qint64> m_ownCounts;
     QHash<QString, Known> m_counts;
     PgStreamCursor* m_stream = nullptr;     // the streamed result still arriving
     QString m_streamSql;
