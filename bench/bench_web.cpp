@@ -21,6 +21,7 @@
 #include "WebApp.h"
 #include "WebArbeitsplatz.h"
 #include "WebStart.h"
+#include "WebZeiten.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -33,6 +34,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -46,6 +48,16 @@ struct Zeiten {
         std::sort(s.begin(), s.end());
         return s[std::min(s.size() - 1, size_t(q * double(s.size())))];
     }
+};
+
+// With HW_WEB_ZEITEN: one measured request taken apart. "hin" is from sending to the server
+// taking the request (both sides' TLS and HTTP, and the server's thread being busy), "rueck"
+// from the server handing over the answer to the phone having its last byte; the rest comes
+// from the answer's Server-Timing header.
+struct Zerlegung {
+    int art = 0;    // 0 page, 1 form, 2 save
+    double gesamt = 0;
+    std::map<QByteArray, double> teile;
 };
 
 // One phone: a keep-alive HTTPS connection and its steps.
@@ -69,6 +81,7 @@ public:
     void messen() { weiter(); }
 
     Zeiten zeiten;
+    std::vector<Zerlegung> zerlegungen;
     int fehler = 0;
     std::function<void()> angemeldet;
     std::function<void()> fertig;
@@ -82,6 +95,7 @@ private:
         m_gesendet = false;
         m_puffer.clear();
         m_uhr.start();
+        m_gesendetNs = WebZeiten::an() ? WebZeiten::jetzt() : 0;
         schicke();
     }
     void schicke()
@@ -124,9 +138,36 @@ private:
         }
         static const QRegularExpression ort(QStringLiteral("(?i)location:\\s*(\\S+)"));
         m_ort = ort.match(QString::fromLatin1(kopf)).captured(1).toLatin1();
+        if (m_gesendetNs && m_schritt >= Schritt::Seite)
+            zerlegen(kopf, ms);
         m_offen.clear();
         m_puffer.clear();
         antwort(status, body, ms);
+    }
+    void zerlegen(const QByteArray& kopf, double ms)
+    {
+        const qint64 da = WebZeiten::jetzt();
+        static const QRegularExpression timing(QStringLiteral("(?i)server-timing:\\s*([^\r\n]*)"));
+        const QString wert = timing.match(QString::fromLatin1(kopf)).captured(1);
+        if (wert.isEmpty())
+            return;
+        Zerlegung z;
+        z.art = m_schritt == Schritt::Seite ? 0 : m_schritt == Schritt::Formular ? 1 : 2;
+        z.gesamt = ms;
+        for (const QString& e : wert.split(QLatin1Char(','))) {
+            const QStringList t = e.trimmed().split(QLatin1Char(';'));
+            if (t.size() < 2)
+                continue;
+            const QByteArray name = t[0].toLatin1();
+            const QString v = t[1].section(QLatin1Char('='), 1);
+            if (name == "an")
+                z.teile["hin"] = double(v.toLongLong() - m_gesendetNs) / 1e6;
+            else if (name == "ab")
+                z.teile["rueck"] = double(da - v.toLongLong()) / 1e6;
+            else
+                z.teile[name] = v.toDouble();
+        }
+        zerlegungen.push_back(std::move(z));
     }
     static QByteArray feld(const QByteArray& body, const char* name)
     {
@@ -214,7 +255,52 @@ private:
     QByteArray m_puffer;
     QList<QByteArray> m_cookies;
     QElapsedTimer m_uhr;
+    qint64 m_gesendetNs = 0;
 };
+
+// Per kind of request, the median and the 99th percentile of each part; then what the
+// slowest 1 % of all requests spent their time on.
+void zerlegungDrucken(const char* wo, const std::vector<Zerlegung>& alle)
+{
+    if (alle.empty())
+        return;
+    static const char* const arten[] = {"Seite", "Formular", "Speichern"};
+    std::vector<QByteArray> namen = {"hin", "warten", "arbeit", "lesen", "begin", "sperre", "frisch", "eintragen",
+                                     "commit", "zurueck", "rueck"};
+    for (int art = 0; art < 3; ++art) {
+        Zeiten gesamt;
+        std::map<QByteArray, Zeiten> teile;
+        for (const Zerlegung& z : alle)
+            if (z.art == art) {
+                gesamt.ms.push_back(z.gesamt);
+                for (const QByteArray& n : namen)
+                    teile[n].ms.push_back(z.teile.count(n) ? z.teile.at(n) : 0.0);
+            }
+        std::printf("%-10s   %-9s gesamt %6.1f/%6.1f", wo, arten[art], gesamt.p(0.5), gesamt.p(0.99));
+        for (const QByteArray& n : namen)
+            if (teile[n].p(1.0) > 0)
+                std::printf("  %s %.1f/%.1f", n.constData(), teile[n].p(0.5), teile[n].p(0.99));
+        std::printf("   (p50/p99 ms)\n");
+    }
+    std::vector<Zerlegung> s = alle;
+    std::sort(s.begin(), s.end(), [](const Zerlegung& a, const Zerlegung& b) { return a.gesamt > b.gesamt; });
+    s.resize(std::max<size_t>(1, s.size() / 100));
+    int jeArt[3] = {0, 0, 0};
+    std::map<QByteArray, double> mittel;
+    double gesamt = 0;
+    for (const Zerlegung& z : s) {
+        ++jeArt[z.art];
+        gesamt += z.gesamt / double(s.size());
+        for (const auto& [n, v] : z.teile)
+            mittel[n] += v / double(s.size());
+    }
+    std::printf("%-10s   langsamstes 1 %% (%zu: %d Seite, %d Formular, %d Speichern), Mittel %.1f ms:", wo, s.size(),
+                jeArt[0], jeArt[1], jeArt[2], gesamt);
+    for (const QByteArray& n : namen)
+        if (mittel.count(n) && n != "an" && n != "ab")
+            std::printf(" %s %.1f", n.constData(), mittel[n]);
+    std::printf("\n");
+}
 
 // A phone saves an inspection only for a user who is an inspector of the master data.
 void prueferAnlegen(Backend& db, const QStringList& namen)
@@ -292,10 +378,12 @@ void messen(const char* wo, int telefone, int runden, int leitern, const Anmeldu
     QTimer::singleShot(600000, &loop, &QEventLoop::quit);
     loop.exec();
     Zeiten alle;
+    std::vector<Zerlegung> zerlegungen;
     int fehler = 0;
     QMetaObject::invokeMethod(&wurzel, [&] {
         for (Telefon* t : liste) {
             alle.ms.insert(alle.ms.end(), t->zeiten.ms.begin(), t->zeiten.ms.end());
+            zerlegungen.insert(zerlegungen.end(), t->zerlegungen.begin(), t->zerlegungen.end());
             fehler += t->fehler;
             delete t;
         }
@@ -307,6 +395,7 @@ void messen(const char* wo, int telefone, int runden, int leitern, const Anmeldu
                 "p50 %.1f ms, p99 %.1f ms, max %.1f ms; Fehler %d\n",
                 wo, telefone, runden, alle.ms.size(), s, s > 0 ? double(alle.ms.size()) / s : 0.0, alle.p(0.5),
                 alle.p(0.99), alle.p(1.0), fehler);
+    zerlegungDrucken(wo, zerlegungen);
 
     // The same store operations in-process, one after another, on one workplace.
     WebArbeitsplatz ap(floorAlias);

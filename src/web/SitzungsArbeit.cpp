@@ -3,6 +3,7 @@
 #include "Engine.h"
 #include "Errors.h"
 #include "WebArbeitsplatz.h"
+#include "WebZeiten.h"
 
 #include <cstdio>
 
@@ -57,9 +58,13 @@ SitzungsArbeit::~SitzungsArbeit()
 void SitzungsArbeit::ausfuehren(Seite seite, FehlerSeite fehler, QObject* kontext,
                                 std::function<void(const WebAntwort&)> fertig)
 {
+    const qint64 gestellt = WebZeiten::an() ? WebZeiten::jetzt() : 0;
     QMetaObject::invokeMethod(
         m_ziel,
-        [this, seite = std::move(seite), fehler = std::move(fehler), kontext, fertig = std::move(fertig)] {
+        [this, seite = std::move(seite), fehler = std::move(fehler), kontext, fertig = std::move(fertig), gestellt] {
+            const qint64 start = gestellt ? WebZeiten::jetzt() : 0;
+            if (gestellt)
+                WebZeiten::beginnen();
             WebAntwort w;
             try {
                 w = seite(arbeitsplatz());
@@ -69,6 +74,14 @@ void SitzungsArbeit::ausfuehren(Seite seite, FehlerSeite fehler, QObject* kontex
                 std::fprintf(stderr, "hw_web: interner Fehler: %s\n", e.what());
                 std::fflush(stderr);
                 w = fehler(QStringLiteral("Es ist ein interner Fehler aufgetreten."));
+            }
+            if (gestellt) {
+                // Waiting for the thread (the requests before it), then the work and its parts.
+                w.fertigNs = WebZeiten::jetzt();
+                const QByteArray teile = WebZeiten::abschliessen();
+                w.zeiten = "warten;dur=" + QByteArray::number(double(start - gestellt) / 1e6, 'f', 3) +
+                           ", arbeit;dur=" + QByteArray::number(double(w.fertigNs - start) / 1e6, 'f', 3) +
+                           (teile.isEmpty() ? QByteArray() : ", " + teile);
             }
             QMetaObject::invokeMethod(kontext, [fertig, w] { fertig(w); }, Qt::QueuedConnection);
         },

@@ -26,6 +26,10 @@ struct WebAntwort {
     QByteArray typ = "text/html; charset=utf-8";
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> kopf;
+    // With HW_WEB_ZEITEN: the parts of the session thread's time (Server-Timing entries) and
+    // the moment its work ended (WebZeiten).
+    QByteArray zeiten;
+    qint64 fertigNs = 0;
 
     static WebAntwort weiter(const QString& ziel, int status = 303);
     void setzeKopf(const QByteArray& name, const QByteArray& wert) { kopf.append({name, wert}); }

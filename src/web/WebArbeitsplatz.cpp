@@ -15,6 +15,7 @@
 #include "Schema.h"
 #include "Table.h"
 #include "TextMatch.h"
+#include "WebZeiten.h"
 
 #include <algorithm>
 
@@ -130,6 +131,7 @@ QString WebArbeitsplatz::stand()
 
 std::optional<LeiterSicht> WebArbeitsplatz::leiter(const QString& code, const QDate& heute)
 {
+    WebZeiten::Teil teil("lesen");
     if (!aufLeiter(code))
         return std::nullopt;
     const Table& l = *m_leiter;
@@ -251,9 +253,13 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
     // data directory the transaction holds the file's write lock already).
     Backend& db = Engine::instance().backend(m_dm->alias());
     std::optional<Transaction> t;
-    t.emplace(db);
+    {
+        WebZeiten::Teil teil("begin");
+        t.emplace(db);
+    }
     try {
         if (Engine::instance().aliasDriver(m_dm->alias()).compare(QLatin1String("POSTGRESQL"), Qt::CaseInsensitive) == 0) {
+            WebZeiten::Teil sperre("sperre");
             try {
                 db.select(QStringLiteral("SELECT ID FROM LT_LEIT WHERE ID = ? FOR UPDATE"),
                           {m_leiter->field(QStringLiteral("ID")).value()})
@@ -265,7 +271,10 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
                 throw;
             }
         }
-        frischeLeiter();
+        {
+            WebZeiten::Teil teil("frisch");
+            frischeLeiter();
+        }
         if (m_leiter->isEmpty())
             throw WebKonflikt(QStringLiteral("Die Leiter wurde gerade an einem anderen Arbeitsplatz gelöscht oder "
                                              "umnummeriert. Ihre Prüfung ist nicht gespeichert worden."));
@@ -275,7 +284,12 @@ WebArbeitsplatz::Gespeichert WebArbeitsplatz::speichern(const QString& code, con
                                              "nicht gespeichert worden. Bitte sehen Sie sich die Leiter an; soll Ihre "
                                              "Prüfung trotzdem gespeichert werden, speichern Sie das Formular erneut.")
                                   .arg(m_leiter->field(QStringLiteral("Nr")).asInteger()));
-        Gespeichert g = eintragen(datum, erledigt, bemerkung);
+        Gespeichert g;
+        {
+            WebZeiten::Teil teil("eintragen");
+            g = eintragen(datum, erledigt, bemerkung);
+        }
+        WebZeiten::Teil teil("commit");
         t->commit();
         return g;
     } catch (...) {

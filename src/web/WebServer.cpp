@@ -2,6 +2,7 @@
 
 #include "WebAnfrage.h"
 #include "WebApp.h"
+#include "WebZeiten.h"
 
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -43,17 +44,26 @@ WebServer::WebServer(WebApp& app, QObject* parent) : QAbstractHttpServer(parent)
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
 {
+    const qint64 an = WebZeiten::an() ? WebZeiten::jetzt() : 0;
     const WebAnfrage a = anfrageAus(request);
     // The answer may come later, from the session's thread; the phone may have gone by then.
     auto antworter = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
     const bool head = a.methode == "HEAD";
-    m_app.bearbeiten(a, [antworter, head, verbindung = QPointer<QTcpSocket>(socket)](const WebAntwort& w) {
+    m_app.bearbeiten(a, [antworter, head, verbindung = QPointer<QTcpSocket>(socket), an](const WebAntwort& w) {
         if (!verbindung || verbindung->state() != QAbstractSocket::ConnectedState)
             return;
         QHttpServerResponse resp(w.typ, head ? QByteArray() : w.body,
                                  static_cast<QHttpServerResponse::StatusCode>(w.status));
         for (const auto& [k, v] : w.kopf)
             resp.addHeader(k, v);
+        if (an && !w.zeiten.isEmpty()) {
+            // The way back from the session's thread, and when the request came and left.
+            const qint64 jetzt = WebZeiten::jetzt();
+            resp.addHeader("Server-Timing", w.zeiten + ", zurueck;dur=" +
+                                                QByteArray::number(double(jetzt - w.fertigNs) / 1e6, 'f', 3) +
+                                                ", an;desc=" + QByteArray::number(an) +
+                                                ", ab;desc=" + QByteArray::number(jetzt));
+        }
         resp.write(std::move(*antworter));
     });
     return true;
