@@ -8,6 +8,7 @@
 #include "PruefFixture.h"
 #include "Sitzungen.h"
 #include "TestSupport.h"
+#include "Verlauf.h"
 #include "WebApp.h"
 #include "WebArbeitsplatz.h"
 #include "WebEinstellungen.h"
@@ -706,6 +707,79 @@ private slots:
         r = app.bearbeiten(post("/abmelden", "token=" + token, c));
         QCOMPARE(r.status, 303);
         QCOMPARE(app.bearbeiten(get("/l/5", c)).status, 303);
+    }
+
+    // Phones that save at the same moment, each on a connection of its own: of one ladder's
+    // form only the first is stored and the others are told of the conflict; different
+    // ladders are all stored. Either way each stored inspection has its history rows, the
+    // history's chain stays unbroken, and a transaction's locks and counters do not carry
+    // over into the next round.
+    void gleichzeitigGespeichert_data()
+    {
+        QTest::addColumn<bool>("eineLeiter");
+        QTest::newRow("dieselbe Leiter") << true;
+        QTest::newRow("verschiedene Leitern") << false;
+    }
+    void gleichzeitigGespeichert()
+    {
+        QFETCH(bool, eineLeiter);
+        constexpr int telefone = 4;
+        constexpr int runden = 2;
+        PruefFixture f;
+        benutzer();
+        PruefFixture::addKind(1, "Jährlich", 1, 0, 0);
+        PruefFixture::addPruefer("Chef");
+        QList<int> ids;
+        for (int i = 0; i < telefone; ++i)
+            ids << PruefFixture::addLadder(5 + i, {{"KurzBez", QStringLiteral("L%1").arg(i)}, {"PruefungArt_ID", 1},
+                                                   {"PrSchuhe", true}});
+        WebZugang zugang;
+        WebApp::Optionen o;
+        o.uhr = uhr();
+        o.heute = [] { return QDate(2026, 3, 1); };
+        o.verbindungen = telefone;
+        WebApp app(zugang, o);
+        QList<QByteArray> cookies;
+        for (int i = 0; i < telefone; ++i)
+            cookies << QByteArray(WebApp::SitzungsCookie) + '=' + anmelden(app, "Chef", "chef1");
+
+        int gespeichert = 0;
+        for (int runde = 0; runde < runden; ++runde) {
+            QList<WebAnfrage> posts;
+            for (int i = 0; i < telefone; ++i) {
+                const QString pfad = QStringLiteral("/l/%1/pruefen").arg(eineLeiter ? 5 : 5 + i);
+                const WebAntwort form = app.bearbeiten(get(pfad, cookies[i]));
+                QCOMPARE(form.status, 200);
+                posts << post(pfad, "token=" + feld(form, "token") + "&stand=" + feld(form, "stand") +
+                                        "&datum=2026-03-0" + QByteArray::number(1 + runde) + "&k_Schuhe=ok",
+                              cookies[i]);
+            }
+            QList<WebAntwort> antworten;
+            for (const WebAnfrage& a : posts)
+                app.bearbeiten(a, [&](const WebAntwort& w) { antworten << w; });
+            QTRY_COMPARE_WITH_TIMEOUT(antworten.size(), telefone, 30000);
+            int ok = 0;
+            for (const WebAntwort& w : antworten) {
+                if (w.status == 303) {
+                    ++ok;
+                } else {
+                    QCOMPARE(w.status, 409);
+                    QVERIFY(w.body.contains("wurde inzwischen geändert"));
+                }
+            }
+            QCOMPARE(ok, eineLeiter ? 1 : telefone);
+            gespeichert += ok;
+        }
+        QCOMPARE(PruefFixture::count("LT_PRUEF"), gespeichert);
+        for (int i = 0; i < (eineLeiter ? 1 : telefone); ++i)
+            QCOMPARE(PruefFixture::stored("LT_LEIT", ids[i]).value("PruefTermin").toDate(), QDate(2027, 3, 2));
+        Backend& db = Engine::instance().backend("TARVINO");
+        auto c = db.select("SELECT COUNT(DISTINCT DS_ID) FROM LT_VERLAUF WHERE Tabelle = 'LT_PRUEF' AND Aktion = 'Neu'");
+        QVERIFY(c->next());
+        QCOMPARE(int(c->intValue(0)), gespeichert);
+        c.reset();
+        const Verlauf::Pruefung kette = Verlauf::pruefen(db);
+        QVERIFY2(kette.intakt, qPrintable(kette.text));
     }
 
     // Without server roles the sessions share the web server's few connections to the register
