@@ -335,7 +335,7 @@ void DataSet::rebuildView(qint64 keepPhys)
         waitForFullLoad();
     if (keepPhys < 0)
         keepPhys = currentPhys();
-    std::vector<int> rows = orderedRows();
+    std::vector<int> rows = orderForView();
     if (m_filtered && onFilterRecord) {
         std::vector<int> kept;
         kept.reserve(rows.size());

@@ -204,6 +204,8 @@ protected:
     void rebuildView(qint64 keepPhys = -1);
     // Order of the physical rows before filtering; subclasses sort and restrict.
     virtual std::vector<int> orderedRows() const;
+    // The order a view is rebuilt from; a cursor may hand over its cached order here.
+    virtual std::vector<int> orderForView() { return orderedRows(); }
     int currentPhys() const;                // physical row of the current row; -1 when none
     void setCurrentPos(int pos);            // index into the view; clamps
     int viewPos() const { return m_pos; }

@@ -1,6 +1,7 @@
 #include "SharedRows.h"
 
 #include "Backend.h"
+#include "Catalog.h"
 #include "Engine.h"
 #include "Errors.h"
 #include "RowLoader.h"
@@ -238,7 +239,7 @@ void SharedRows::complete()
     m_rest->loader.reset();
     m_rest->plan.held.clear();
     m_keyOrderValid = false;
-    if (m_rest->plan.inOrder && !m_rest->plan.orderField.isEmpty())
+    if (m_rest->plan.inOrder && !m_rest->plan.orderField.isEmpty() && changedElsewhereDuringLoad())
         dropDoubles();
     // A cursor told may close or open others: walk a copy, skip those gone meanwhile.
     const std::shared_ptr<SharedRows> keep = shared_from_this();
@@ -248,12 +249,21 @@ void SharedRows::complete()
             t->sharedRowsComplete();
 }
 
-void SharedRows::dropDoubles()
+bool SharedRows::changedElsewhereDuringLoad() const
 {
-    // Read in another order than the key's, a row another workstation moved meanwhile may have
-    // come twice: the copy read later is the newer one. The key order is needed for the next
-    // re-read anyway.
-    const int keyCol = m_rest->plan.keyCol;
+    // The counter was read before the first screen and follows this process's own writes (which
+    // never bring a row twice): unmoved, no other workstation wrote the table meanwhile.
+    try {
+        return Catalog::changeCount(Engine::instance().backend(m_rest->plan.alias), m_rest->plan.table) != seenChange;
+    } catch (...) {
+        return true;
+    }
+}
+
+const std::vector<int>& SharedRows::keyOrder(const std::vector<int>& keyCols)
+{
+    if (m_keyOrderValid)
+        return m_keyOrder;
     std::vector<int>& order = m_keyOrder;
     order.clear();
     order.reserve(size_t(rows.rowCount()));
@@ -261,11 +271,26 @@ void SharedRows::dropDoubles()
         if (!rows.deleted(r))
             order.push_back(r);
     const auto less = [&](int a, int b) {
-        const int c = rows.compareRows(a, b, keyCol, false);
-        return c ? c < 0 : a < b;
+        for (int col : keyCols)
+            if (const int c = rows.compareRows(a, b, col, false))
+                return c < 0;
+        return a < b;
     };
+    // Rows mostly arrive in key order already.
     if (!std::is_sorted(order.begin(), order.end(), less))
         std::sort(order.begin(), order.end(), less);
+    m_keyOrderValid = true;
+    return m_keyOrder;
+}
+
+void SharedRows::dropDoubles()
+{
+    // Read in another order than the key's, a row another workstation moved meanwhile may have
+    // come twice: the copy read later is the newer one. The key order is needed for the next
+    // re-read anyway.
+    const int keyCol = m_rest->plan.keyCol;
+    keyOrder({keyCol});
+    std::vector<int>& order = m_keyOrder;
     size_t kept = 0;
     for (size_t i = 0; i < order.size(); ++i) {
         if (i + 1 < order.size() && rows.compareRows(order[i], order[i + 1], keyCol, false) == 0) {
@@ -275,7 +300,6 @@ void SharedRows::dropDoubles()
         order[kept++] = order[i];
     }
     order.resize(kept);
-    m_keyOrderValid = true;
 }
 
 void SharedRows::finishLoading()

@@ -67,9 +67,10 @@ public:
     // names and types); a new, empty set when none is open or the layout differs.
     static std::shared_ptr<SharedRows> acquire(Backend& db, const QString& table, const QString& layout);
 
-    // The live physical rows in primary-key order, for matching re-read rows to the rows held.
-    // Built on first use; invalid once rows are added, deleted or a key changes.
-    std::vector<int>& keyOrder() { return m_keyOrder; }
+    // The live physical rows in primary-key order (equal keys in the order read), for matching
+    // re-read rows to the rows held. Built on first use; invalid once rows are added, deleted or
+    // a key changes.
+    const std::vector<int>& keyOrder(const std::vector<int>& keyCols);
     bool keyOrderValid() const { return m_keyOrderValid; }
     void setKeyOrderValid(bool valid) { m_keyOrderValid = valid; }
 
@@ -93,6 +94,7 @@ private:
     // One chunk; true when the rest is complete. Rows read go to [*from, *to).
     bool readChunk(int* from = nullptr, int* to = nullptr);
     int readRows(const QString& where, const QVariantList& params, int limit, const QString& order);
+    bool changedElsewhereDuringLoad() const;
     void dropDoubles();
     void complete();
     void scheduleChunk();

@@ -220,6 +220,7 @@ void Table::close()
     if (!active())
         return;
     DataSet::close();
+    forgetOrder();
     detachSharedRows();
     m_viewStale = false;
     if (m_locked) {
@@ -288,7 +289,7 @@ void Table::loadRows()
     }
     if (phys < rs.rowCount())
         rs.resize(phys);
-    m_sortCacheValid = false;
+    forgetOrder();
 }
 
 // ------------------------------------------------------------------ rows shared by cursors
@@ -404,7 +405,7 @@ void Table::loadFirstScreen()
         order << keyField;
         readScreen(QString(), order.join(QStringLiteral(", ")), screen);
     }
-    m_sortCacheValid = false;
+    forgetOrder();
     if (rs.rowCount() < screen)
         return;                                 // that was the whole table
     const int last = rs.rowCount() - 1;
@@ -486,11 +487,15 @@ void Table::sharedRowsAppended(int from, int to)
     const int pos = viewPos();
     const int cur = currentPhys();
     emit rowsAboutToBeAppended(int(at), added);
+    // Room for the rows still coming, taken once: growing by doubling would copy the view at
+    // every step and leave up to twice its size behind.
+    if (v.capacity() < v.size() + size_t(added))
+        v.reserve(v.size() + size_t(added) + size_t(std::max<qint64>(0, m_shared->rowsNotRead())));
     v.resize(at);
     v.insert(v.end(), tail.begin(), tail.end());
     if (pos >= int(at))
         setCurrentPos(int(std::find(v.begin(), v.end(), cur) - v.begin()));
-    m_sortCacheValid = false;
+    forgetOrder();
     emit rowsAppended();
 }
 
@@ -509,30 +514,6 @@ void Table::detachSharedRows()
     m_shared.reset();
     // Never keep a hold on the shared rows: a later open sets this cursor's columns afresh.
     attachStore(std::make_shared<RowStore>());
-}
-
-void Table::ensureKeyOrder()
-{
-    SharedRows& sh = *m_shared;
-    if (sh.keyOrderValid())
-        return;
-    const RowStore& rs = sh.rows;
-    std::vector<int>& order = sh.keyOrder();
-    order.clear();
-    order.reserve(size_t(rs.rowCount()));
-    for (int r = 0; r < rs.rowCount(); ++r)
-        if (!rs.deleted(r))
-            order.push_back(r);
-    const auto keyLess = [&](int a, int b) {
-        for (int col : m_keyCols)
-            if (const int c = rs.compareRows(a, b, col, false))
-                return c < 0;
-        return false;
-    };
-    // Rows mostly arrive in key order already.
-    if (!std::is_sorted(order.begin(), order.end(), keyLess))
-        std::sort(order.begin(), order.end(), keyLess);
-    sh.setKeyOrderValid(true);
 }
 
 int Table::compareKeyToResult(int phys, ResultCursor& c) const
@@ -564,7 +545,7 @@ int Table::compareKeyToResult(int phys, ResultCursor& c) const
 
 int Table::sharedRowOf(ResultCursor& c) const
 {
-    const std::vector<int>& order = m_shared->keyOrder();
+    const std::vector<int>& order = m_shared->keyOrder(m_keyCols);
     size_t lo = 0, hi = order.size();
     while (lo < hi) {
         const size_t mid = (lo + hi) / 2;
@@ -585,7 +566,7 @@ void Table::rereadSharedRows(bool skipUnchanged)
     SharedRows& sh = *m_shared;
     RowStore& rs = sh.rows;
     const qint64 counter = Catalog::changeCount(backend, m_tableName);
-    ensureKeyOrder();
+    m_shared->keyOrder(m_keyCols);
     auto c = backend.selectStreamed(QStringLiteral("SELECT %1 FROM %2").arg(selectList(), normalTableName(m_tableName)));
     const int versionCol = int(m_def.fields.size());
     RowLoader loader(rs, versionCol, true);
@@ -605,7 +586,7 @@ void Table::rereadSharedRows(bool skipUnchanged)
         }
         loader.load(phys, *c, added);
     }
-    for (int r : sh.keyOrder()) {
+    for (int r : sh.keyOrder(m_keyCols)) {
         if (!seen[size_t(r)]) {
             rs.markDeleted(r);
             rowsAddedOrGone = true;
@@ -615,7 +596,7 @@ void Table::rereadSharedRows(bool skipUnchanged)
         sh.setKeyOrderValid(false);
     sh.seenChange = counter;
     m_seenChange = counter;
-    m_sortCacheValid = false;
+    forgetOrder();
 }
 
 void Table::tellOtherCursors(int phys)
@@ -646,7 +627,7 @@ void Table::sharedRowsChanged(int phys)
     if (phys >= 0)
         placeRow(phys);
     else
-        m_sortCacheValid = false;
+        forgetOrder();
     invalidateCalcCache();
     bumpGeneration();
     if (state() == DataSetState::Browse)
@@ -766,7 +747,7 @@ void Table::setIndexFieldNames(const QString& fields)
             }
         }
     }
-    m_sortCacheValid = false;
+    forgetOrder();
     if (active() && !isEditing())
         rebuildView();
 }
@@ -800,10 +781,8 @@ bool Table::rowLess(int a, int b) const
     return a < b;
 }
 
-std::vector<int> Table::orderedRows() const
+std::vector<int> Table::sortedRows() const
 {
-    if (m_sortCacheValid)
-        return m_sortCache;
     const RowStore& rs = store();
     std::vector<int> rows;
     rows.reserve(size_t(rs.rowCount()));
@@ -813,17 +792,49 @@ std::vector<int> Table::orderedRows() const
     const auto less = [this](int a, int b) { return rowLess(a, b); };
     if (!std::is_sorted(rows.begin(), rows.end(), less))
         std::sort(rows.begin(), rows.end(), less);
-    m_sortCache = rows;
-    m_sortCacheValid = true;
     return rows;
+}
+
+std::vector<int> Table::orderedRows() const
+{
+    if (m_sortCacheValid)
+        return m_sortCache;
+    if (m_viewIsOrder)
+        return view();
+    m_sortCache = sortedRows();
+    m_sortCacheValid = true;
+    return m_sortCache;
+}
+
+std::vector<int> Table::orderForView()
+{
+    // The order moves into the view: an unfiltered view is the order itself, and a second copy
+    // of it per cursor would cost as much again (4 MB a million rows).
+    std::vector<int> rows = m_sortCacheValid ? std::move(m_sortCache) : sortedRows();
+    m_sortCache = std::vector<int>();
+    m_sortCacheValid = false;
+    m_viewIsOrder = !(filtered() && onFilterRecord);
+    return rows;
+}
+
+void Table::forgetOrder()
+{
+    m_sortCacheValid = false;
+    m_viewIsOrder = false;
 }
 
 // One row was written, added or deleted: moves it to its place in the index order instead of
 // sorting every row again.
 void Table::placeRow(int phys)
 {
-    if (!m_sortCacheValid)
-        return;
+    if (!m_sortCacheValid) {
+        if (!m_viewIsOrder)
+            return;
+        // The view held the order; from here on the order differs from the view until rebuilt.
+        m_sortCache = view();
+        m_sortCacheValid = true;
+        m_viewIsOrder = false;
+    }
     const auto it = std::find(m_sortCache.begin(), m_sortCache.end(), phys);
     if (it != m_sortCache.end())
         m_sortCache.erase(it);
@@ -1230,7 +1241,7 @@ void Table::post()
     if (phys >= 0) {
         placeRow(phys);
     } else {
-        m_sortCacheValid = false;
+        forgetOrder();
     }
     m_viewStale = false;
     rebuildView(phys);

@@ -101,6 +101,7 @@ public:
 
 protected:
     std::vector<int> orderedRows() const override;
+    std::vector<int> orderForView() override;
     void writeValue(Field& f, const QVariant& v) override;
     void awaitFullLoad() const override;
     qint64 rowsBeyondView() const override;
@@ -116,13 +117,15 @@ private:
     // Re-reads the shared rows in place; rows whose version did not move are kept as they are
     // when skipUnchanged (every write of the program moves the version).
     void rereadSharedRows(bool skipUnchanged);
-    void ensureKeyOrder();
     int sharedRowOf(ResultCursor& c) const;
     int compareKeyToResult(int phys, ResultCursor& c) const;
     void tellOtherCursors(int phys);
     // After this cursor wrote a row of the shared rows: the key order and the other cursors follow.
     void shareRowWrite(int phys, bool keyOrderChanged);
     bool rowLess(int a, int b) const;
+    std::vector<int> sortedRows() const;
+    // The index order changed or rows came or went: the order is built anew when next needed.
+    void forgetOrder();
     void placeRow(int phys);
     void rebuildKeepingPlace();
     void catchUpView();
@@ -160,6 +163,7 @@ private:
     QVariantList m_rangeValues;
     mutable std::vector<int> m_sortCache;
     mutable bool m_sortCacheValid = false;
+    bool m_viewIsOrder = false;                // the view holds every live row in index order
     std::vector<int> m_sortCols;
     std::vector<bool> m_sortCi;
     std::vector<int> m_keyCols;                // columns of the primary key
