@@ -299,6 +299,7 @@ void SharedRows::dropDoubles()
         }
         order[kept++] = order[i];
     }
+    doublesDropped = doublesDropped || kept < order.size();
     order.resize(kept);
 }
 

@@ -79,6 +79,8 @@ public:
     QString firstScreenOrder;
     // The last row of that order read so far: every row before it in that order is held.
     int firstScreenLast = -1;
+    // Rows read twice (moved elsewhere during the load) were dropped when it completed.
+    bool doublesDropped = false;
     // Starts reading the rest on the event loop, a chunk at a time.
     void startRest(RestPlan plan);
     bool loading() const;

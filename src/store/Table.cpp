@@ -501,8 +501,27 @@ void Table::sharedRowsAppended(int from, int to)
 
 void Table::sharedRowsComplete()
 {
+    // A view that grew with every chunk in its order holds every row already: it is kept, not
+    // sorted again, unless it missed chunks or doubles were dropped.
+    bool whole = false;
+    if (rowsPending() && showWhileLoading() && orderKey() == m_shared->firstScreenOrder && !m_viewStale
+        && state() == DataSetState::Browse && !filtered() && !m_shared->doublesDropped) {
+        const RowStore& rs = store();
+        size_t live = 0;
+        for (int r = 0; r < rs.rowCount(); ++r)
+            live += rs.deleted(r) ? 0 : 1;
+        whole = live == view().size();
+    }
     setRowsPending(false, false);
-    sharedRowsChanged(-1);
+    if (!whole) {
+        sharedRowsChanged(-1);
+        return;
+    }
+    forgetOrder();
+    m_viewIsOrder = true;
+    invalidateCalcCache();
+    bumpGeneration();
+    rebuildKeepingPlace();
 }
 
 void Table::detachSharedRows()
@@ -810,7 +829,7 @@ std::vector<int> Table::orderForView()
 {
     // The order moves into the view: an unfiltered view is the order itself, and a second copy
     // of it per cursor would cost as much again (4 MB a million rows).
-    std::vector<int> rows = m_sortCacheValid ? std::move(m_sortCache) : sortedRows();
+    std::vector<int> rows = m_sortCacheValid ? std::move(m_sortCache) : m_viewIsOrder ? view() : sortedRows();
     m_sortCache = std::vector<int>();
     m_sortCacheValid = false;
     m_viewIsOrder = !(filtered() && onFilterRecord);
