@@ -15,6 +15,7 @@ CursorModel::CursorModel(DataSet* dataSet, QObject* parent) : QAbstractTableMode
     // The rows of a large table read after the first screen: the grid keeps its place.
     connect(dataSet, &DataSet::rowsAboutToBeAppended, this, [this](int row, int count) {
         m_appending = !m_dataSet->controlsDisabled();
+        m_rowBeforeAppend = m_dataSet->currentViewRow();
         if (m_appending)
             beginInsertRows(QModelIndex(), row, row + count - 1);
     });
@@ -23,7 +24,10 @@ CursorModel::CursorModel(DataSet* dataSet, QObject* parent) : QAbstractTableMode
             return;
         m_appending = false;
         endInsertRows();
-        emit currentRowChanged(m_dataSet->currentViewRow());
+        // Only when rows came before the current one: a grid that follows the current row
+        // would otherwise scroll back to it with every chunk while the user looks elsewhere.
+        if (m_dataSet->currentViewRow() != m_rowBeforeAppend)
+            emit currentRowChanged(m_dataSet->currentViewRow());
     });
     connect(dataSet, &DataSet::rowChanged, this, [this](int row) {
         if (m_dataSet->controlsDisabled() || row < 0 || row >= rowCount())

@@ -44,5 +44,6 @@ private:
     QHash<QString, QString> m_titles;
     bool m_readOnly = false;
     bool m_appending = false;
+    int m_rowBeforeAppend = -1;
     DataSetState m_state;
 };

@@ -9,6 +9,7 @@
 #include <QAbstractItemModel>
 #include <QDialog>
 #include <QLabel>
+#include <QScrollBar>
 #include <QtTest>
 
 // The main window on a register whose ladders are still being read (the load slowed down:
@@ -143,6 +144,37 @@ private slots:
         QCOMPARE(j.w->grid()->model()->index(j.rowOfNr(9), text).data().toString(), QString("Mastleiter geprüft"));
         QCOMPARE(j.w->grid()->model()->index(j.rowOfNr(1), text).data().toString(), QString("Beim Lesen"));
         QCOMPARE(j.count("LT_LEIT"), 8);
+    }
+
+    // The user scrolls down while the rest is read: the rows that arrive do not pull the grid
+    // back to the current ladder.
+    void scrolledGridStaysWhileLoading()
+    {
+        qputenv("HW_TEST_LOAD_ROWS", "30");
+        qputenv("HW_TEST_LOAD_DELAY_MS", "100");
+        struct Unset {
+            ~Unset()
+            {
+                qunsetenv("HW_TEST_LOAD_ROWS");
+                qunsetenv("HW_TEST_LOAD_DELAY_MS");
+            }
+        } unset;
+        Journey j;
+        for (int nr = 20; nr < 120; ++nr)
+            Journey::addRow("LT_LEIT", {{"Nr", nr}, {"KurzBez", QString("Leiter %1").arg(nr)}});
+        j.open();
+        QVERIFY(j.w->leiter()->rowsPending());
+        TLeiterGrid* g = j.w->grid();
+        QScrollBar* bar = g->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        const int scrolled = bar->value();
+        const int rows = g->model()->rowCount();
+        QTRY_VERIFY_WITH_TIMEOUT(g->model()->rowCount() > rows, 5000);
+        QVERIFY(j.w->leiter()->rowsPending());
+        QCOMPARE(bar->value(), scrolled);
+        QCOMPARE(g->currentIndex().row(), 0);
+        QCOMPARE(j.w->leiter()->value("Nr").toInt(), 1);
     }
 
     // A wait that takes longer than a moment shows its progress.
