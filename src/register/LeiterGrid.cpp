@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <utility>
 
 namespace {
 
@@ -88,6 +89,22 @@ TLeiterGrid::TLeiterGrid(DataSet* leiter, QWidget* parent) : QTableView(parent),
     m_model = new CursorModel(leiter, this);
     m_model->setReadOnly(true);
     setModel(m_model);
+    // Each chunk of the rest of a large register appends rows, usually below the rows shown:
+    // the scroll range grows, the rows on screen stay and need no repaint.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+        const int lastShown = rowAt(viewport()->height() - 1);
+        const bool below = lastShown >= 0 && first > lastShown;
+        if (!below)
+            m_pending = Pending::Other;
+        else if (m_pending == Pending::None)
+            m_pending = Pending::AppendedBelow;
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_pending = Pending::Other; });
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { m_pending = Pending::Other; });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { m_pending = Pending::Other; });
+    connect(m_model, &QAbstractItemModel::rowsMoved, this, [this] { m_pending = Pending::Other; });
+    connect(m_model, &QAbstractItemModel::columnsInserted, this, [this] { m_pending = Pending::Other; });
+    connect(m_model, &QAbstractItemModel::columnsRemoved, this, [this] { m_pending = Pending::Other; });
     setVerticalHeader(new IndicatorHeader(leiter, this));
     setItemDelegate(new RowColourDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -159,6 +176,18 @@ void TLeiterGrid::followCursor()
     }
     scrollTo(m_model->index(row, qMax(0, currentIndex().column())));
     verticalHeader()->viewport()->update();
+}
+
+void TLeiterGrid::doItemsLayout()
+{
+    const Pending pending = std::exchange(m_pending, Pending::None);
+    if (pending == Pending::AppendedBelow) {
+        // As the table view's layout, without repainting the rows shown (a million-ladder
+        // register repainted them a hundred times while the rest was read).
+        updateGeometries();
+        return;
+    }
+    QTableView::doItemsLayout();
 }
 
 void TLeiterGrid::addKeyHandler(KeyHandler handler) { m_keyHandlers << std::move(handler); }

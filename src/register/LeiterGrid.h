@@ -30,11 +30,17 @@ public:
     // Selects the cursor's current row.
     void followCursor();
 
+    void doItemsLayout() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyWidths();
+    // What the next layout of the rows has to do: nothing since the last, only rows appended
+    // below the rows shown (the rest of a large register), or anything else.
+    enum class Pending { None, AppendedBelow, Other };
+    Pending m_pending = Pending::None;
     DataSet* m_dataSet;
     CursorModel* m_model;
     QList<KeyHandler> m_keyHandlers;

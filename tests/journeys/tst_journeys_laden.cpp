@@ -177,6 +177,55 @@ private slots:
         QCOMPARE(j.w->leiter()->value("Nr").toInt(), 1);
     }
 
+    // Rows that arrive below the rows shown only lengthen the scroll range; rows that arrive
+    // where the grid still has room are painted.
+    void arrivingRowsPaintedWhereShown_data()
+    {
+        QTest::addColumn<int>("firstRows");
+        QTest::addColumn<bool>("painted");
+        QTest::newRow("below the rows shown") << 30 << false;
+        QTest::newRow("into the room left") << 2 << true;
+    }
+
+    void arrivingRowsPaintedWhereShown()
+    {
+        QFETCH(int, firstRows);
+        QFETCH(bool, painted);
+        qputenv("HW_TEST_LOAD_ROWS", QByteArray::number(firstRows));
+        qputenv("HW_TEST_LOAD_DELAY_MS", "150");
+        struct Unset {
+            ~Unset()
+            {
+                qunsetenv("HW_TEST_LOAD_ROWS");
+                qunsetenv("HW_TEST_LOAD_DELAY_MS");
+            }
+        } unset;
+        Journey j;
+        for (int nr = 20; nr < 120; ++nr)
+            Journey::addRow("LT_LEIT", {{"Nr", nr}, {"KurzBez", QString("Leiter %1").arg(nr)}});
+        j.open();
+        QVERIFY(j.w->leiter()->rowsPending());
+        TLeiterGrid* g = j.w->grid();
+        QTest::qWait(50);                               // the first screen painted
+        struct Paints : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                count += e->type() == QEvent::Paint ? 1 : 0;
+                return false;
+            }
+        } paints;
+        g->viewport()->installEventFilter(&paints);
+        const int rows = g->model()->rowCount();
+        const int range = g->verticalScrollBar()->maximum();
+        QTRY_VERIFY_WITH_TIMEOUT(g->model()->rowCount() > rows, 5000);
+        QTest::qWait(50);
+        QVERIFY(j.w->leiter()->rowsPending());
+        QCOMPARE(paints.count > 0, painted);
+        if (!painted)
+            QVERIFY(g->verticalScrollBar()->maximum() > range);
+    }
+
     // A wait that takes longer than a moment shows its progress.
     void longWaitShowsProgress()
     {
