@@ -96,7 +96,9 @@ void rightsFor(TLeiterVerw& w)
 
 void afterReplace(TLeiterVerw& w)
 {
-    Engine::instance().refreshAll();
+    // As F5: the department paths and the company lists too, not only the cursors (the
+    // ladders' path texts came from the replaced departments).
+    w.Aktualisieren();
     // The selection boxes of the pages build their entries anew (kinds and materials may be gone).
     for (TDBLookupComboBox* box : w.findChildren<TDBLookupComboBox*>())
         box->invalidateList();

@@ -523,6 +523,8 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget* parent) : QComboBox(parent), m_lin
                 if (itemData(i).toString() == v.toString())
                     index = i;
         setCurrentIndex(index);
+        // A list rebuilt with the same index (-1 in an empty list) changes nothing Qt repaints.
+        update();
     };
     m_link.onWrite = [this](Field& f) { f.setValue(currentKey()); };
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int) {
@@ -554,6 +556,16 @@ void TDBLookupComboBox::setListSource(DataSet* list, const QString& listKeyField
         tree->setHeaderHidden(titles.isEmpty());
         tree->header()->setStretchLastSection(true);
         setView(tree);
+    }
+    // The list's rows may change under a ladder whose key stays (a kind renamed elsewhere, the
+    // register replaced): the shown text follows, unless the user is choosing right now.
+    if (list) {
+        const auto reread = [this] {
+            if (!m_link.modified() && !m_link.reading())
+                m_link.read();
+        };
+        connect(list, &DataSet::rowsReset, this, reread);
+        connect(list, &DataSet::rowChanged, this, reread);
     }
     m_link.read();
 }

@@ -1,10 +1,13 @@
+#include "CursorModel.h"
 #include "Dialogs.h"
 #include "Engine.h"
 #include "JourneyFixture.h"
+#include "LeiterGrid.h"
 #include "LeiterVerw.h"
 #include "ParadoxWriter.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -52,9 +55,10 @@ private slots:
         QTemporaryDir old;
         {
             ParadoxWriter w(old.filePath(QStringLiteral("LT_LEIT.DB")),
-                            {{"ID", pxfAutoInc}, {"Nr", pxfLong}, {"KurzBez", pxfAlpha, 30}});
-            w.addRow({1, 101, QStringLiteral("Stehleiter Größe 2")});
-            w.addRow({2, 102, QStringLiteral("Anlegeleiter Süd")});
+                            {{"ID", pxfAutoInc}, {"Nr", pxfLong}, {"KurzBez", pxfAlpha, 30}, {"FirmenAbtID", pxfLong}, {"Art_ID", pxfLong}});
+            // Department 2 and kind 1 are the old register's; the old tables hold neither.
+            w.addRow({1, 101, QStringLiteral("Stehleiter Größe 2"), 2, 1});
+            w.addRow({2, 102, QStringLiteral("Anlegeleiter Süd"), QVariant(), QVariant()});
         }
         {
             ParadoxWriter w(old.filePath(QStringLiteral("LT_PRUEF.DB")), {{"ID", pxfAutoInc}, {"LT_ID", pxfLong}, {"Datum", pxfDate}});
@@ -73,6 +77,13 @@ private slots:
         QCOMPARE(j.ladder(101).value("KurzBez").toString(), QStringLiteral("Stehleiter Größe 2"));
         QVERIFY(j.rowOfNr(101) >= 0);
         QCOMPARE(j.rowOfNr(1), -1);
+        // Nothing of the replaced register still shows: not the department path, not the kind.
+        TLeiterGrid* g = j.w->grid();
+        QCOMPARE(g->model()->index(j.rowOfNr(101), g->cursorModel()->columnOf(QStringLiteral("FirmaAbtText"))).data().toString(), QString());
+        QCOMPARE(j.w->leiter()->field(QStringLiteral("Nr")).asInteger(), 101);
+        auto* kind = j.w->findChild<QComboBox*>(QStringLiteral("EditLookUpArt"));
+        QVERIFY(kind);
+        QCOMPARE(kind->currentText(), QString());
         if (!TestDataDir::onServer()) {
             const QStringList kept = QDir(j.dir.path()).entryList({QStringLiteral("tarvino vor Datenübernahme *.sqlite")});
             QCOMPARE(kept.size(), 1);

@@ -2,6 +2,7 @@
 
 #include "CursorModel.h"
 #include "DbTreeLookupComboBox.h"
+#include "DataModule.h"
 #include "Dialogs.h"
 #include "LadderPages.h"
 #include "DBTreeView.h"
@@ -419,6 +420,30 @@ private slots:
         Journey::key(Qt::Key_F11);
         QCOMPARE(shown, typed.left(30));
         QCOMPARE(j.scalar("SELECT KurzBez FROM FIRMEN WHERE ID = 5").toString(), typed.left(30));
+    }
+    // A kind renamed by another workstation while the ladder stays: once its list is read
+    // again, the box shows the new name without the ladder being left.
+    void kindRenamedElsewhereShowsInTheBox()
+    {
+        Journey j;
+        const auto write = [](const QString& table, qint64 id, const QString& field, const QVariant& value) {
+            Table other(table);
+            other.open();
+            QVERIFY(other.findKey({id}));
+            other.edit();
+            other.setValue(field, value);
+            other.post();
+        };
+        write(QStringLiteral("LT_LEIT"), 1, QStringLiteral("Art_ID"), 1);
+        j.open();
+        j.clickLadder(1);
+        auto* kind = qobject_cast<QComboBox*>(j.child("EditLookUpArt"));
+        QVERIFY(kind);
+        QCOMPARE(kind->currentText(), QString("Stehleiter"));
+        write(QStringLiteral("LARTEN"), 1, QStringLiteral("KurzBez"), QStringLiteral("Stehleiter neu"));
+        j.dm->SLeiterArten->refreshIfChanged();
+        QCOMPARE(j.w->leiter()->value("Nr").toInt(), 1);
+        QCOMPARE(kind->currentText(), QString("Stehleiter neu"));
     }
 };
 
