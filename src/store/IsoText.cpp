@@ -51,3 +51,40 @@ qint64 isoDateTimeToMs(const char* p, int n)
         return RowStore::NullDateTime;
     return qint64(jd) * 86400000 + ((h * 60 + mi) * 60 + s) * 1000 + ms;
 }
+
+namespace {
+
+int putDigits(char* p, int v, int width)
+{
+    for (int i = width - 1; i >= 0; --i, v /= 10)
+        p[i] = char('0' + v % 10);
+    return width;
+}
+
+} // namespace
+
+int writeIsoDate(char* p, qint64 julianDay)
+{
+    int y = 0, m = 0, d = 0;
+    QDate::fromJulianDay(julianDay).getDate(&y, &m, &d);
+    if (y < 1 || y > 9999)
+        return -1;
+    putDigits(p, y, 4);
+    p[4] = '-';
+    putDigits(p + 5, m, 2);
+    p[7] = '-';
+    putDigits(p + 8, d, 2);
+    return 10;
+}
+
+int writeIsoTime(char* p, int msOfDay)
+{
+    putDigits(p, msOfDay / 3600000, 2);
+    p[2] = ':';
+    putDigits(p + 3, msOfDay / 60000 % 60, 2);
+    p[5] = ':';
+    putDigits(p + 6, msOfDay / 1000 % 60, 2);
+    p[8] = '.';
+    putDigits(p + 9, msOfDay % 1000, 3);
+    return 12;
+}

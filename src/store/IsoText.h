@@ -7,3 +7,8 @@
 // milliseconds of the day; RowStore::NullDate / NullDateTime when the text is no such value.
 qint32 isoDateToJulianDay(const char* text, int length);
 qint64 isoDateTimeToMs(const char* text, int length);
+
+// The reverse, for writing values in bulk: "yyyy-MM-dd" (10 characters) for the years 1 to 9999,
+// -1 for a date outside them (the caller formats those otherwise); "HH:mm:ss.zzz" (12).
+int writeIsoDate(char* out, qint64 julianDay);
+int writeIsoTime(char* out, int msOfDay);

@@ -373,8 +373,8 @@ public:
         }
         void setDate(int col, qint64 julianDay) override
         {
-            char p[32];
-            const int n = isoDate(p, julianDay);
+            char p[16];
+            const int n = writeIsoDate(p, julianDay);
             if (n < 0)
                 put(col, QDate::fromJulianDay(julianDay).toString(Qt::ISODate).toUtf8());
             else
@@ -383,7 +383,7 @@ public:
         void setDateTime(int col, qint64 julianDay, int msOfDay) override
         {
             char p[48];
-            int n = isoDate(p, julianDay);
+            int n = writeIsoDate(p, julianDay);
             if (n < 0) {
                 put(col, QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(msOfDay))
                              .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
@@ -391,13 +391,7 @@ public:
                 return;
             }
             p[n++] = ' ';
-            n += digits(p + n, msOfDay / 3600000, 2);
-            p[n++] = ':';
-            n += digits(p + n, msOfDay / 60000 % 60, 2);
-            p[n++] = ':';
-            n += digits(p + n, msOfDay / 1000 % 60, 2);
-            p[n++] = '.';
-            n += digits(p + n, msOfDay % 1000, 3);
+            n += writeIsoTime(p + n, msOfDay);
             put(col, p, p + n);
         }
         void addRow() override
@@ -431,26 +425,6 @@ public:
             start(col).append(begin, end ? end - begin : qsizetype(std::strlen(begin)));
         }
         void put(int col, const QByteArray& text) { start(col).append(text); }
-        static int digits(char* p, int v, int width)
-        {
-            for (int i = width - 1; i >= 0; --i, v /= 10)
-                p[i] = char('0' + v % 10);
-            return width;
-        }
-        // "yyyy-MM-dd" for the years 1 to 9999, as the server reads it; -1 for others.
-        static int isoDate(char* p, qint64 julianDay)
-        {
-            int y = 0, m = 0, d = 0;
-            QDate::fromJulianDay(julianDay).getDate(&y, &m, &d);
-            if (y < 1 || y > 9999)
-                return -1;
-            digits(p, y, 4);
-            p[4] = '-';
-            digits(p + 5, m, 2);
-            p[7] = '-';
-            digits(p + 8, d, 2);
-            return 10;
-        }
         void send()
         {
             if (m_buffer.isEmpty())

@@ -255,22 +255,25 @@ public:
         }
         void setDate(int col, qint64 julianDay) override
         {
-            char p[32];
-            const int n = writeDate(p, julianDay);
-            setText(col, QByteArrayView(p, n));
+            char p[16];
+            const int n = writeIsoDate(p, julianDay);
+            if (n < 0)
+                setText(col, QDate::fromJulianDay(julianDay).toString(Qt::ISODate).toUtf8());
+            else
+                setText(col, QByteArrayView(p, n));
         }
         void setDateTime(int col, qint64 julianDay, int msOfDay) override
         {
             char p[32];
-            int n = writeDate(p, julianDay);
+            int n = writeIsoDate(p, julianDay);
+            if (n < 0) {
+                setText(col, QDateTime(QDate::fromJulianDay(julianDay), QTime::fromMSecsSinceStartOfDay(msOfDay))
+                                 .toString(Qt::ISODateWithMs)
+                                 .toUtf8());
+                return;
+            }
             p[n++] = 'T';
-            n += digits(p + n, msOfDay / 3600000, 2);
-            p[n++] = ':';
-            n += digits(p + n, msOfDay / 60000 % 60, 2);
-            p[n++] = ':';
-            n += digits(p + n, msOfDay / 1000 % 60, 2);
-            p[n++] = '.';
-            n += digits(p + n, msOfDay % 1000, 3);
+            n += writeIsoTime(p + n, msOfDay);
             setText(col, QByteArrayView(p, n));
         }
         void addRow() override
@@ -336,25 +339,6 @@ public:
             }
             sqlite3_reset(stmt);
             m_arena.resize(0);
-        }
-
-        static int digits(char* p, int v, int width)
-        {
-            for (int i = width - 1; i >= 0; --i, v /= 10)
-                p[i] = char('0' + v % 10);
-            return width;
-        }
-        // "yyyy-MM-dd" as QDate::toString(Qt::ISODate) gives it for the years 0 to 9999.
-        static int writeDate(char* p, qint64 julianDay)
-        {
-            int y = 0, m = 0, d = 0;
-            QDate::fromJulianDay(julianDay).getDate(&y, &m, &d);
-            digits(p, y, 4);
-            p[4] = '-';
-            digits(p + 5, m, 2);
-            p[7] = '-';
-            digits(p + 8, d, 2);
-            return 10;
         }
 
         SqliteBackend& m_db;
