@@ -20,10 +20,10 @@ class TestJourneysLaden : public QObject {
     Q_OBJECT
 
     struct SlowLoad {
-        SlowLoad()
+        explicit SlowLoad(int rowsPerChunk = 2, int delayMs = 150)
         {
-            qputenv("HW_TEST_LOAD_ROWS", "2");
-            qputenv("HW_TEST_LOAD_DELAY_MS", "150");
+            qputenv("HW_TEST_LOAD_ROWS", QByteArray::number(rowsPerChunk));
+            qputenv("HW_TEST_LOAD_DELAY_MS", QByteArray::number(delayMs));
         }
         ~SlowLoad()
         {
@@ -37,6 +37,13 @@ class TestJourneysLaden : public QObject {
     {
         Journey::addRow("LT_LEIT", {{"Nr", 8}, {"KurzBez", "Rollgerüst"}, {"FirmenAbtID", 3}});
         Journey::addRow("LT_LEIT", {{"Nr", 9}, {"KurzBez", "Mastleiter"}, {"FirmenAbtID", 3}});
+    }
+
+    // A hundred ladders more than a screen holds, numbered 20 to 119.
+    static void addManyLadders()
+    {
+        for (int nr = 20; nr < 120; ++nr)
+            Journey::addRow("LT_LEIT", {{"Nr", nr}, {"KurzBez", QString("Leiter %1").arg(nr)}});
     }
 
     // Numbers the grid shows, in its order.
@@ -150,18 +157,9 @@ private slots:
     // back to the current ladder.
     void scrolledGridStaysWhileLoading()
     {
-        qputenv("HW_TEST_LOAD_ROWS", "30");
-        qputenv("HW_TEST_LOAD_DELAY_MS", "100");
-        struct Unset {
-            ~Unset()
-            {
-                qunsetenv("HW_TEST_LOAD_ROWS");
-                qunsetenv("HW_TEST_LOAD_DELAY_MS");
-            }
-        } unset;
+        SlowLoad slow(30, 100);
         Journey j;
-        for (int nr = 20; nr < 120; ++nr)
-            Journey::addRow("LT_LEIT", {{"Nr", nr}, {"KurzBez", QString("Leiter %1").arg(nr)}});
+        addManyLadders();
         j.open();
         QVERIFY(j.w->leiter()->rowsPending());
         TLeiterGrid* g = j.w->grid();
@@ -191,18 +189,9 @@ private slots:
     {
         QFETCH(int, firstRows);
         QFETCH(bool, painted);
-        qputenv("HW_TEST_LOAD_ROWS", QByteArray::number(firstRows));
-        qputenv("HW_TEST_LOAD_DELAY_MS", "150");
-        struct Unset {
-            ~Unset()
-            {
-                qunsetenv("HW_TEST_LOAD_ROWS");
-                qunsetenv("HW_TEST_LOAD_DELAY_MS");
-            }
-        } unset;
+        SlowLoad slow(firstRows, 150);
         Journey j;
-        for (int nr = 20; nr < 120; ++nr)
-            Journey::addRow("LT_LEIT", {{"Nr", nr}, {"KurzBez", QString("Leiter %1").arg(nr)}});
+        addManyLadders();
         j.open();
         QVERIFY(j.w->leiter()->rowsPending());
         TLeiterGrid* g = j.w->grid();
